@@ -5,10 +5,9 @@
 #include "common/text.h"
 #include "common/units.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 
