@@ -1,0 +1,247 @@
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "platform/font_engine.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr std::int32_t kEm = 1301; // a font size of 12
+
+font::CFontRequest Request(const std::string& face, std::uint32_t style = 0,
+                           std::int32_t em = kEm) {
+    font::CFontRequest request;
+    request.face = face;
+    request.emHeight = em;
+    request.weight = (style & font::FONT_STYLE_BOLD) ? font::kWeightBold : font::kWeightRegular;
+    request.italic = (style & font::FONT_STYLE_ITALIC) != 0;
+    return request;
+}
+
+double Advance(const font::CAbcWidths& abc) {
+    return abc.a + abc.b + abc.c;
+}
+
+double TextAdvance(const font::CFont& font, std::u32string_view text) {
+    double total = 0;
+    for (const char32_t c : text) {
+        total += Advance(font.GetAbcWidths(c));
+    }
+    return total;
+}
+
+// How far an outline leans right: the mean x of its points in the top tenth minus that in the
+// bottom tenth, per unit of height between the two bands (0.2 for a shear of 0.2).
+double Lean(const font::CGlyphOutline& outline) {
+    const auto box = font::OutlineBounds(outline);
+    EXPECT_TRUE(box);
+    const double low = box->bottom + (box->top - box->bottom) / 10;
+    const double high = box->top - (box->top - box->bottom) / 10;
+    double sumLow = 0, sumHigh = 0;
+    int nLow = 0, nHigh = 0;
+    const auto visit = [&](const my::pointd& p) {
+        if (p.y <= low) {
+            sumLow += p.x;
+            ++nLow;
+        } else if (p.y >= high) {
+            sumHigh += p.x;
+            ++nHigh;
+        }
+    };
+    for (const auto& polygon : outline) {
+        visit(polygon.start);
+        for (const auto& curve : polygon.curves) {
+            for (const auto& p : curve.points) {
+                visit(p);
+            }
+        }
+    }
+    EXPECT_GT(nLow, 0);
+    EXPECT_GT(nHigh, 0);
+    return (sumHigh / nHigh - sumLow / nLow) / (high - low);
+}
+
+TEST(FontEngine, MetricsOfDejaVuSans) {
+    const font::CFont font(Request("DejaVu Sans"));
+    EXPECT_EQ(font.FamilyName(), "DejaVu Sans");
+    const font::CTextMetrics& m = font.Metrics();
+    EXPECT_EQ(m.height, m.ascent + m.descent);
+    // DejaVu Sans: 2048 units per em, Windows ascent 1901, descent 483.
+    EXPECT_NEAR(m.ascent, 1901.0 * kEm / 2048, 1.0);
+    EXPECT_NEAR(m.descent, 483.0 * kEm / 2048, 1.0);
+    EXPECT_EQ(m.internalLeading, m.height - kEm);
+    EXPECT_GE(m.externalLeading, 0);
+    EXPECT_GT(m.aveCharWidth, kEm / 4);
+    EXPECT_LT(m.aveCharWidth, kEm);
+
+    EXPECT_LT(font.Underline().position, 0);
+    EXPECT_GT(font.Underline().position, -m.descent);
+    EXPECT_GT(font.Underline().thickness, 0);
+    EXPECT_GT(font.StrikeOut().position, 0);
+    EXPECT_LT(font.StrikeOut().position, m.ascent);
+    EXPECT_GT(font.StrikeOut().thickness, 0);
+}
+
+TEST(FontEngine, MetricsScaleWithTheEmHeight) {
+    const font::CFont small(Request("DejaVu Sans", 0, 1000));
+    const font::CFont large(Request("DejaVu Sans", 0, 10000));
+    EXPECT_NEAR(large.Metrics().ascent, small.Metrics().ascent * 10, 10);
+    EXPECT_NEAR(Advance(large.GetAbcWidths(U'W')), Advance(small.GetAbcWidths(U'W')) * 10, 1e-6);
+}
+
+TEST(FontEngine, AbcWidthsOfLettersAndSpace) {
+    const font::CFont font(Request("DejaVu Sans"));
+    const font::CAbcWidths l = font.GetAbcWidths(U'l');
+    const font::CAbcWidths w = font.GetAbcWidths(U'W');
+    EXPECT_GT(l.b, 0);
+    EXPECT_LT(l.b, w.b);
+    EXPECT_LT(Advance(l), Advance(w));
+    EXPECT_GT(l.a, 0); // 'l' stands clear of its origin
+    // DejaVu Sans advances: 'W' 2025, space 651 units of 2048.
+    EXPECT_NEAR(Advance(w), 2025.0 * kEm / 2048, 1e-6);
+
+    const font::CAbcWidths space = font.GetAbcWidths(U' ');
+    EXPECT_EQ(space.a, 0);
+    EXPECT_EQ(space.b, 0);
+    EXPECT_NEAR(space.c, 651.0 * kEm / 2048, 1e-6);
+}
+
+TEST(FontEngine, OutlinesHaveTheirContoursInsideTheBlackBox) {
+    const font::CFont font(Request("DejaVu Sans"));
+    for (const auto& [c, contours] : {std::pair{U'O', 2u}, {U'I', 1u}, {U'B', 3u}, {U'g', 2u}}) {
+        SCOPED_TRACE(static_cast<int>(c));
+        const font::CGlyphOutline outline = font.GetGlyphOutline(c);
+        EXPECT_EQ(outline.size(), contours);
+        const font::CAbcWidths abc = font.GetAbcWidths(c);
+        const double tolerance = 1e-6;
+        const auto inside = [&](const my::pointd& p) {
+            EXPECT_GE(p.x, abc.a - tolerance);
+            EXPECT_LE(p.x, abc.a + abc.b + tolerance);
+            EXPECT_GE(p.y, -font.Metrics().descent);
+            EXPECT_LE(p.y, font.Metrics().ascent);
+        };
+        for (const auto& polygon : outline) {
+            inside(polygon.start);
+            ASSERT_FALSE(polygon.curves.empty());
+            for (const auto& curve : polygon.curves) {
+                ASSERT_TRUE(curve.type == font::CurveType::Line ||
+                            curve.type == font::CurveType::Cubic);
+                ASSERT_FALSE(curve.points.empty());
+                if (curve.type == font::CurveType::Cubic) {
+                    EXPECT_EQ(curve.points.size() % 3, 0u);
+                }
+                for (const auto& p : curve.points) {
+                    inside(p);
+                }
+            }
+        }
+    }
+    // 'I' is one rectangle: four corners, the closing side implied.
+    const font::CGlyphOutline i = font.GetGlyphOutline(U'I');
+    ASSERT_EQ(i[0].curves.size(), 1u);
+    EXPECT_EQ(i[0].curves[0].type, font::CurveType::Line);
+    EXPECT_EQ(i[0].curves[0].points.size(), 3u);
+    EXPECT_TRUE(font.GetGlyphOutline(U' ').empty());
+}
+
+TEST(FontEngine, JapaneseCharactersComeFromAFallbackFace) {
+    const font::CFont font(Request("DejaVu Sans"));
+    EXPECT_NE(font.FamilyFor(U'あ').find("IPA"), std::string::npos) << font.FamilyFor(U'あ');
+    EXPECT_EQ(font.FamilyFor(U'a'), "DejaVu Sans");
+    const font::CGlyphOutline outline = font.GetGlyphOutline(U'あ');
+    EXPECT_GE(outline.size(), 2u);
+    const font::CAbcWidths abc = font.GetAbcWidths(U'あ');
+    EXPECT_GT(abc.b, kEm / 2);
+    // Full width: the fallback glyph is scaled to the same em.
+    EXPECT_NEAR(Advance(abc), kEm, kEm * 0.05);
+}
+
+TEST(FontEngine, CharacterNoFaceHasUsesTheMissingGlyphBox) {
+    const font::CFont font(Request("DejaVu Sans"));
+    const char32_t unassigned = 0x10FFFD; // private use, plane 16
+    EXPECT_EQ(font.FamilyFor(unassigned), "DejaVu Sans");
+    EXPECT_NO_THROW(font.GetGlyphOutline(unassigned));
+    EXPECT_GT(Advance(font.GetAbcWidths(unassigned)), 0);
+}
+
+TEST(FontEngine, MissingFaceIsSubstituted) {
+    const font::CFont font(Request("No Such Font 123"));
+    EXPECT_FALSE(font.FamilyName().empty());
+    EXPECT_GT(font.Metrics().height, 0);
+    EXPECT_FALSE(font.GetGlyphOutline(U'A').empty());
+
+    // With the Japanese character set the substitute is a Japanese face.
+    font::CFontRequest japanese = Request("No Such Font 123");
+    japanese.charSet = 128;
+    const font::CFont jp(japanese);
+    EXPECT_NE(jp.FamilyName().find("IPA"), std::string::npos) << jp.FamilyName();
+}
+
+TEST(FontEngine, BoldIsWiderWhetherRealOrSynthesised) {
+    const std::u32string text = U"Hello World";
+    const font::CFont regular(Request("DejaVu Sans"));
+    const font::CFont bold(Request("DejaVu Sans", font::FONT_STYLE_BOLD));
+    EXPECT_GT(TextAdvance(bold, text), TextAdvance(regular, text) * 1.05);
+    EXPECT_GT(bold.GetAbcWidths(U'l').b, regular.GetAbcWidths(U'l').b * 1.3);
+
+    // IPA Gothic has no bold face: its stems are widened instead.
+    const font::CFont ipa(Request("IPAGothic"));
+    const font::CFont ipaBold(Request("IPAGothic", font::FONT_STYLE_BOLD));
+    EXPECT_EQ(ipaBold.FamilyName(), ipa.FamilyName());
+    EXPECT_GT(ipaBold.GetAbcWidths(U'l').b, ipa.GetAbcWidths(U'l').b + kEm / 30.0);
+    EXPECT_GT(Advance(ipaBold.GetAbcWidths(U'l')), Advance(ipa.GetAbcWidths(U'l')));
+}
+
+TEST(FontEngine, ItalicOutlinesLean) {
+    const font::CFont upright(Request("DejaVu Sans"));
+    EXPECT_NEAR(Lean(upright.GetGlyphOutline(U'I')), 0.0, 1e-3);
+
+    // DejaVu Sans has an oblique face; IPA Gothic gets a sheared one.
+    for (const char* face : {"DejaVu Sans", "IPAGothic"}) {
+        SCOPED_TRACE(face);
+        const font::CFont italic(Request(face, font::FONT_STYLE_ITALIC));
+        EXPECT_GT(Lean(italic.GetGlyphOutline(U'I')), 0.15);
+    }
+}
+
+TEST(FontEngine, EachThreadHasItsOwnEngine) {
+    // Outlines made concurrently on two threads equal those made here.
+    const font::CGlyphOutline expected = font::CFont(Request("DejaVu Sans")).GetGlyphOutline(U'g');
+    const auto work = [&](bool& same) {
+        same = true;
+        for (int i = 0; i < 20; ++i) {
+            const font::CFont font(Request(i % 2 ? "DejaVu Sans" : "No Such Font 123"));
+            if (i % 2 && font.GetGlyphOutline(U'g').size() != expected.size()) {
+                same = false;
+            }
+            font.GetAbcWidths(U'あ');
+        }
+    };
+    bool first = false, second = false;
+    std::thread a(work, std::ref(first));
+    std::thread b(work, std::ref(second));
+    a.join();
+    b.join();
+    EXPECT_TRUE(first);
+    EXPECT_TRUE(second);
+}
+
+TEST(FontEngine, NonPositiveEmHeightFailsToCreateTheFont) {
+    try {
+        font::CFont font(Request("DejaVu Sans", 0, 0));
+        ADD_FAILURE();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_FAILED_TO_CREATE_FONT);
+    }
+}
+
+TEST(FontEngine, HugeEmHeightsKeepTheirPrecision) {
+    const font::CFont font(Request("DejaVu Sans", 0, 2000000000));
+    EXPECT_GT(font.Metrics().ascent, 1800000000LL);
+    EXPECT_NEAR(Advance(font.GetAbcWidths(U'W')), 2025.0 * 2000000000 / 2048, 1e-3);
+}
+
+} // namespace
