@@ -18,7 +18,8 @@ test: build
 test-sanitize: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
-	cd build-sanitize && ctest --output-on-failure -j $(JOBS) -L 'unit|integration'
+	cd build-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+		ctest --output-on-failure -j $(JOBS) -L 'unit|integration'
 
 test-tsan: deps
 	cmake --preset tsan

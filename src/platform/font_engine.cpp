@@ -13,23 +13,6 @@
 #include <cstdio>
 #include <map>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define MORVANE_LEAK_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define MORVANE_LEAK_CHECKED 1
-#endif
-#endif
-#if defined(MORVANE_LEAK_CHECKED)
-// fontconfig holds the configuration it parses at start until FcFini, which a program that may
-// still draw text never calls; the leak checker cannot follow fontconfig's own references to it
-// and reports it lost at exit. Sanitizer builds of every program that uses fonts pick this up
-// through the runtime's hook.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-#endif
-
 namespace font {
 
 namespace {
@@ -94,7 +77,7 @@ CFontEngine& CFontEngine::ForThisThread() {
 
 CFont::CFont(const CFontRequest& request, CFontEngine& engine) : m_request(request) {
     if (request.emHeight <= 0) {
-        throw my::CException(IDS_FAILED_TO_CREATE_FONT);
+        throw my::CException(IDS_FONT_CREATE_FAILED);
     }
     fc::CQuery query;
     query.family = request.face;
@@ -127,7 +110,7 @@ CFont::CFont(const CFontRequest& request, CFontEngine& engine) : m_request(reque
         gap = std::max(0.0, face->height - (ascent + descent));
     }
     if (!(ascent + descent > 0)) {
-        throw my::CException(IDS_FAILED_TO_GET_TEXT_METRICS);
+        throw my::CException(IDS_TEXT_METRICS_FAILED);
     }
     m_metrics.ascent = std::llround(ascent * scale);
     m_metrics.descent = std::llround(descent * scale);
@@ -210,7 +193,7 @@ CAbcWidths CFont::GetAbcWidths(char32_t c) const {
         FT_Fixed advance = 0;
         if (FT_Get_Advance(member.face->Get(), source.index, member.face->LoadFlags(), &advance) !=
             0) {
-            throw my::CException(IDS_FAILED_TO_GET_CHAR_WIDTH);
+            throw my::CException(IDS_CHAR_WIDTH_FAILED);
         }
         const double b = static_cast<double>(advance) / member.face->AdvanceDivisor() *
                          EmScale(member, m_request.emHeight);
@@ -226,7 +209,7 @@ CAbcWidths CFont::GetAbcWidths(char32_t c) const {
 CGlyphOutline CFont::GetGlyphOutline(char32_t c) const {
     CGlyph glyph;
     if (const int error = LoadGlyph(c, glyph)) {
-        throw my::CException(IDS_FAILED_TO_GET_GLYPH_OUTLINE, ft::ErrorText(error), CharText(c));
+        throw my::CException(IDS_GLYPH_OUTLINE_FAILED, ft::ErrorText(error), CharText(c));
     }
     return std::move(glyph.outline);
 }

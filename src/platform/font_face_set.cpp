@@ -62,7 +62,7 @@ CFaceSet::CFaceSet(std::shared_ptr<CFaceCache> cache, const fc::CQuery& query)
             return;
         }
     }
-    throw my::CException(IDS_FAILED_TO_CREATE_FONT);
+    throw my::CException(IDS_FONT_CREATE_FAILED);
 }
 
 CMember CFaceSet::MakeMember(std::shared_ptr<ft::CFace> face) const {

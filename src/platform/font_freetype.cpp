@@ -11,7 +11,7 @@ namespace font::ft {
 CLibrary NewLibrary() {
     FT_Library library = nullptr;
     if (FT_Init_FreeType(&library) != 0) {
-        throw my::CException(IDS_FAILED_TO_CREATE_FONT);
+        throw my::CException(IDS_FONT_CREATE_FAILED);
     }
     return CLibrary(library, [](FT_Library l) { FT_Done_FreeType(l); });
 }

@@ -16,7 +16,7 @@ const FcChar8* Text(const std::string& s) {
 ft::CPattern PreparePattern(const CQuery& query) {
     ft::CPattern pattern(FcPatternCreate());
     if (!pattern) {
-        throw my::CException(IDS_FAILED_TO_CREATE_FONT);
+        throw my::CException(IDS_FONT_CREATE_FAILED);
     }
     bool ok = true;
     if (!query.family.empty()) {
@@ -32,7 +32,7 @@ ft::CPattern PreparePattern(const CQuery& query) {
     ok &= FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue) != 0;
     ok &= FcPatternAddBool(pattern.get(), FC_OUTLINE, FcTrue) != 0;
     if (!ok || !FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern)) {
-        throw my::CException(IDS_FAILED_TO_CREATE_FONT);
+        throw my::CException(IDS_FONT_CREATE_FAILED);
     }
     FcDefaultSubstitute(pattern.get());
     return pattern;

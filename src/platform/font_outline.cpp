@@ -80,13 +80,13 @@ public:
             } else if (m_count == 2) {
                 m_writer.CubicTo(m_pending[0], m_pending[1], p);
             } else {
-                throw my::CException(IDS_CUBIC_SPLINE_POINTS_TOO_FEW);
+                throw my::CException(IDS_CUBIC_POINTS_TOO_FEW);
             }
             m_count = 0;
             break;
         case PointTag::Conic:
             if (m_count != 0 && m_kind == PointTag::Cubic) {
-                throw my::CException(IDS_CUBIC_SPLINE_POINTS_TOO_FEW);
+                throw my::CException(IDS_CUBIC_POINTS_TOO_FEW);
             }
             if (m_count == 1) {
                 // Two quadratic controls in a row imply the on-curve point between them.
@@ -99,10 +99,10 @@ public:
             break;
         case PointTag::Cubic:
             if (m_count != 0 && m_kind == PointTag::Conic) {
-                throw my::CException(IDS_QUADRATIC_SPLINE_NOT_SUPPORTED);
+                throw my::CException(IDS_QUADRATIC_SPLINE_UNSUPPORTED);
             }
             if (m_count == 2) {
-                throw my::CException(IDS_CUBIC_SPLINE_POINTS_TOO_FEW);
+                throw my::CException(IDS_CUBIC_POINTS_TOO_FEW);
             }
             m_pending[m_count++] = p;
             m_kind = PointTag::Cubic;
@@ -138,7 +138,7 @@ void ConvertContour(std::span<const my::pointd> points, std::span<const PointTag
         count = n - 1;
     } else {
         if (std::find(tags.begin(), tags.end(), PointTag::Cubic) != tags.end()) {
-            throw my::CException(IDS_CUBIC_SPLINE_POINTS_TOO_FEW);
+            throw my::CException(IDS_CUBIC_POINTS_TOO_FEW);
         }
         // Quadratic controls only: the implied point between the last and the first.
         start = Midpoint(points[n - 1], points[0]);

@@ -19,7 +19,7 @@ constexpr std::size_t kMaxFaceUnits = 31;
 
 CFontScale ComputeFontScale(double fontSize) {
     if (!std::isfinite(fontSize)) {
-        throw my::CException(IDS_FAILED_TO_CREATE_FONT);
+        throw my::CException(IDS_FONT_CREATE_FAILED);
     }
     const double size = std::fabs(fontSize);
     CFontScale scale;

@@ -234,7 +234,7 @@ TEST(FontEngine, NonPositiveEmHeightFailsToCreateTheFont) {
         font::CFont font(Request("DejaVu Sans", 0, 0));
         ADD_FAILURE();
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_FAILED_TO_CREATE_FONT);
+        EXPECT_EQ(e.m_id, IDS_FONT_CREATE_FAILED);
     }
 }
 

@@ -134,11 +134,11 @@ TEST(ContourConversion, DegenerateContoursAndPiecesAreDropped) {
 
 TEST(ContourConversion, UnconvertibleMixturesFail) {
     const std::vector<pointd> four{{0, 0}, {1, 1}, {2, 1}, {3, 0}};
-    EXPECT_EQ(FailureOf(four, {On, Q, C, On}), IDS_QUADRATIC_SPLINE_NOT_SUPPORTED);
-    EXPECT_EQ(FailureOf(four, {On, C, Q, On}), IDS_CUBIC_SPLINE_POINTS_TOO_FEW);
-    EXPECT_EQ(FailureOf(four, {On, C, On, On}), IDS_CUBIC_SPLINE_POINTS_TOO_FEW);
-    EXPECT_EQ(FailureOf(four, {On, C, C, C}), IDS_CUBIC_SPLINE_POINTS_TOO_FEW);
-    EXPECT_EQ(FailureOf(four, {C, C, C, C}), IDS_CUBIC_SPLINE_POINTS_TOO_FEW);
+    EXPECT_EQ(FailureOf(four, {On, Q, C, On}), IDS_QUADRATIC_SPLINE_UNSUPPORTED);
+    EXPECT_EQ(FailureOf(four, {On, C, Q, On}), IDS_CUBIC_POINTS_TOO_FEW);
+    EXPECT_EQ(FailureOf(four, {On, C, On, On}), IDS_CUBIC_POINTS_TOO_FEW);
+    EXPECT_EQ(FailureOf(four, {On, C, C, C}), IDS_CUBIC_POINTS_TOO_FEW);
+    EXPECT_EQ(FailureOf(four, {C, C, C, C}), IDS_CUBIC_POINTS_TOO_FEW);
     try {
         Convert(four, {On, On, On, On}, {2, 1});
         ADD_FAILURE();

@@ -55,7 +55,7 @@ TEST(FontScale, NotANumberFailsToCreateTheFont) {
             font::ComputeFontScale(size);
             ADD_FAILURE() << size;
         } catch (const my::CException& e) {
-            EXPECT_EQ(e.m_id, IDS_FAILED_TO_CREATE_FONT);
+            EXPECT_EQ(e.m_id, IDS_FONT_CREATE_FAILED);
         }
     }
 }
