@@ -16,16 +16,23 @@ struct PatternDeleter {
 };
 using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
 
+struct ConfigDeleter {
+    void operator()(FcConfig* config) const { FcConfigDestroy(config); }
+};
+using ConfigPtr = std::unique_ptr<FcConfig, ConfigDeleter>;
+
 std::u16string LookUpSansSerif() {
-    // FcFontMatch with a null configuration initialises the default one on first use.
+    // A configuration of our own, released after the lookup, rather than fontconfig's
+    // process-wide default, which is never freed.
+    ConfigPtr config(FcInitLoadConfigAndFonts());
     PatternPtr pattern(FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif")));
-    if (!pattern) {
+    if (!config || !pattern) {
         return ToUtf16(kFallbackFace);
     }
-    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
+    FcConfigSubstitute(config.get(), pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
-    PatternPtr match(FcFontMatch(nullptr, pattern.get(), &result));
+    PatternPtr match(FcFontMatch(config.get(), pattern.get(), &result));
     FcChar8* family = nullptr;
     if (!match || FcPatternGetString(match.get(), FC_FAMILY, 0, &family) != FcResultMatch ||
         family == nullptr || *family == 0) {
