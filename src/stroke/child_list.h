@@ -75,6 +75,25 @@ void InsertInto(ChildList<T>& list, std::size_t index, const boost::shared_ptr<T
     child->SetParent(&holder);
 }
 
+// Inserts a figure that must be of the element class T (else message 10047).
+template <class T>
+void InsertTyped(ChildList<T>& list, std::size_t index, const FigurePtr& child, CFigure& holder) {
+    const auto typed = boost::dynamic_pointer_cast<T>(child);
+    if (!typed) {
+        throw my::CException(IDS_INSERT_TYPE_INVALID);
+    }
+    InsertInto(list, index, typed, holder);
+}
+
+// Calls f on every element.
+template <class T, class F> void ForEachChild(const ChildList<T>& list, F f) {
+    for (const auto& child : list) {
+        if (child) {
+            f(*child);
+        }
+    }
+}
+
 // Replaces dst with clones of src's elements, each pointing at holder.
 template <class T> void CloneInto(ChildList<T>& dst, const ChildList<T>& src, CFigure& holder) {
     dst.clear();

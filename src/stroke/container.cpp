@@ -58,34 +58,22 @@ void CContainer::SetWidth(double width) {
 
 std::uint32_t CContainer::GetLineCap() const {
     std::uint32_t caps = 0;
-    for (const auto& child : m_children) {
-        caps |= child ? child->GetLineCap() : 0;
-    }
+    detail::ForEachChild(m_children, [&](const CFigure& child) { caps |= child.GetLineCap(); });
     return caps;
 }
 
 void CContainer::SetLineCap(std::uint32_t cap) {
-    for (const auto& child : m_children) {
-        if (child) {
-            child->SetLineCap(cap);
-        }
-    }
+    detail::ForEachChild(m_children, [cap](CFigure& child) { child.SetLineCap(cap); });
 }
 
 std::uint32_t CContainer::GetLineJoin() const {
     std::uint32_t joins = 0;
-    for (const auto& child : m_children) {
-        joins |= child ? child->GetLineJoin() : 0;
-    }
+    detail::ForEachChild(m_children, [&](const CFigure& child) { joins |= child.GetLineJoin(); });
     return joins;
 }
 
 void CContainer::SetLineJoin(std::uint32_t join) {
-    for (const auto& child : m_children) {
-        if (child) {
-            child->SetLineJoin(join);
-        }
-    }
+    detail::ForEachChild(m_children, [join](CFigure& child) { child.SetLineJoin(join); });
 }
 
 std::size_t CContainer::GetDataSize() const {

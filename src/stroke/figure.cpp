@@ -2,12 +2,7 @@
 
 #include "common/text.h"
 #include "stroke/child_list.h"
-#include "stroke/handles.h"
 #include "stroke/layer_model.h"
-#include "stroke/line.h"
-#include "stroke/line_part.h"
-#include "stroke/line_point.h"
-#include "stroke/text.h"
 
 #include <ostream>
 #include <typeinfo>
@@ -103,41 +98,30 @@ FigurePtr CFigure::Parent() const {
 }
 
 std::string_view CFigure::ClassName() const {
-    // The same order as the visitors' dispatch; a model is tested before a layer.
-    if (dynamic_cast<const CLine*>(this)) {
+    switch (GetType()) {
+    case FIGURE_LAYER:
+        return dynamic_cast<const CModel*>(this) ? "stroke::CModel" : "stroke::CLayer";
+    case FIGURE_LINE:
         return "stroke::CLine";
-    }
-    if (dynamic_cast<const CLinePart*>(this)) {
-        return "stroke::CLinePart";
-    }
-    if (dynamic_cast<const CLinePoint*>(this)) {
+    case FIGURE_CTRL:
         return "stroke::CLinePoint";
-    }
-    if (dynamic_cast<const CTangentPoint*>(this)) {
+    case FIGURE_TANGENT:
         return "stroke::CTangentPoint";
-    }
-    if (dynamic_cast<const CText*>(this)) {
-        return "stroke::CText";
-    }
-    if (dynamic_cast<const CModel*>(this)) {
-        return "stroke::CModel";
-    }
-    if (dynamic_cast<const CLayer*>(this)) {
-        return "stroke::CLayer";
-    }
-    if (dynamic_cast<const CBoundingRect*>(this)) {
+    case FIGURE_PART:
+        return "stroke::CLinePart";
+    case FIGURE_BOUNDING_RECT:
         return "stroke::CBoundingRect";
-    }
-    if (dynamic_cast<const CScalePoint*>(this)) {
+    case FIGURE_SCALE:
         return "stroke::CScalePoint";
-    }
-    if (dynamic_cast<const CRotatePoint*>(this)) {
+    case FIGURE_ROTATE:
         return "stroke::CRotatePoint";
-    }
-    if (dynamic_cast<const CCaret*>(this)) {
+    case FIGURE_TEXT:
+        return "stroke::CText";
+    case FIGURE_CARET:
         return "stroke::CCaret";
+    default:
+        return "stroke::CFigure";
     }
-    return "stroke::CFigure";
 }
 
 void CFigure::DumpOpen(std::ostream& out) const {

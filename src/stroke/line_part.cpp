@@ -35,11 +35,7 @@ FigurePtr CLinePart::GetChild(std::size_t index) const {
 }
 
 void CLinePart::InsertChild(std::size_t index, const FigurePtr& child) {
-    const auto point = boost::dynamic_pointer_cast<CLinePoint>(child);
-    if (!point) {
-        throw my::CException(IDS_INSERT_TYPE_INVALID);
-    }
-    detail::InsertInto(m_points, index, point, *this);
+    detail::InsertTyped(m_points, index, child, *this);
 }
 
 my::pointd CLinePart::GetCenter() const {

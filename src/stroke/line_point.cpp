@@ -61,11 +61,7 @@ FigurePtr CLinePoint::GetChild(std::size_t index) const {
 }
 
 void CLinePoint::InsertChild(std::size_t index, const FigurePtr& child) {
-    const auto tangent = boost::dynamic_pointer_cast<CTangentPoint>(child);
-    if (!tangent) {
-        throw my::CException(IDS_INSERT_TYPE_INVALID);
-    }
-    detail::InsertInto(m_tangents, index, tangent, *this);
+    detail::InsertTyped(m_tangents, index, child, *this);
 }
 
 bool CLinePoint::Move(const my::pointd& offset) {

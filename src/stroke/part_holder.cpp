@@ -42,11 +42,7 @@ FigurePtr CPartHolder::GetChild(std::size_t index) const {
 }
 
 void CPartHolder::InsertChild(std::size_t index, const FigurePtr& child) {
-    const auto part = boost::dynamic_pointer_cast<CLinePart>(child);
-    if (!part) {
-        throw my::CException(IDS_INSERT_TYPE_INVALID);
-    }
-    detail::InsertInto(m_parts, index, part, *this);
+    detail::InsertTyped(m_parts, index, child, *this);
 }
 
 my::pointd CPartHolder::GetCenter() const {
