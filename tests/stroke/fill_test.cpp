@@ -1,0 +1,173 @@
+// Fill and text settings: equality, the gradation's angle arithmetic and colour lookup, data
+// sizes, and dispatch to painters and processors by fill class.
+#include "stroke/gradation.h"
+#include "stroke/text_setting.h"
+#include "stroke/texture.h"
+#include "tree_builder.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace stroke;
+
+CGradationSetting At(double angle) {
+    CGradationSetting g;
+    g.m_angle = angle;
+    return g;
+}
+
+double Flipped(double angle, std::uint32_t flags) {
+    CGradationSetting g = At(angle);
+    g.SetFlip(flags);
+    return g.m_angle;
+}
+
+TEST(Gradation, QuadrantOfTheNormalisedAngle) {
+    EXPECT_EQ(At(-30).GetFlip(), 3u);
+    EXPECT_EQ(At(0).GetFlip(), 0u);
+    EXPECT_EQ(At(89.999).GetFlip(), 0u);
+    EXPECT_EQ(At(90).GetFlip(), 1u);
+    EXPECT_EQ(At(180).GetFlip(), 2u);
+    EXPECT_EQ(At(270).GetFlip(), 3u);
+    EXPECT_EQ(At(360).GetFlip(), 0u);
+    EXPECT_EQ(At(-720 - 100).GetFlip(), 2u); // 260
+    EXPECT_EQ(NormalizeAngle(-1e-20), 0.0);
+    EXPECT_EQ(NormalizeAngle(725.0), 5.0);
+    const double huge = NormalizeAngle(-1e300); // at once, not by a loop of 360 steps
+    EXPECT_GE(huge, 0.0);
+    EXPECT_LT(huge, 360.0);
+}
+
+TEST(Gradation, MirrorFlipsTheAngleAcrossTheAxes) {
+    EXPECT_DOUBLE_EQ(Flipped(30, 1), 150);
+    EXPECT_DOUBLE_EQ(Flipped(30, 2), 330);
+    EXPECT_DOUBLE_EQ(Flipped(30, 3), 210);
+    EXPECT_DOUBLE_EQ(Flipped(30, 0), 30);
+    // Flags equal to the current quadrant change nothing but the normalisation.
+    EXPECT_DOUBLE_EQ(Flipped(200, 2), 200);
+    EXPECT_DOUBLE_EQ(Flipped(-30, 3), 330);
+    // Mirroring twice returns to the start.
+    CGradationSetting g = At(30);
+    g.SetFlip(g.GetFlip() ^ 1);
+    g.SetFlip(g.GetFlip() ^ 1);
+    EXPECT_DOUBLE_EQ(g.m_angle, 30);
+}
+
+TEST(Gradation, ColourBetweenStopsIsTruncated) {
+    CGradationSetting g;
+    g.m_colors = {{true, CColor(0, 0, 0, 0, 0), 0.0},
+                  {false, CColor(9, 9, 9, 9, 9), 0.5},
+                  {true, CColor(65535, 65535, 65535, 65535, 65535), 1.0}};
+    EXPECT_EQ(g.ColorAt(0.5), CColor(32767, 32767, 32767, 32767, 32767));
+    EXPECT_EQ(g.ColorAt(0.0), CColor(0, 0, 0, 0, 0));
+    EXPECT_EQ(g.ColorAt(1.0), CColor(65535, 65535, 65535, 65535, 65535));
+    // Beyond the stops: the nearest one.
+    EXPECT_EQ(g.ColorAt(-3.0), CColor(0, 0, 0, 0, 0));
+    EXPECT_EQ(g.ColorAt(3.0), CColor(65535, 65535, 65535, 65535, 65535));
+}
+
+TEST(Gradation, StopOrderAndTiesFollowStoredOrder) {
+    CGradationSetting g;
+    g.m_colors = {{true, CColor(100, 0, 0, 0, 0), 1.0},
+                  {true, CColor(200, 0, 0, 0, 0), 0.0},
+                  {true, CColor(300, 0, 0, 0, 0), 1.0}, // same position: the first wins
+                  {true, CColor(400, 0, 0, 0, 0), 0.0}};
+    EXPECT_EQ(g.ColorAt(1.0).m_channels[0], 100);
+    EXPECT_EQ(g.ColorAt(0.0).m_channels[0], 200);
+    EXPECT_EQ(g.ColorAt(0.25).m_channels[0], 175); // 200 at 0 and 100 at 1, weighted
+}
+
+TEST(Gradation, NoEnabledStopGivesZero) {
+    CGradationSetting g;
+    EXPECT_EQ(g.ColorAt(0.3), CColor());
+    g.m_colors = {{false, CColor(1, 2, 3, 4, 5), 0.3}};
+    EXPECT_EQ(g.ColorAt(0.3), CColor());
+}
+
+TEST(FillEquality, ComparesClassAndValues) {
+    EXPECT_TRUE(FillsEqual(stroke_test::Mono(5), stroke_test::Mono(5)));
+    EXPECT_FALSE(FillsEqual(stroke_test::Mono(5), stroke_test::Mono(6)));
+    EXPECT_FALSE(FillsEqual(stroke_test::Mono(5), FillPtr()));
+    EXPECT_TRUE(FillsEqual(FillPtr(), FillPtr()));
+    EXPECT_FALSE(FillsEqual(stroke_test::Mono(0, 0), boost::make_shared<CGradationSetting>()));
+    auto g = stroke_test::Gradation(10);
+    auto h = g->Clone();
+    EXPECT_TRUE(*g == *h);
+    boost::static_pointer_cast<CGradationSetting>(h)->m_colors[1].m_enabled = false;
+    EXPECT_FALSE(*g == *h);
+}
+
+TEST(FillEquality, TexturesIgnoreTheirBitmaps) {
+    CTextureSetting a, b;
+    b.m_bitmap = boost::make_shared<CImg>();
+    EXPECT_TRUE(a.IsEqual(b));
+    b.m_offsetY = 0.5;
+    EXPECT_FALSE(a.IsEqual(b));
+}
+
+TEST(FillAngles, OnlyGradationsAndTexturesTurn) {
+    CMonoSetting mono;
+    mono.SetAngle(45);
+    mono.SetFlip(3);
+    EXPECT_EQ(mono.GetAngle(), 0.0);
+    EXPECT_EQ(mono.GetFlip(), 0u);
+    CTextureSetting texture;
+    texture.SetAngle(45);
+    texture.SetFlip(2);
+    EXPECT_EQ(texture.GetAngle(), 45.0);
+    EXPECT_EQ(texture.GetFlip(), 2u);
+}
+
+TEST(DataSize, FollowsTheStoredRecords) {
+    EXPECT_EQ(CMonoSetting().GetDataSize(), 10u);
+    EXPECT_EQ(stroke_test::Gradation(0)->GetDataSize(), 8u + 2 * 24);
+    CTextureSetting texture;
+    texture.m_path = u"abcd";
+    EXPECT_EQ(texture.GetDataSize(), 59u + 8);
+    texture.m_bitmap = boost::make_shared<CImg>();
+    texture.m_bitmap->Allocate(CImg::PIXEL_BGRA32, 2, 3);
+    texture.m_bitmap->m_context = boost::make_shared<CColorContext>();
+    texture.m_bitmap->m_context->m_profile.resize(100);
+    EXPECT_EQ(texture.GetDataSize(), 59u + 8 + 24 + 36 + 100 + 8);
+}
+
+struct Recorder : CFillPainter, CFillProcessor {
+    std::string seen;
+    void PaintMono(const CMonoSetting&) override { seen += "paint-mono "; }
+    void PaintGradation(const CGradationSetting&) override { seen += "paint-gradation "; }
+    void PaintTexture(const CTextureSetting&) override { seen += "paint-texture "; }
+    void ProcessMono(CMonoSetting&) override { seen += "mono "; }
+    void ProcessGradation(CGradationSetting&) override { seen += "gradation "; }
+    void ProcessTexture(CTextureSetting&) override { seen += "texture "; }
+};
+
+TEST(FillDispatch, EachClassReachesItsOwnOperation) {
+    Recorder r;
+    CMonoSetting mono;
+    CGradationSetting gradation;
+    CTextureSetting texture;
+    for (CFillSetting* fill : std::initializer_list<CFillSetting*>{&texture, &mono, &gradation}) {
+        fill->Paint(r);
+        r.Process(*fill);
+    }
+    EXPECT_EQ(r.seen, "paint-texture texture paint-mono mono paint-gradation gradation ");
+}
+
+TEST(TextSetting, EqualityCoversFontAndSpacings) {
+    CTextSetting a;
+    EXPECT_FALSE(a.m_fontFace.empty()); // the desktop's sans-serif face
+    EXPECT_EQ(a.m_charSet, 128u);
+    auto b = a.Clone();
+    EXPECT_TRUE(a == *b);
+    b->m_fontValue = 1;
+    EXPECT_FALSE(a == *b);
+    b = a.Clone();
+    b->m_thirdSpacing = 0.0;
+    EXPECT_FALSE(a.IsEqual(*b));
+    EXPECT_TRUE(TextSettingsEqual(TextSettingPtr(), TextSettingPtr()));
+    EXPECT_FALSE(TextSettingsEqual(a.Clone(), TextSettingPtr()));
+    EXPECT_EQ(a.GetDataSize(), 48u + 2 * a.m_fontFace.size());
+}
+
+} // namespace

@@ -1,0 +1,196 @@
+// The visitor protocol and the visitors of the model library: depth by mask, dispatch by class,
+// state checks, clearing fills and the affine transform.
+#include "common/message_ids.h"
+#include "stroke/check_state.h"
+#include "stroke/clear_fill.h"
+#include "stroke/figures.h"
+#include "stroke/transform.h"
+#include "tree_builder.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace stroke;
+
+// Records the kind of every figure reached, one letter each.
+class CTrace : public CConstEnumerator {
+public:
+    using CConstEnumerator::CConstEnumerator;
+    std::string seen;
+    void VisitModel(const CModel& f) override {
+        Note('M', [&] { CConstEnumerator::VisitModel(f); });
+    }
+    void VisitLayer(const CLayer& f) override {
+        Note('Y', [&] { CConstEnumerator::VisitLayer(f); });
+    }
+    void VisitLine(const CLine& f) override {
+        Note('L', [&] { CConstEnumerator::VisitLine(f); });
+    }
+    void VisitText(const CText& f) override {
+        Note('T', [&] { CConstEnumerator::VisitText(f); });
+    }
+    void VisitLinePart(const CLinePart& f) override {
+        Note('p', [&] { CConstEnumerator::VisitLinePart(f); });
+    }
+    void VisitLinePoint(const CLinePoint& f) override {
+        Note('c', [&] { CConstEnumerator::VisitLinePoint(f); });
+    }
+    void VisitTangentPoint(const CTangentPoint&) override { seen += 't'; }
+    void VisitCaret(const CCaret&) override { seen += '^'; }
+
+private:
+    template <class F> void Note(char c, F descend) {
+        seen += c;
+        descend();
+    }
+};
+
+std::string Trace(std::uint32_t mask, const CFigure& root) {
+    CTrace trace(mask);
+    trace.VisitFigure(root);
+    return trace.seen;
+}
+
+TEST(Enumerator, MaskDecidesHowDeepTheDefaultsGo) {
+    const auto model = stroke_test::SampleModel();
+    EXPECT_EQ(Trace(FIGURE_LAYER | FIGURE_LINE | FIGURE_TEXT, *model), "MYLTL");
+    EXPECT_EQ(Trace(FIGURE_PART, *model), "MYLppTpLp");
+    EXPECT_EQ(Trace(FIGURE_CTRL, *model), "MYLpcccpccTpccLpc");
+    EXPECT_EQ(Trace(FIGURE_TANGENT, *model), "MYLpcttcttcttpcttcttTpcttcttLpctt");
+    // Dispatch by dynamic class reaches the handles too.
+    EXPECT_EQ(Trace(FIGURE_ALL, CCaret()), "^");
+}
+
+TEST(Enumerator, ChangingVisitorCanRemoveWhatItVisits) {
+    // The walk keeps the visited figure alive while a visitor removes it from its holder.
+    struct CRemoveLines : CEnumerator {
+        int lines = 0;
+        void VisitLine(CLine& line) override {
+            ++lines;
+            line.Parent()->RemoveChild(line);
+        }
+    } remover;
+    auto model = stroke_test::SampleModel();
+    remover.VisitFigure(*model);
+    EXPECT_EQ(remover.lines, 2); // "a" and "b"; removing "a" moves the text to its index
+    EXPECT_NO_THROW(model->CheckParents());
+}
+
+TEST(CheckState, FindsTheFirstMatchingFigure) {
+    auto model = stroke_test::SampleModel();
+    EXPECT_FALSE(CCheckState(FIGURE_ALL, STATE_SELECTED).Check(*model));
+    auto handle = model->GetChild(0)->GetChild(1)->GetChild(0)->GetChild(1)->GetChild(0);
+    handle->Select(true);
+    EXPECT_TRUE(CCheckState(FIGURE_TANGENT, STATE_SELECTED).Check(*model));
+    EXPECT_FALSE(CCheckState(FIGURE_CTRL, STATE_SELECTED).Check(*model));
+    EXPECT_FALSE(CCheckState(FIGURE_TANGENT, STATE_HIDDEN).Check(*model));
+    model->GetChild(1)->m_state |= STATE_HIDDEN;
+    EXPECT_TRUE(CCheckState(FIGURE_LINE, STATE_HIDDEN | STATE_SELECTED).Check(*model));
+    EXPECT_FALSE(CCheckState(FIGURE_TEXT, STATE_HIDDEN).Check(*model));
+}
+
+TEST(ClearFill, EmptiesTheChosenFillsEverywhere) {
+    auto model = stroke_test::SampleModel();
+    model->m_areaFill = stroke_test::Mono(1);
+    auto layer = model->GetChild(0);
+    CClearFill().Clear(*model, CClearFill::CLEAR_AREA);
+    EXPECT_FALSE(model->m_areaFill);
+    EXPECT_FALSE(layer->GetAreaFill());
+    EXPECT_FALSE(layer->GetChild(1)->GetAreaFill());
+    EXPECT_TRUE(layer->GetLineFill());
+    EXPECT_TRUE(layer->GetChild(0)->GetLineFill());
+    CClearFill().Clear(*layer, CClearFill::CLEAR_AREA | CClearFill::CLEAR_LINE);
+    EXPECT_FALSE(layer->GetLineFill());
+    EXPECT_FALSE(layer->GetChild(0)->GetLineFill());
+}
+
+TEST(ClearFill, UnknownFlagsChangeNothing) {
+    auto model = stroke_test::SampleModel();
+    my::SetMessageLanguage(my::Language::English);
+    EXPECT_EQ(stroke_test::ErrorText([&] { CClearFill().Clear(*model, 5); }),
+              "Internal error\n\nstroke::CClearFill::Clear()\nUnknown flags: 5");
+    EXPECT_TRUE(model->GetChild(0)->GetAreaFill());
+    EXPECT_TRUE(model->GetChild(0)->GetLineFill());
+}
+
+TEST(Transform, MovesEveryPositionAndMarksWhatChanged) {
+    auto model = stroke_test::SampleModel();
+    CTransform::Params p;
+    p.a = 0, p.b = -1, p.c = 1, p.d = 0, p.e = 10, p.f = 20; // quarter turn, then offset
+    CTransform(p).Transform(*model);
+    auto line = boost::static_pointer_cast<CLine>(model->GetChild(0)->GetChild(0));
+    auto point = line->m_parts[1]->m_points[0]; // (5, 5), handles (4, 5) and (6, 5)
+    EXPECT_EQ(point->Position(), my::pointd(5, 25));
+    EXPECT_EQ(point->InHandle(), my::pointd(5, 24));
+    EXPECT_EQ(point->OutHandle(), my::pointd(5, 26));
+    EXPECT_EQ(point->m_width, 0.5); // widths are not scaled unless asked
+    EXPECT_TRUE(point->m_state & STATE_TRANSFORMED);
+    EXPECT_TRUE(point->m_tangents[0]->m_state & STATE_TRANSFORMED);
+    EXPECT_FALSE(line->m_state & STATE_TRANSFORMED);
+    EXPECT_FALSE(line->m_parts[1]->m_state & STATE_TRANSFORMED);
+    EXPECT_TRUE(model->GetChild(0)->GetChild(1)->m_state & STATE_TRANSFORMED); // text
+}
+
+TEST(Transform, SizeScalesWidthsAndFontsButNotFills) {
+    auto model = stroke_test::SampleModel();
+    auto text = boost::static_pointer_cast<CText>(model->GetChild(0)->GetChild(1));
+    CTransformSize(3.0, 4.0, 1.0, 2.0).Transform(*model);
+    const double s = std::sqrt((9.0 + 16.0) / 2.0);
+    auto point = text->m_parts[0]->m_points[1]; // (10, 10)
+    EXPECT_EQ(point->Position(), my::pointd(31, 42));
+    EXPECT_DOUBLE_EQ(point->m_width, s);
+    EXPECT_DOUBLE_EQ(text->m_width, 0.25 * s);
+    EXPECT_DOUBLE_EQ(text->m_textSetting->m_fontSize, 13.0 * s);
+    EXPECT_TRUE(FillsEqual(model->GetChild(0)->GetAreaFill(), stroke_test::Gradation(30)));
+}
+
+TEST(Transform, FontSizeFollowsTheScaleEvenWithoutWidthScaling) {
+    auto text = stroke_test::WithParts<CText>(u"t", {});
+    text->m_textSetting = boost::make_shared<CTextSetting>();
+    text->m_width = 1.0;
+    CTransform::Params p;
+    p.widthScale = 2.0;
+    CTransform(p).Transform(*text);
+    EXPECT_EQ(text->m_textSetting->m_fontSize, 26.0);
+    EXPECT_EQ(text->m_width, 1.0);
+    // Without a text setting nothing fails.
+    text->m_textSetting.reset();
+    EXPECT_NO_THROW(CTransform(p).Transform(*text));
+}
+
+double AngleOf(const FillPtr& fill) {
+    return fill->GetAngle();
+}
+
+TEST(Transform, FillsAreMirroredOrRotatedNeverBoth) {
+    auto build = [] {
+        auto model = stroke_test::SampleModel();
+        model->m_areaFill = stroke_test::Gradation(30);
+        return model;
+    };
+    CTransform::Params p;
+    p.transformFills = true;
+    p.fillRotation = 15;
+
+    auto rotated = build();
+    CTransform(p).Transform(*rotated);
+    EXPECT_DOUBLE_EQ(AngleOf(rotated->GetChild(0)->GetAreaFill()), 45);
+    EXPECT_DOUBLE_EQ(AngleOf(rotated->m_areaFill), 30); // the model's own fill stays
+
+    p.mirrorHorizontal = true;
+    p.mirrorVertical = true; // horizontal wins
+    auto mirrored = build();
+    CTransform(p).Transform(*mirrored);
+    EXPECT_DOUBLE_EQ(AngleOf(mirrored->GetChild(0)->GetAreaFill()), 150);
+
+    p.mirrorHorizontal = false;
+    auto flipped = build();
+    CTransform(p).Transform(*flipped);
+    EXPECT_DOUBLE_EQ(AngleOf(flipped->GetChild(0)->GetAreaFill()), 330);
+    // A mono fill has no angle or flip to change.
+    EXPECT_TRUE(FillsEqual(flipped->GetChild(0)->GetLineFill(), stroke_test::Mono(1000)));
+}
+
+} // namespace
