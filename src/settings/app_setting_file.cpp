@@ -5,6 +5,7 @@
 #include "platform/app_data.h"
 #include "settings/task_element.h"
 
+#include <cerrno>
 #include <sys/stat.h>
 #include <vector>
 

@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
+#include <random>
 #include <signal.h>
 #include <sys/stat.h>
 #include <system_error>
@@ -52,9 +53,10 @@ CSplitPath SplitPath(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
-// ".<name>.<pid>-<n>.tmp": hidden, recognisable by RemoveStaleTempFiles, unique per process.
+// ".<name>.<pid>-<token>.tmp": hidden, recognisable by RemoveStaleTempFiles, and unique even
+// when a killed process with the same pid left a file of that name behind.
 std::string TempName(const CSplitPath& split) {
-    static std::atomic<unsigned> counter{0};
+    static std::atomic<std::uint64_t> counter{std::random_device{}()};
     return split.m_folder + "/." + split.m_name + "." + std::to_string(::getpid()) + "-" +
            std::to_string(counter++) + ".tmp";
 }
