@@ -156,8 +156,10 @@ private:
     bool EndComposite(CXmlElement parent, CXmlElement element);
     // ReadText + trimming of the white space around a non-text value.
     bool ReadToken(CXmlElement parent, std::string_view name, std::string& text);
-    bool ReadInteger(CXmlElement parent, std::string_view name, std::uint32_t failId,
-                     std::int32_t& value);
+    // ReadToken, then `parse`; a text that does not parse fails with failId and the text.
+    template <class T>
+    bool ReadParsed(CXmlElement parent, std::string_view name, std::uint32_t failId,
+                    bool (*parse)(std::string_view, T&), T& value);
 
     static pugi::xml_node Node(CXmlElement element);
 

@@ -6,6 +6,21 @@
 
 #include <array>
 
+template <class T>
+bool CXmlDocument::ReadParsed(CXmlElement parent, std::string_view name, std::uint32_t failId,
+                              bool (*parse)(std::string_view, T&), T& value) {
+    std::string text;
+    if (!ReadToken(parent, name, text)) {
+        return false;
+    }
+    T parsed{};
+    if (!parse(text, parsed)) {
+        return FailValue(failId, text);
+    }
+    value = parsed;
+    return true;
+}
+
 bool CXmlDocument::WriteBool(CXmlElement parent, std::string_view name, bool value) {
     return WriteText(parent, name, value ? "true" : "false");
 }
@@ -26,20 +41,8 @@ bool CXmlDocument::WriteInt(CXmlElement parent, std::string_view name, std::int3
     return WriteText(parent, name, std::to_string(value));
 }
 
-bool CXmlDocument::ReadInteger(CXmlElement parent, std::string_view name, std::uint32_t failId,
-                               std::int32_t& value) {
-    std::string text;
-    if (!ReadToken(parent, name, text)) {
-        return false;
-    }
-    if (!xmlvalue::ParseInt32(text, value)) {
-        return FailValue(failId, text);
-    }
-    return true;
-}
-
 bool CXmlDocument::ReadInt(CXmlElement parent, std::string_view name, std::int32_t& value) {
-    return ReadInteger(parent, name, IDS_XML_PARSE_INT_FAILED, value);
+    return ReadParsed(parent, name, IDS_XML_PARSE_INT_FAILED, &xmlvalue::ParseInt32, value);
 }
 
 bool CXmlDocument::WriteLong(CXmlElement parent, std::string_view name, std::int32_t value) {
@@ -47,7 +50,7 @@ bool CXmlDocument::WriteLong(CXmlElement parent, std::string_view name, std::int
 }
 
 bool CXmlDocument::ReadLong(CXmlElement parent, std::string_view name, std::int32_t& value) {
-    return ReadInteger(parent, name, IDS_XML_PARSE_LONG_FAILED, value);
+    return ReadParsed(parent, name, IDS_XML_PARSE_LONG_FAILED, &xmlvalue::ParseInt32, value);
 }
 
 bool CXmlDocument::WriteSize(CXmlElement parent, std::string_view name, std::uint32_t value) {
@@ -55,14 +58,7 @@ bool CXmlDocument::WriteSize(CXmlElement parent, std::string_view name, std::uin
 }
 
 bool CXmlDocument::ReadSize(CXmlElement parent, std::string_view name, std::uint32_t& value) {
-    std::string text;
-    if (!ReadToken(parent, name, text)) {
-        return false;
-    }
-    if (!xmlvalue::ParseUInt32(text, value)) {
-        return FailValue(IDS_XML_PARSE_SIZE_FAILED, text);
-    }
-    return true;
+    return ReadParsed(parent, name, IDS_XML_PARSE_SIZE_FAILED, &xmlvalue::ParseUInt32, value);
 }
 
 bool CXmlDocument::WriteDouble(CXmlElement parent, std::string_view name, double value) {
@@ -83,12 +79,9 @@ bool CXmlDocument::WriteVersion(CXmlElement parent, std::string_view name, std::
 }
 
 bool CXmlDocument::ReadVersion(CXmlElement parent, std::string_view name, std::uint32_t& version) {
-    std::string text;
-    if (!ReadToken(parent, name, text)) {
+    if (!ReadParsed(parent, name, IDS_XML_PARSE_VERSION_FAILED, &xmlvalue::ParseVersion,
+                    m_version)) {
         return false;
-    }
-    if (!xmlvalue::ParseVersion(text, m_version)) {
-        return FailValue(IDS_XML_PARSE_VERSION_FAILED, text);
     }
     version = m_version;
     return true;

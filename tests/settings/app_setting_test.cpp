@@ -109,14 +109,9 @@ TEST(AppSetting, EveryValueRoundTrips) {
     EXPECT_NE(text.find("\t\t<DstFolders>\n\t\t\t<SaveContents>false</SaveContents>\n"
                         "\t\t\t<MaxSize>0</MaxSize>\n\t\t</DstFolders>"),
               std::string::npos);
-    std::size_t last = 0;
-    for (const char* name : {"<MainFrame>", "<Task>", "<UI>", "<LastPath>", "<MruPathes>",
-                             "<SrcPathes0>", "<SrcPathes1>", "<DstFolders>", "<DstNames>"}) {
-        const std::size_t at = text.find(name);
-        ASSERT_NE(at, std::string::npos) << name;
-        EXPECT_GT(at, last) << name;
-        last = at;
-    }
+    EXPECT_TRUE(settings_test::InOrder(text, {"<MainFrame>", "<Task>", "<UI>", "<LastPath>",
+                                              "<MruPathes>", "<SrcPathes0>", "<SrcPathes1>",
+                                              "<DstFolders>", "<DstNames>"}));
 }
 
 TEST(AppSetting, ListsKeepTheirFirstMaxSizeItemsAndIgnoreUnsavedOnes) {

@@ -86,24 +86,18 @@ TEST(ProjectFile, EveryFieldRoundTripsInStoredOrder) {
     EXPECT_NE(text.find("<SrcPath0>./img/start.strk</SrcPath0>"), std::string::npos);
     EXPECT_NE(text.find("<SrcPath1>../elsewhere/end.strk</SrcPath1>"), std::string::npos);
     EXPECT_NE(text.find("<DstName> frame &amp; &lt;name&gt; </DstName>"), std::string::npos);
-    std::size_t last = 0;
-    for (const char* name : {"<Version>",         "<Task>",
-                             "<Flags>",           "<SrcPath0>",
-                             "<SrcPath1>",        "<DstFormat>",
-                             "<DstFolder>",       "<DstName>",
-                             "<StartNo>",         "<Digits>",
-                             "<InterFrameCount>", "<RoundType>",
-                             "<RoundFlags>",      "<InterpolateType>",
-                             "<InterpolateAmp>",  "<FrameRate>",
-                             "<LoopCount>",       "<Width>",
-                             "<Height>",          "<Dpi>",
-                             "<BkColor>",         "<PhaseBraces>",
-                             "<PhaseMultiple>"}) {
-        const std::size_t at = text.find(name);
-        ASSERT_NE(at, std::string::npos) << name;
-        EXPECT_GT(at, last) << name;
-        last = at;
-    }
+    EXPECT_TRUE(settings_test::InOrder(text, {"<Version>",         "<Task>",
+                                              "<Flags>",           "<SrcPath0>",
+                                              "<SrcPath1>",        "<DstFormat>",
+                                              "<DstFolder>",       "<DstName>",
+                                              "<StartNo>",         "<Digits>",
+                                              "<InterFrameCount>", "<RoundType>",
+                                              "<RoundFlags>",      "<InterpolateType>",
+                                              "<InterpolateAmp>",  "<FrameRate>",
+                                              "<LoopCount>",       "<Width>",
+                                              "<Height>",          "<Dpi>",
+                                              "<BkColor>",         "<PhaseBraces>",
+                                              "<PhaseMultiple>"}));
 }
 
 TEST(ProjectFile, PathsFollowAProjectMovedWithItsImages) {

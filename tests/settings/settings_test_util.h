@@ -48,6 +48,20 @@ inline void WriteFile(const std::string& path, const std::string& text) {
     out << text;
 }
 
+// True when every tag occurs in text, each after the one before.
+inline ::testing::AssertionResult InOrder(const std::string& text,
+                                          std::initializer_list<const char*> tags) {
+    std::size_t last = 0;
+    for (const char* tag : tags) {
+        const std::size_t at = text.find(tag, last);
+        if (at == std::string::npos) {
+            return ::testing::AssertionFailure() << tag << " missing or out of order";
+        }
+        last = at + 1;
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class CLanguageGuard {
 public:
     explicit CLanguageGuard(my::Language language) : m_saved(my::MessageLanguage()) {
