@@ -1,0 +1,74 @@
+#include "platform/app_data.h"
+
+#include "common/error.h"
+#include "common/message_ids.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace my {
+
+namespace {
+
+constexpr const char* kMakerProduct = "Quenfell/Morvane/";
+
+// The home folder: $HOME, else the password database entry of the current user.
+std::string HomeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) {
+        return home;
+    }
+    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir && *found->pw_dir) {
+        return found->pw_dir;
+    }
+    return {};
+}
+
+CException CreateFolderError(int code, const std::string& folder) {
+    // The system's description comes first in this message, the folder second.
+    CException e(IDS_CREATE_FOLDER_FAILED, SystemErrorText(code), folder);
+    e.m_code = static_cast<std::uint32_t>(code);
+    return e;
+}
+
+} // namespace
+
+std::string AppDataFolder() {
+    std::string base;
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/') {
+        base = config;
+    } else {
+        const std::string home = HomeFolder();
+        if (home.empty()) {
+            throw CreateFolderError(ENOENT, "~/.config");
+        }
+        base = home + "/.config";
+    }
+    if (base.back() != '/') {
+        base += '/';
+    }
+    return base + kMakerProduct;
+}
+
+void CreateFolders(const std::string& folder) {
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) {
+        throw CreateFolderError(ec.value(), folder);
+    }
+    // create_directories reports success when the path exists; it must be a folder.
+    if (!std::filesystem::is_directory(folder, ec)) {
+        throw CreateFolderError(ec ? ec.value() : ENOTDIR, folder);
+    }
+}
+
+} // namespace my

@@ -1,0 +1,240 @@
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "engine/task_setting.h"
+#include "engine/task_setting_names.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+#include <string>
+
+namespace {
+
+using mrv::CTaskSetting;
+
+// The message a check raises, or an empty record when it passes.
+CSimpleErr GenerateError(const CTaskSetting& task) {
+    try {
+        task.ValidateForGenerate();
+    } catch (const my::CException& e) {
+        return e;
+    }
+    return {};
+}
+
+TEST(TaskSetting, DefaultsMatchTheFormOfAFreshStart) {
+    const CTaskSetting t;
+    EXPECT_EQ(t.GetFlags(), 0x18u);
+    EXPECT_TRUE(t.HasFlags(mrv::TaskFlags::AutoTrimFrames | mrv::TaskFlags::BkColor));
+    EXPECT_EQ(t.GetSrcPath0(), "");
+    EXPECT_EQ(t.GetSrcPath1(), "");
+    EXPECT_EQ(t.GetDstFormat(), mrv::DstFormat::AGIF);
+    EXPECT_EQ(t.GetDstFolder(), "");
+    EXPECT_EQ(t.GetDstName(), "test");
+    EXPECT_EQ(t.GetStartNo(), 0);
+    EXPECT_EQ(t.GetDigits(), 4);
+    EXPECT_EQ(t.GetInterFrameCount(), 7);
+    EXPECT_EQ(t.GetRoundType(), mrv::RoundType::Rotate);
+    EXPECT_EQ(t.GetRoundFlags(), 3u);
+    EXPECT_EQ(t.GetInterpolateType(), mrv::InterpolateType::LineCircle);
+    EXPECT_EQ(t.GetInterpolateAmp(), 1.0);
+    EXPECT_EQ(t.GetFrameRate(), 1000);
+    EXPECT_EQ(t.GetLoopCount(), 0);
+    EXPECT_EQ(t.GetWidth(), 320);
+    EXPECT_EQ(t.GetHeight(), 270);
+    EXPECT_EQ(t.GetDpi(), 72.0);
+    EXPECT_EQ(t.GetBkColor(), my::colord(1, 1, 1, 0, 1));
+    EXPECT_EQ(t.GetPhaseBraces(), CStringPair("{", "}"));
+    EXPECT_EQ(t.GetPhaseMultiple(), 1.0);
+}
+
+TEST(TaskSetting, SrcPathByIndexReachesStartAndEnd) {
+    CTaskSetting t;
+    t.SetSrcPath(0, "/a/start.strk");
+    t.SetSrcPath(1, "/a/end.strk");
+    EXPECT_EQ(t.GetSrcPath0(), "/a/start.strk");
+    EXPECT_EQ(t.GetSrcPath(1), "/a/end.strk");
+    CTaskSetting copy = t;
+    copy.SetSrcPath1("/b.strk");
+    EXPECT_NE(copy, t);
+}
+
+TEST(TaskSettingNames, EnumerationsConvertBothWays) {
+    EXPECT_EQ(mrv::ToName(mrv::DstFormat::APNG), "APNG");
+    EXPECT_EQ(mrv::ToName(mrv::RoundType::None), "None");
+    EXPECT_EQ(mrv::ToName(mrv::InterpolateType::LineLiner), "LineLiner");
+    EXPECT_EQ(mrv::FromName<mrv::InterpolateType>("Arc"), mrv::InterpolateType::Arc);
+    EXPECT_EQ(mrv::FromName<mrv::DstFormat>("AGIF"), mrv::DstFormat::AGIF);
+    EXPECT_EQ(mrv::FromName<mrv::RoundType>("Rotate"), mrv::RoundType::Rotate);
+}
+
+TEST(TaskSettingNames, UnknownNamesAndValuesNameTheirType) {
+    struct Case {
+        const mrv::CNameTable& table;
+        const char* text;
+        const char* message;
+    };
+    for (const Case& c : {Case{mrv::kRoundTypeNames, "rotate", "mrv::RoundType::rotate"},
+                          Case{mrv::kDstFormatNames, "apng", "mrv::DstFormat::apng"},
+                          Case{mrv::kInterpolateTypeNames, "", "mrv::InterpolateType::"}}) {
+        try {
+            c.table.FromName(c.text);
+            ADD_FAILURE() << c.text;
+        } catch (const my::CException& e) {
+            EXPECT_EQ(e.m_id, IDS_UNKNOWN_NAME);
+            EXPECT_EQ(e.m_text, std::string("Unknown name is specified ") + c.message);
+        }
+    }
+    for (const std::int32_t value : {-1, 4}) {
+        try {
+            mrv::kDstFormatNames.ToName(value);
+            ADD_FAILURE() << value;
+        } catch (const my::CException& e) {
+            EXPECT_EQ(e.m_id, IDS_UNKNOWN_VALUE);
+            EXPECT_EQ(e.m_text,
+                      "Unknown value is specified mrv::DstFormat::" + std::to_string(value));
+        }
+    }
+}
+
+TEST(TaskSettingNames, FlagTextJoinsSetBitsInBitOrder) {
+    EXPECT_EQ(mrv::kTaskFlagNames.FlagsToText(0), "");
+    EXPECT_EQ(mrv::kTaskFlagNames.FlagsToText(0x18), "AutoTrimFrames|BkColor");
+    EXPECT_EQ(mrv::kRoundFlagNames.FlagsToText(0x1F),
+              "ReverseColor|ReverseAlpha|ReverseAngle|ReverseRate|ReverseOffset");
+    EXPECT_EQ(mrv::kTaskFlagNames.FlagsFromText(""), 0u);
+    EXPECT_EQ(mrv::kTaskFlagNames.FlagsFromText("Resize|Phase"), 0x21u);
+    EXPECT_EQ(mrv::kTaskFlagNames.FlagsFromText("Phase|Resize|Phase"), 0x21u);
+    EXPECT_EQ(mrv::kRoundFlagNames.FlagsFromText("ReverseOffset"), 0x10u);
+}
+
+TEST(TaskSettingNames, BadFlagPiecesAndUnnamedBitsFail) {
+    for (const char* text : {"Resize|", "Resize||Phase", "|Resize", "resize", "Resize |Phase"}) {
+        try {
+            mrv::kTaskFlagNames.FlagsFromText(text);
+            ADD_FAILURE() << text;
+        } catch (const my::CException& e) {
+            EXPECT_EQ(e.m_id, IDS_UNKNOWN_NAME) << text;
+            EXPECT_EQ(e.m_text.rfind("Unknown name is specified mrv::TaskFlags::", 0), 0u);
+        }
+    }
+    try {
+        mrv::kRoundFlagNames.FlagsToText(0x21);
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_UNKNOWN_VALUE);
+        EXPECT_EQ(e.m_text, "Unknown value is specified mrv::RoundFlags::32");
+    }
+    EXPECT_THROW(mrv::kTaskFlagNames.FlagsToText(0x80000000u), my::CException);
+}
+
+TEST(OutputSummary, DefaultRecordIsEndless) {
+    const CTaskSetting t;
+    const mrv::COutputSummary s = t.ComputeOutputSummary();
+    EXPECT_EQ(s.m_frames, 16);
+    EXPECT_EQ(s.m_wait, 10);
+    EXPECT_EQ(s.m_period, 160);
+    EXPECT_EQ(s.m_play, 0);
+    EXPECT_EQ(t.FormatOutputSummary(),
+              "出力フレーム数: 16、ウェイト: 0.1 秒、周期: 1.6 秒、再生時間: ∞ 秒");
+}
+
+TEST(OutputSummary, OneWayCountsStepsBetweenFirstAndLastFrame) {
+    CTaskSetting t;
+    t.SetInterFrameCount(0);
+    t.SetRoundType(mrv::RoundType::None);
+    t.SetLoopCount(3);
+    const mrv::COutputSummary s = t.ComputeOutputSummary();
+    EXPECT_EQ(s.m_frames, 2);
+    EXPECT_EQ(s.m_period, s.m_wait);
+    EXPECT_EQ(t.FormatOutputSummary(),
+              "出力フレーム数: 2、ウェイト: 0.1 秒、周期: 0.1 秒、再生時間: 0.3 秒");
+}
+
+TEST(OutputSummary, SlowRatesAndOddValuesStayReadable) {
+    CTaskSetting t;
+    t.SetFrameRate(3);
+    t.SetLoopCount(1);
+    t.SetRoundType(mrv::RoundType::Reverse);
+    // 10000 / 3 = 3333 hundredths; 16 frames.
+    EXPECT_EQ(t.FormatOutputSummary(),
+              "出力フレーム数: 16、ウェイト: 33.33 秒、周期: 533.28 秒、再生時間: 533.28 秒");
+    t.SetLoopCount(-2);
+    EXPECT_NE(t.FormatOutputSummary().find("再生時間: ∞"), std::string::npos);
+    // A negative count gives a negative period rather than a crash or an unsigned wrap.
+    t.SetLoopCount(1);
+    t.SetFrameRate(1000);
+    t.SetInterFrameCount(-5);
+    EXPECT_EQ(t.ComputeOutputSummary().m_frames, -8);
+    EXPECT_NE(t.FormatOutputSummary().find("周期: -0.8 秒"), std::string::npos);
+}
+
+TEST(OutputSummary, ZeroFrameRateAndHugeValuesDoNotCrash) {
+    CTaskSetting t;
+    t.SetFrameRate(0);
+    EXPECT_FALSE(t.ComputeOutputSummary().m_hasWait);
+    EXPECT_EQ(t.FormatOutputSummary(),
+              "出力フレーム数: 16、ウェイト: ∞ 秒、周期: ∞ 秒、再生時間: ∞ 秒");
+    t.SetFrameRate(1);
+    t.SetInterFrameCount(std::numeric_limits<std::int32_t>::max());
+    t.SetLoopCount(std::numeric_limits<std::int32_t>::max());
+    const mrv::COutputSummary s = t.ComputeOutputSummary();
+    EXPECT_EQ(s.m_frames, 4294967296);
+    EXPECT_EQ(s.m_play, std::numeric_limits<std::int64_t>::max());
+}
+
+TEST(GenerateChecks, RunInOrderWithTheirTexts) {
+    CTaskSetting t;
+    EXPECT_FALSE(GenerateError(t).HasError());
+
+    t.SetInterFrameCount(999);
+    EXPECT_FALSE(GenerateError(t).HasError());
+    t.SetInterFrameCount(1000);
+    t.SetFrameRate(0); // a later check must not win
+    CSimpleErr e = GenerateError(t);
+    EXPECT_EQ(e.m_id, IDS_INTER_FRAME_COUNT_TOO_LARGE);
+    EXPECT_EQ(e.m_text,
+              "中間フレーム数が大きすぎます\n999 以下の値を指定してください\n中間フレーム数: 1000");
+    EXPECT_NO_THROW(t.SetInterFrameCount(1000); t.SetFrameRate(1); t.ValidateForTask());
+
+    t.SetInterFrameCount(-1);
+    e = GenerateError(t);
+    EXPECT_EQ(e.m_id, IDS_INTER_FRAME_COUNT_INVALID);
+    EXPECT_EQ(e.m_text, "不正な中間フレーム数が指定されました: -1");
+
+    t.SetInterFrameCount(7);
+    t.SetFrameRate(0);
+    t.SetFlags(mrv::TaskFlags::Resize);
+    t.SetWidth(0);
+    e = GenerateError(t);
+    EXPECT_EQ(e.m_id, IDS_FRAME_RATE_INVALID);
+    EXPECT_EQ(e.m_text, "不正なフレームレートが指定されました: 0");
+
+    t.SetFrameRate(1);
+    t.SetHeight(0);
+    EXPECT_EQ(GenerateError(t).m_text, "幅の値が不正です");
+    t.SetWidth(1);
+    e = GenerateError(t);
+    EXPECT_EQ(e.m_id, IDS_HEIGHT_INVALID);
+    EXPECT_EQ(e.m_text, "高さの値が不正です");
+
+    // Width and height only count when the output is resized.
+    t.SetFlags(0);
+    t.SetWidth(-5);
+    EXPECT_FALSE(GenerateError(t).HasError());
+}
+
+TEST(GenerateChecks, TaskRepeatsOnlyCountAndRate) {
+    CTaskSetting t;
+    t.SetFrameRate(-3);
+    try {
+        t.ValidateForTask();
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_text, "不正なフレームレートが指定されました: -3");
+    }
+    t.SetFrameRate(1000);
+    t.SetInterFrameCount(-2);
+    EXPECT_THROW(t.ValidateForTask(), my::CException);
+}
+
+} // namespace

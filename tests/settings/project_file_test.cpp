@@ -1,0 +1,211 @@
+#include "common/message_ids.h"
+#include "settings/project_file.h"
+#include "settings/task_element.h"
+#include "settings_test_util.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+using mrv::CTaskSetting;
+using settings_test::CTempFolder;
+using settings_test::ReadFile;
+using settings_test::WriteFile;
+
+// Every field away from its default.
+CTaskSetting FullTask(const std::string& folder) {
+    CTaskSetting t;
+    t.SetFlags(0x3F);
+    t.SetSrcPath0(folder + "/img/start.strk");
+    t.SetSrcPath1(folder + "/../elsewhere/end.strk");
+    t.SetDstFormat(mrv::DstFormat::APNG);
+    t.SetDstFolder(folder + "/out");
+    t.SetDstName(" frame & <name> ");
+    t.SetStartNo(-3);
+    t.SetDigits(6);
+    t.SetInterFrameCount(1000);
+    t.SetRoundType(mrv::RoundType::Reverse);
+    t.SetRoundFlags(0x15);
+    t.SetInterpolateType(mrv::InterpolateType::Arc);
+    t.SetInterpolateAmp(-2.5);
+    t.SetFrameRate(2997);
+    t.SetLoopCount(3);
+    t.SetWidth(0);
+    t.SetHeight(-7);
+    t.SetDpi(300);
+    t.SetBkColor(my::colord(0.25, 0.5, 0.75, 0.125, 0.0625));
+    t.SetPhaseBraces({"[", "]]"});
+    t.SetPhaseMultiple(0.1);
+    return t;
+}
+
+// A project text with one Task element, the given children replacing or completing those of
+// a saved default task.
+std::string ProjectText(const std::string& folder, const std::string& from, const std::string& to) {
+    const std::string path = folder + "/template.mrva";
+    CSimpleErr err;
+    EXPECT_TRUE(SaveProject(path, CTaskSetting(), err)) << err.m_text;
+    std::string text = ReadFile(path);
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return text.replace(at, from.size(), to);
+}
+
+TEST(ProjectFile, DefaultTaskRoundTrips) {
+    CTempFolder folder;
+    CSimpleErr err;
+    ASSERT_TRUE(SaveProject(folder / "a.mrva", CTaskSetting(), err)) << err.m_text;
+    CTaskSetting read = FullTask("/x");
+    ASSERT_TRUE(LoadProject(folder / "a.mrva", read, err)) << err.m_text;
+    EXPECT_EQ(read, CTaskSetting());
+    EXPECT_FALSE(err.HasError());
+    const std::string text = ReadFile(folder / "a.mrva");
+    EXPECT_NE(text.find("<Flags>AutoTrimFrames|BkColor</Flags>"), std::string::npos);
+    EXPECT_NE(text.find("<BkColor>\n\t\t\t<value>1</value>\n\t\t\t<value>1</value>\n\t\t\t"
+                        "<value>1</value>\n\t\t\t<value>0</value>\n\t\t\t<value>1</value>"),
+              std::string::npos);
+    EXPECT_NE(text.find("<SrcPath0></SrcPath0>"), std::string::npos);
+}
+
+TEST(ProjectFile, EveryFieldRoundTripsInStoredOrder) {
+    CTempFolder folder;
+    const std::string project = folder / "p/proj.mrva";
+    std::filesystem::create_directories(folder / "p");
+    const CTaskSetting task = FullTask(folder / "p");
+    CSimpleErr err;
+    ASSERT_TRUE(SaveProject(project, task, err)) << err.m_text;
+    CTaskSetting read;
+    ASSERT_TRUE(LoadProject(project, read, err)) << err.m_text;
+
+    CTaskSetting expected = task;
+    expected.SetSrcPath1(folder / "elsewhere/end.strk"); // canonicalised on reading
+    EXPECT_EQ(read, expected);
+
+    const std::string text = ReadFile(project);
+    EXPECT_NE(text.find("<SrcPath0>./img/start.strk</SrcPath0>"), std::string::npos);
+    EXPECT_NE(text.find("<SrcPath1>../elsewhere/end.strk</SrcPath1>"), std::string::npos);
+    EXPECT_NE(text.find("<DstName> frame &amp; &lt;name&gt; </DstName>"), std::string::npos);
+    EXPECT_TRUE(settings_test::InOrder(text, {"<Version>",         "<Task>",
+                                              "<Flags>",           "<SrcPath0>",
+                                              "<SrcPath1>",        "<DstFormat>",
+                                              "<DstFolder>",       "<DstName>",
+                                              "<StartNo>",         "<Digits>",
+                                              "<InterFrameCount>", "<RoundType>",
+                                              "<RoundFlags>",      "<InterpolateType>",
+                                              "<InterpolateAmp>",  "<FrameRate>",
+                                              "<LoopCount>",       "<Width>",
+                                              "<Height>",          "<Dpi>",
+                                              "<BkColor>",         "<PhaseBraces>",
+                                              "<PhaseMultiple>"}));
+}
+
+TEST(ProjectFile, PathsFollowAProjectMovedWithItsImages) {
+    CTempFolder folder;
+    WriteFile(folder / "old/proj/start.strk", "s");
+    WriteFile(folder / "old/proj/img/end.strk", "e");
+    CTaskSetting task;
+    task.SetSrcPath0(folder / "old/proj/start.strk");
+    task.SetSrcPath1(folder / "old/proj/img/end.strk");
+    task.SetDstFolder(folder / "old/proj");
+    CSimpleErr err;
+    ASSERT_TRUE(SaveProject(folder / "old/proj/p.mrva", task, err)) << err.m_text;
+    EXPECT_NE(ReadFile(folder / "old/proj/p.mrva").find("<SrcPath0>./start.strk</SrcPath0>"),
+              std::string::npos);
+
+    std::filesystem::create_directories(folder / "new/deeper");
+    std::filesystem::rename(folder / "old/proj", folder / "new/deeper/moved");
+    CTaskSetting read;
+    ASSERT_TRUE(LoadProject(folder / "new/deeper/moved/p.mrva", read, err)) << err.m_text;
+    EXPECT_EQ(read.GetSrcPath0(), folder / "new/deeper/moved/start.strk");
+    EXPECT_EQ(read.GetSrcPath1(), folder / "new/deeper/moved/img/end.strk");
+    EXPECT_EQ(read.GetDstFolder(), folder / "new/deeper/moved");
+}
+
+TEST(ProjectFile, ProjectsWrittenOnWindowsOpen) {
+    CTempFolder folder;
+    const std::string text = ProjectText(folder.Path(), "<SrcPath0></SrcPath0>",
+                                         "<SrcPath0>.\\img\\a.strk</SrcPath0>"
+                                         "<SrcPath1>D:\\art\\b.strk</SrcPath1>");
+    WriteFile(folder / "w.mrva", text);
+    CTaskSetting read;
+    CSimpleErr err;
+    ASSERT_TRUE(LoadProject(folder / "w.mrva", read, err)) << err.m_text;
+    EXPECT_EQ(read.GetSrcPath0(), folder / "img/a.strk");
+    // The first SrcPath1 (the drive path) counts; the saved empty one follows it.
+    EXPECT_EQ(read.GetSrcPath1(), "D:\\art\\b.strk");
+}
+
+TEST(ProjectFile, AFailedReadLeavesTheRecordAsItWas) {
+    CTempFolder folder;
+    const CTaskSetting before = FullTask("/keep");
+    struct Case {
+        const char* from;
+        const char* to;
+        std::int32_t id;
+        const char* text;
+    };
+    for (const Case& c : {Case{"<DstFormat>AGIF", "<DstFormat>apng", IDS_UNKNOWN_NAME,
+                               "Unknown name is specified mrv::DstFormat::apng"},
+                          Case{"<PhaseMultiple>1</PhaseMultiple>", "", IDS_XML_NODE_NOT_FOUND,
+                               "Failed to select specified node - Unspecified error"},
+                          Case{"<Version>1.0.0.0", "<Version>1.0", IDS_XML_PARSE_VERSION_FAILED,
+                               "Failed to parse version information of XML node - 1.0"},
+                          Case{"<Height>270", "<Height>abc", IDS_XML_PARSE_INT_FAILED,
+                               "Failed to parse integer of XML node - abc"},
+                          Case{"<value>0</value>", "", IDS_XML_NODE_COUNT_INVALID,
+                               "Count of XML nodes is invalid\n4"},
+                          Case{"</MorvaneFile>", "", IDS_XML_LOAD_FAILED, nullptr}}) {
+        WriteFile(folder / "bad.mrva", ProjectText(folder.Path(), c.from, c.to));
+        CTaskSetting task = before;
+        CSimpleErr err;
+        EXPECT_FALSE(LoadProject(folder / "bad.mrva", task, err)) << c.from;
+        EXPECT_EQ(err.m_id, c.id) << c.from;
+        if (c.text) {
+            EXPECT_EQ(err.m_text, c.text);
+        }
+        EXPECT_EQ(task, before) << c.from;
+    }
+}
+
+TEST(ProjectFile, MissingFlagsShowsItsPath) {
+    CTempFolder folder;
+    WriteFile(folder / "nf.mrva",
+              ProjectText(folder.Path(), "<Flags>AutoTrimFrames|BkColor</Flags>", ""));
+    settings_test::CLanguageGuard japanese(my::Language::Japanese);
+    CTaskSetting task;
+    CSimpleErr err;
+    EXPECT_FALSE(LoadProject(folder / "nf.mrva", task, err));
+    EXPECT_EQ(err.m_id, IDS_XML_NODE_NOT_FOUND);
+    EXPECT_TRUE(err.m_text.ends_with("\n\n#document/MorvaneFile/Task -> Flags")) << err.m_text;
+}
+
+TEST(ProjectFile, ValuesAreTakenWithoutRangeChecksAndAnyVersion) {
+    CTempFolder folder;
+    std::string text = ProjectText(folder.Path(), "<InterFrameCount>7", "<InterFrameCount>-5");
+    text.replace(text.find("<FrameRate>1000"), 15, "<FrameRate>0");
+    text.replace(text.find("<Version>1.0.0.0"), 16, "<Version>9.9.9.9");
+    WriteFile(folder / "v.mrva", text);
+    CTaskSetting task;
+    CSimpleErr err;
+    ASSERT_TRUE(LoadProject(folder / "v.mrva", task, err)) << err.m_text;
+    EXPECT_EQ(task.GetInterFrameCount(), -5);
+    EXPECT_EQ(task.GetFrameRate(), 0);
+}
+
+TEST(ProjectFile, ARelativeProjectPathStoresRelativeToItsFolder) {
+    CTempFolder folder;
+    const std::filesystem::path saved = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path());
+    CTaskSetting task;
+    task.SetSrcPath0(folder / "sub/a.strk");
+    CSimpleErr err;
+    std::filesystem::create_directories("sub");
+    const bool ok = SaveProject("sub/p.mrva", task, err);
+    std::filesystem::current_path(saved);
+    ASSERT_TRUE(ok) << err.m_text;
+    EXPECT_NE(ReadFile(folder / "sub/p.mrva").find("<SrcPath0>./a.strk</SrcPath0>"),
+              std::string::npos);
+}
+
+} // namespace

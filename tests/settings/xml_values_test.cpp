@@ -1,0 +1,130 @@
+#include "settings/xml_values.h"
+
+#include <clocale>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+using namespace xmlvalue;
+
+TEST(XmlValues, IntegersTakeTheIntegerPartAndSaturate) {
+    struct Case {
+        const char* text;
+        std::int32_t value;
+    };
+    for (const Case& c :
+         {Case{"12.9", 12}, Case{"-3.", -3}, Case{"+7", 7}, Case{"-0.5", 0}, Case{"0", 0},
+          Case{"007", 7}, Case{"99999999999", 2147483647}, Case{"-99999999999", -2147483647 - 1},
+          Case{"2147483647", 2147483647}, Case{"-2147483648", -2147483647 - 1},
+          Case{"123456789012345678901234567890", 2147483647}}) {
+        std::int32_t value = 42;
+        EXPECT_TRUE(ParseInt32(c.text, value)) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+    }
+    for (const char* text :
+         {"1e3", "0x10", "", "-", "+", ".5", "1.2.3", "1.x", " 1", "1 ", "+-1", "--1", "1,000"}) {
+        std::int32_t value = 42;
+        EXPECT_FALSE(ParseInt32(text, value)) << text;
+        EXPECT_EQ(value, 42) << text;
+    }
+}
+
+TEST(XmlValues, SizesRefuseASignOtherThanPlus) {
+    std::uint32_t value = 0;
+    EXPECT_TRUE(ParseUInt32("+20", value));
+    EXPECT_EQ(value, 20u);
+    EXPECT_TRUE(ParseUInt32("4294967295.9", value));
+    EXPECT_EQ(value, 4294967295u);
+    EXPECT_TRUE(ParseUInt32("99999999999999999999999", value));
+    EXPECT_EQ(value, 4294967295u);
+    EXPECT_FALSE(ParseUInt32("-1", value));
+    EXPECT_FALSE(ParseUInt32("-0", value));
+    EXPECT_FALSE(ParseUInt32("twenty", value));
+}
+
+TEST(XmlValues, DoublesUseSixSignificantDigits) {
+    EXPECT_EQ(FormatDouble(72), "72");
+    EXPECT_EQ(FormatDouble(0.1), "0.1");
+    EXPECT_EQ(FormatDouble(0.5), "0.5");
+    EXPECT_EQ(FormatDouble(1234567), "1.23457e+06");
+    EXPECT_EQ(FormatDouble(1.5e-7), "1.5e-07");
+    EXPECT_EQ(FormatDouble(-2.25), "-2.25");
+    EXPECT_EQ(FormatDouble(1), "1");
+}
+
+TEST(XmlValues, DoublesReadTheLeadingNumber) {
+    EXPECT_EQ(ParseLeadingDouble("abc"), 0.0);
+    EXPECT_EQ(ParseLeadingDouble("2.5px"), 2.5);
+    EXPECT_EQ(ParseLeadingDouble(""), 0.0);
+    EXPECT_EQ(ParseLeadingDouble("  -1.5e2x"), -150.0);
+    EXPECT_EQ(ParseLeadingDouble("+3"), 3.0);
+    EXPECT_EQ(ParseLeadingDouble("1.23457e+06"), 1234570.0);
+    EXPECT_TRUE(std::isinf(ParseLeadingDouble("1e999")));
+}
+
+TEST(XmlValues, DoublesIgnoreTheProcessLocale) {
+    // A desktop session may set a locale whose decimal separator is a comma.
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    bool comma = false;
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE.utf8", "fr_FR.utf8"}) {
+        if (std::setlocale(LC_NUMERIC, name)) {
+            comma = true;
+            break;
+        }
+    }
+    if (!comma) {
+        GTEST_SKIP() << "no locale with a decimal comma is installed";
+    }
+    EXPECT_EQ(ParseLeadingDouble("2.5"), 2.5);
+    EXPECT_EQ(FormatDouble(2.5), "2.5");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(XmlValues, VersionsNeedFourBytes) {
+    std::uint32_t v = 0;
+    EXPECT_EQ(FormatVersion(0x01000000), "1.0.0.0");
+    EXPECT_EQ(FormatVersion(0xFF0A0B0C), "255.10.11.12");
+    EXPECT_TRUE(ParseVersion("1.0.0.1", v));
+    EXPECT_EQ(v, 0x01000001u);
+    EXPECT_TRUE(ParseVersion("001.2.3.255", v));
+    EXPECT_EQ(v, 0x010203FFu);
+    for (const char* text : {"1.0.0", "1.0.0.0.0", "1.0.0.256", "1.0.0.-1", "1..0.0", "", "1",
+                             "a.b.c.d", "1.0.0.0."}) {
+        v = 7;
+        EXPECT_FALSE(ParseVersion(text, v)) << text;
+        EXPECT_EQ(v, 7u);
+    }
+}
+
+TEST(XmlValues, PathsAreStoredRelativeToTheBaseFolder) {
+    EXPECT_EQ(PathToStored("/p", "/p/img/a.strk"), "./img/a.strk");
+    EXPECT_EQ(PathToStored("/p/", "/p/a.strk"), "./a.strk");
+    EXPECT_EQ(PathToStored("/p", "/q/b.strk"), "../q/b.strk");
+    EXPECT_EQ(PathToStored("/p/x", "/p/x"), ".");
+    EXPECT_EQ(PathToStored("/p/x", "/p/./y/../z"), "../z");
+    // No base, a relative value, an empty value or a drive path: as they stand.
+    EXPECT_EQ(PathToStored("", "/p/a.strk"), "/p/a.strk");
+    EXPECT_EQ(PathToStored("/p", "a.strk"), "a.strk");
+    EXPECT_EQ(PathToStored("/p", ""), "");
+    EXPECT_EQ(PathToStored("/p", "D:\\x\\a.strk"), "D:\\x\\a.strk");
+}
+
+TEST(XmlValues, StoredPathsResolveAgainstTheBaseFolder) {
+    EXPECT_EQ(PathFromStored("/p", "./img/a.strk"), "/p/img/a.strk");
+    EXPECT_EQ(PathFromStored("/p/", "../q/b.strk"), "/q/b.strk");
+    EXPECT_EQ(PathFromStored("/p", "img/../a.strk"), "/p/a.strk");
+    // Written by the Windows version.
+    EXPECT_EQ(PathFromStored("/p", ".\\img\\a.strk"), "/p/img/a.strk");
+    EXPECT_EQ(PathFromStored("/p/r", "..\\q\\b.strk"), "/p/q/b.strk");
+    // Kept as they stand.
+    EXPECT_EQ(PathFromStored("/p", "D:\\x"), "D:\\x");
+    EXPECT_EQ(PathFromStored("/p", "d:/x"), "d:/x");
+    EXPECT_EQ(PathFromStored("/p", "\\\\server\\share\\a.strk"), "\\\\server\\share\\a.strk");
+    EXPECT_EQ(PathFromStored("/p", "/abs/./a.strk"), "/abs/./a.strk");
+    EXPECT_EQ(PathFromStored("", "./a.strk"), "./a.strk");
+    EXPECT_EQ(PathFromStored("/p", ""), "");
+}
+
+} // namespace
