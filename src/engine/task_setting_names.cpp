@@ -29,7 +29,7 @@ const CNameTable kTaskFlagNames{"mrv::TaskFlags", kTaskFlags};
 
 std::string CNameTable::ToName(std::int32_t value) const {
     if (value < 0 || static_cast<std::size_t>(value) >= m_names.size()) {
-        throw my::CException(IDS_UNKNOWN_VALUE, m_type, value);
+        throw my::CException(IDS_ENUM_VALUE_UNKNOWN, m_type, value);
     }
     return std::string(m_names[static_cast<std::size_t>(value)]);
 }
@@ -40,14 +40,14 @@ std::int32_t CNameTable::FromName(std::string_view text) const {
             return static_cast<std::int32_t>(i);
         }
     }
-    throw my::CException(IDS_UNKNOWN_NAME, m_type, text);
+    throw my::CException(IDS_ENUM_NAME_UNKNOWN, m_type, text);
 }
 
 std::string CNameTable::FlagsToText(std::uint32_t flags) const {
     for (std::size_t bit = m_names.size(); bit < 32; ++bit) {
         const std::uint32_t mask = std::uint32_t{1} << bit;
         if (flags & mask) {
-            throw my::CException(IDS_UNKNOWN_VALUE, m_type, mask);
+            throw my::CException(IDS_ENUM_VALUE_UNKNOWN, m_type, mask);
         }
     }
     return my::FormatFlags(flags, m_names);
@@ -66,7 +66,7 @@ std::uint32_t CNameTable::FlagsFromText(std::string_view text) const {
             ++bit;
         }
         if (bit == m_names.size()) {
-            throw my::CException(IDS_UNKNOWN_NAME, m_type, piece);
+            throw my::CException(IDS_ENUM_NAME_UNKNOWN, m_type, piece);
         }
         flags |= std::uint32_t{1} << bit;
         if (bar == std::string_view::npos) {

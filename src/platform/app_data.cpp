@@ -35,7 +35,7 @@ std::string HomeFolder() {
 
 CException CreateFolderError(int code, const std::string& folder) {
     // The system's description comes first in this message, the folder second.
-    CException e(IDS_CREATE_FOLDER_FAILED, SystemErrorText(code), folder);
+    CException e(IDS_FOLDER_CREATE_FAILED, SystemErrorText(code), folder);
     e.m_code = static_cast<std::uint32_t>(code);
     return e;
 }

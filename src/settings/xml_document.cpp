@@ -113,7 +113,7 @@ bool CXmlDocument::Create(std::string_view text) {
                            pugi::encoding_utf8);
     if (!result) {
         m_doc.reset();
-        return Fail(IDS_XML_CREATE_ROOT_FAILED, 0, ParseErrorText(result, text));
+        return Fail(IDS_XML_TEMPLATE_PARSE_FAILED, 0, ParseErrorText(result, text));
     }
     return true;
 }
@@ -235,7 +235,7 @@ bool CXmlDocument::AppendChild(CXmlElement parent, CXmlElement child) {
         return true;
     }
     if (!parent || !child || !Node(parent).append_move(Node(child))) {
-        return FailUnspecified(IDS_XML_ADD_NODE_FAILED);
+        return FailUnspecified(IDS_XML_APPEND_NODE_FAILED);
     }
     return true;
 }

@@ -31,7 +31,7 @@ bool CXmlDocument::ReadBool(CXmlElement parent, std::string_view name, bool& val
         return false;
     }
     if (text != "true" && text != "false") {
-        return FailUnspecified(IDS_XML_INVALID_BOOL);
+        return FailUnspecified(IDS_XML_BOOL_INVALID);
     }
     value = text == "true";
     return true;
@@ -42,7 +42,7 @@ bool CXmlDocument::WriteInt(CXmlElement parent, std::string_view name, std::int3
 }
 
 bool CXmlDocument::ReadInt(CXmlElement parent, std::string_view name, std::int32_t& value) {
-    return ReadParsed(parent, name, IDS_XML_PARSE_INT_FAILED, &xmlvalue::ParseInt32, value);
+    return ReadParsed(parent, name, IDS_XML_INT_INVALID, &xmlvalue::ParseInt32, value);
 }
 
 bool CXmlDocument::WriteLong(CXmlElement parent, std::string_view name, std::int32_t value) {
@@ -50,7 +50,7 @@ bool CXmlDocument::WriteLong(CXmlElement parent, std::string_view name, std::int
 }
 
 bool CXmlDocument::ReadLong(CXmlElement parent, std::string_view name, std::int32_t& value) {
-    return ReadParsed(parent, name, IDS_XML_PARSE_LONG_FAILED, &xmlvalue::ParseInt32, value);
+    return ReadParsed(parent, name, IDS_XML_LONG_INVALID, &xmlvalue::ParseInt32, value);
 }
 
 bool CXmlDocument::WriteSize(CXmlElement parent, std::string_view name, std::uint32_t value) {
@@ -58,7 +58,7 @@ bool CXmlDocument::WriteSize(CXmlElement parent, std::string_view name, std::uin
 }
 
 bool CXmlDocument::ReadSize(CXmlElement parent, std::string_view name, std::uint32_t& value) {
-    return ReadParsed(parent, name, IDS_XML_PARSE_SIZE_FAILED, &xmlvalue::ParseUInt32, value);
+    return ReadParsed(parent, name, IDS_XML_SIZE_INVALID, &xmlvalue::ParseUInt32, value);
 }
 
 bool CXmlDocument::WriteDouble(CXmlElement parent, std::string_view name, double value) {
@@ -79,7 +79,7 @@ bool CXmlDocument::WriteVersion(CXmlElement parent, std::string_view name, std::
 }
 
 bool CXmlDocument::ReadVersion(CXmlElement parent, std::string_view name, std::uint32_t& version) {
-    if (!ReadParsed(parent, name, IDS_XML_PARSE_VERSION_FAILED, &xmlvalue::ParseVersion,
+    if (!ReadParsed(parent, name, IDS_XML_VERSION_INVALID, &xmlvalue::ParseVersion,
                     m_version)) {
         return false;
     }

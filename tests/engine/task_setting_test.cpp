@@ -80,7 +80,7 @@ TEST(TaskSettingNames, UnknownNamesAndValuesNameTheirType) {
             c.table.FromName(c.text);
             ADD_FAILURE() << c.text;
         } catch (const my::CException& e) {
-            EXPECT_EQ(e.m_id, IDS_UNKNOWN_NAME);
+            EXPECT_EQ(e.m_id, IDS_ENUM_NAME_UNKNOWN);
             EXPECT_EQ(e.m_text, std::string("Unknown name is specified ") + c.message);
         }
     }
@@ -89,7 +89,7 @@ TEST(TaskSettingNames, UnknownNamesAndValuesNameTheirType) {
             mrv::kDstFormatNames.ToName(value);
             ADD_FAILURE() << value;
         } catch (const my::CException& e) {
-            EXPECT_EQ(e.m_id, IDS_UNKNOWN_VALUE);
+            EXPECT_EQ(e.m_id, IDS_ENUM_VALUE_UNKNOWN);
             EXPECT_EQ(e.m_text,
                       "Unknown value is specified mrv::DstFormat::" + std::to_string(value));
         }
@@ -113,7 +113,7 @@ TEST(TaskSettingNames, BadFlagPiecesAndUnnamedBitsFail) {
             mrv::kTaskFlagNames.FlagsFromText(text);
             ADD_FAILURE() << text;
         } catch (const my::CException& e) {
-            EXPECT_EQ(e.m_id, IDS_UNKNOWN_NAME) << text;
+            EXPECT_EQ(e.m_id, IDS_ENUM_NAME_UNKNOWN) << text;
             EXPECT_EQ(e.m_text.rfind("Unknown name is specified mrv::TaskFlags::", 0), 0u);
         }
     }
@@ -121,7 +121,7 @@ TEST(TaskSettingNames, BadFlagPiecesAndUnnamedBitsFail) {
         mrv::kRoundFlagNames.FlagsToText(0x21);
         FAIL();
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_UNKNOWN_VALUE);
+        EXPECT_EQ(e.m_id, IDS_ENUM_VALUE_UNKNOWN);
         EXPECT_EQ(e.m_text, "Unknown value is specified mrv::RoundFlags::32");
     }
     EXPECT_THROW(mrv::kTaskFlagNames.FlagsToText(0x80000000u), my::CException);

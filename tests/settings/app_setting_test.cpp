@@ -230,7 +230,7 @@ TEST(AppSetting, QuitCreatesTheFolderOrSaysWhyNot) {
         WriteAppSettingAtQuit(setting, folder / "file/Morvane/Morvane32.config");
         FAIL();
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_CREATE_FOLDER_FAILED);
+        EXPECT_EQ(e.m_id, IDS_FOLDER_CREATE_FAILED);
         EXPECT_EQ(e.m_text,
                   "Failed to create folder - Not a directory\n\n" + (folder / "file/Morvane"));
     }

@@ -145,13 +145,13 @@ TEST(ProjectFile, AFailedReadLeavesTheRecordAsItWas) {
         std::int32_t id;
         const char* text;
     };
-    for (const Case& c : {Case{"<DstFormat>AGIF", "<DstFormat>apng", IDS_UNKNOWN_NAME,
+    for (const Case& c : {Case{"<DstFormat>AGIF", "<DstFormat>apng", IDS_ENUM_NAME_UNKNOWN,
                                "Unknown name is specified mrv::DstFormat::apng"},
                           Case{"<PhaseMultiple>1</PhaseMultiple>", "", IDS_XML_NODE_NOT_FOUND,
                                "Failed to select specified node - Unspecified error"},
-                          Case{"<Version>1.0.0.0", "<Version>1.0", IDS_XML_PARSE_VERSION_FAILED,
+                          Case{"<Version>1.0.0.0", "<Version>1.0", IDS_XML_VERSION_INVALID,
                                "Failed to parse version information of XML node - 1.0"},
-                          Case{"<Height>270", "<Height>abc", IDS_XML_PARSE_INT_FAILED,
+                          Case{"<Height>270", "<Height>abc", IDS_XML_INT_INVALID,
                                "Failed to parse integer of XML node - abc"},
                           Case{"<value>0</value>", "", IDS_XML_NODE_COUNT_INVALID,
                                "Count of XML nodes is invalid\n4"},

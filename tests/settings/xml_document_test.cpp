@@ -51,7 +51,7 @@ TEST_F(XmlDocumentTest, BooleansAreExactlyTrueOrFalse) {
         value = true;
         EXPECT_FALSE(m_doc.ReadBool(m_root, name, value)) << name;
         EXPECT_TRUE(value);
-        EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_INVALID_BOOL);
+        EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_BOOL_INVALID);
         EXPECT_EQ(m_doc.GetErr().m_text, "XML node has invalid bool value - Unspecified error");
     }
 }
@@ -60,11 +60,11 @@ TEST_F(XmlDocumentTest, IntegerFailuresNameTheText) {
     Parse("<i>1e3</i><j>0x10</j><k>99999999999</k><l>-7.5</l><s>-1</s><t>+12.</t>");
     std::int32_t value = 5;
     EXPECT_FALSE(m_doc.ReadInt(m_root, "i", value));
-    EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_PARSE_INT_FAILED);
+    EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_INT_INVALID);
     EXPECT_EQ(m_doc.GetErr().m_code, 0u);
     EXPECT_EQ(m_doc.GetErr().m_text, "Failed to parse integer of XML node - 1e3");
     EXPECT_FALSE(m_doc.ReadLong(m_root, "j", value));
-    EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_PARSE_LONG_FAILED);
+    EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_LONG_INVALID);
     EXPECT_EQ(m_doc.GetErr().m_text, "Failed to parse long integer of XML node - 0x10");
     EXPECT_EQ(value, 5);
     EXPECT_TRUE(m_doc.ReadInt(m_root, "k", value));
@@ -74,7 +74,7 @@ TEST_F(XmlDocumentTest, IntegerFailuresNameTheText) {
 
     std::uint32_t size = 3;
     EXPECT_FALSE(m_doc.ReadSize(m_root, "s", size));
-    EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_PARSE_SIZE_FAILED);
+    EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_SIZE_INVALID);
     EXPECT_EQ(m_doc.GetErr().m_text, "Failed to parse size_t of XML node - -1");
     EXPECT_EQ(size, 3u);
     EXPECT_TRUE(m_doc.ReadSize(m_root, "t", size));
@@ -82,7 +82,7 @@ TEST_F(XmlDocumentTest, IntegerFailuresNameTheText) {
 
     CLanguageGuard japanese(my::Language::Japanese);
     EXPECT_FALSE(m_doc.ReadInt(m_root, "j", value));
-    EXPECT_EQ(m_doc.GetErr().m_text, "XML ノードの整数の解析に失敗しました\n\n0x10");
+    EXPECT_EQ(m_doc.GetErr().m_text, "XML ノードの整数値が解析できませんでした\n\n0x10");
 }
 
 TEST_F(XmlDocumentTest, MissingElementsShowTheirNodePath) {
@@ -97,7 +97,7 @@ TEST_F(XmlDocumentTest, MissingElementsShowTheirNodePath) {
     {
         CLanguageGuard japanese(my::Language::Japanese);
         EXPECT_FALSE(m_doc.ReadFlags(task, "Flags", mrv::kTaskFlagNames, flags));
-        EXPECT_EQ(m_doc.GetErr().m_text, "指定のノードの選択に失敗しました - エラーを特定できません"
+        EXPECT_EQ(m_doc.GetErr().m_text, "指定のノードが選択できませんでした - エラーを特定できません"
                                          "\n\n#document/MorvaneFile/Task -> Flags");
         CXmlElement root;
         EXPECT_FALSE(m_doc.SelectRoot("MorvaneSetting", root));
@@ -147,7 +147,7 @@ TEST_F(XmlDocumentTest, VersionsFailWithTheirText) {
     std::uint32_t version = 0;
     for (const char* name : {"v3", "v5", "big"}) {
         EXPECT_FALSE(m_doc.ReadVersion(m_root, name, version)) << name;
-        EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_PARSE_VERSION_FAILED);
+        EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_VERSION_INVALID);
     }
     EXPECT_EQ(m_doc.GetErr().m_text, "Failed to parse version information of XML node - 1.0.0.256");
     EXPECT_EQ(m_doc.GetVersion(), 0u);
@@ -163,7 +163,7 @@ TEST_F(XmlDocumentTest, EnumerationsAndFlagsNameTheirType) {
     EXPECT_TRUE(m_doc.ReadEnum(m_root, "f1", format));
     EXPECT_EQ(format, mrv::DstFormat::APNG);
     EXPECT_FALSE(m_doc.ReadEnum(m_root, "f2", format));
-    EXPECT_EQ(m_doc.GetErr().m_id, IDS_UNKNOWN_NAME);
+    EXPECT_EQ(m_doc.GetErr().m_id, IDS_ENUM_NAME_UNKNOWN);
     EXPECT_EQ(m_doc.GetErr().m_text, "Unknown name is specified mrv::DstFormat::apng");
     EXPECT_EQ(format, mrv::DstFormat::APNG);
 
@@ -184,7 +184,7 @@ TEST_F(XmlDocumentTest, EnumerationsAndFlagsNameTheirType) {
 TEST_F(XmlDocumentTest, UnnamedValuesFailToWrite) {
     Begin();
     EXPECT_FALSE(m_doc.WriteEnum(m_root, "DstFormat", static_cast<mrv::DstFormat>(7)));
-    EXPECT_EQ(m_doc.GetErr().m_id, IDS_UNKNOWN_VALUE);
+    EXPECT_EQ(m_doc.GetErr().m_id, IDS_ENUM_VALUE_UNKNOWN);
     EXPECT_EQ(m_doc.GetErr().m_text, "Unknown value is specified mrv::DstFormat::7");
     EXPECT_FALSE(m_doc.WriteFlags(m_root, "RoundFlags", mrv::kRoundFlagNames, 0x40));
     EXPECT_EQ(m_doc.GetErr().m_text, "Unknown value is specified mrv::RoundFlags::64");
@@ -341,7 +341,7 @@ TEST_F(XmlDocumentTest, EntitiesAreNeverExpanded) {
 
 TEST_F(XmlDocumentTest, ATemplateThatDoesNotParseFails) {
     EXPECT_FALSE(m_doc.Create("<MorvaneFile>"));
-    EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_CREATE_ROOT_FAILED);
+    EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_TEMPLATE_PARSE_FAILED);
     EXPECT_TRUE(m_doc.GetErr().m_text.starts_with("Failed to create root of XML document - "));
     CXmlElement root;
     EXPECT_FALSE(m_doc.SelectRoot("MorvaneFile", root));
