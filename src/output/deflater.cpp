@@ -39,7 +39,8 @@ std::span<const std::uint8_t> CDeflater::Compress(std::span<const std::uint8_t> 
 }
 
 std::uint32_t Crc32(std::uint32_t crc, std::span<const std::uint8_t> data) {
-    return libdeflate_crc32(crc, data.data(), data.size());
+    // A null buffer would restart the checksum, as in zlib.
+    return data.empty() ? crc : libdeflate_crc32(crc, data.data(), data.size());
 }
 
 } // namespace codec

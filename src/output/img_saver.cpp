@@ -22,7 +22,7 @@ constexpr std::int32_t kMaxDigits = 255;
 void CheckBuffer(const CImg& img) {
     const std::size_t stride = CImg::StrideOf(img.m_pixelType, img.m_width);
     if (img.m_height < 0 || img.m_stride < stride ||
-        img.m_bits.size() / std::max<std::size_t>(img.m_stride, 1) < std::size_t(img.m_height)) {
+        (stride > 0 && img.m_bits.size() / img.m_stride < std::size_t(img.m_height))) {
         throw my::InternalError("mrv::CImgSaver::Save()\nPixel buffer smaller than its image: " +
                                 std::to_string(img.m_width) + " x " + std::to_string(img.m_height));
     }

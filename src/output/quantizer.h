@@ -33,7 +33,9 @@ public:
     // (remapping failed).
     void Quantize(const CImg& img, bool transparent, std::size_t maxColors, CIndexedImage& out);
 
-    // Chosen by measurement on flat vector art at 1920 x 1080 (see the bench program).
+    // Chosen by measurement at 1920 x 1080 (bench/output_bench.cpp): on gradients over the
+    // whole colour cube speed 10 loses 0.7 dB of PSNR against speed 1 at 1/40 of the time, and
+    // flat art with a gradation stays above 50 dB.
     static constexpr int kDefaultSpeed = 10;
 
 private:
