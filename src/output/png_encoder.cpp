@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <future>
 #include <string>
 
 namespace codec {
@@ -16,6 +17,9 @@ namespace {
 
 // Image data are split into chunks of this size; any size up to 2^31 - 1 is valid PNG.
 constexpr std::size_t kMaxDataChunk = std::size_t{1} << 20;
+
+// Frames from this size up compress their two filter candidates on two threads.
+constexpr std::size_t kParallelPixels = 256 * 256;
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     out.push_back(std::uint8_t(v >> 24));
@@ -141,10 +145,20 @@ void CPngChunkWriter::Iend() {
 }
 
 std::span<const std::uint8_t> CPngImageEncoder::Encode(const CImg& img) {
+    auto minSadStream = [this, &img] {
+        FilterScanlines(img, PngFilterChoice::MinSumAbsDiff, m_minSadRows);
+        return m_minSad.Compress(m_minSadRows);
+    };
+    // The two candidates share nothing but the image, so a large frame compresses both at once;
+    // for small frames starting a thread costs more than it saves.
+    const bool parallel = std::size_t(img.m_width) * std::size_t(img.m_height) >= kParallelPixels;
+    std::future<std::span<const std::uint8_t>> pending;
+    if (parallel) {
+        pending = std::async(std::launch::async, minSadStream);
+    }
     FilterScanlines(img, PngFilterChoice::None, m_noneRows);
     const auto none = m_none.Compress(m_noneRows);
-    FilterScanlines(img, PngFilterChoice::MinSumAbsDiff, m_minSadRows);
-    const auto minSad = m_minSad.Compress(m_minSadRows);
+    const auto minSad = parallel ? pending.get() : minSadStream();
     m_noneSize = none.size();
     m_minSadSize = minSad.size();
     m_lastChoice =
