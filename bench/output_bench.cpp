@@ -27,9 +27,7 @@ const std::vector<boost::shared_ptr<CImg>>& Animation(int width, int height) {
     static std::map<std::pair<int, int>, std::vector<boost::shared_ptr<CImg>>> cache;
     auto& frames = cache[{width, height}];
     if (frames.empty()) {
-        for (int i = 0; i < kFrames; ++i) {
-            frames.push_back(FlatArt(width, height, i / double(kFrames)));
-        }
+        frames = ArtFrames(kFrames, width, height, true);
     }
     return frames;
 }

@@ -59,11 +59,9 @@ bool COutputFile::Fail(const char* step, int code) noexcept {
     return false;
 }
 
-bool COutputFile::Flush() noexcept {
-    const std::uint8_t* data = m_buffer.data();
-    std::size_t left = m_buffer.size();
-    while (left > 0) {
-        const ssize_t n = ::write(m_fd, data, left);
+bool COutputFile::WriteAll(const std::uint8_t* data, std::size_t size) noexcept {
+    while (size > 0) {
+        const ssize_t n = ::write(m_fd, data, size);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -71,10 +69,15 @@ bool COutputFile::Flush() noexcept {
             return Fail("write", errno);
         }
         data += n;
-        left -= std::size_t(n);
+        size -= std::size_t(n);
     }
-    m_buffer.clear();
     return true;
+}
+
+bool COutputFile::Flush() noexcept {
+    const bool written = WriteAll(m_buffer.data(), m_buffer.size());
+    m_buffer.clear();
+    return written;
 }
 
 bool COutputFile::Write(const void* data, std::size_t size) noexcept {
@@ -82,29 +85,15 @@ bool COutputFile::Write(const void* data, std::size_t size) noexcept {
         return Fail("write", EBADF);
     }
     const auto* bytes = static_cast<const std::uint8_t*>(data);
-    if (m_buffer.size() + size <= kBufferSize) {
-        m_buffer.insert(m_buffer.end(), bytes, bytes + size);
-        return true;
-    }
-    if (!Flush()) {
+    if (m_buffer.size() + size > kBufferSize && !Flush()) {
         return false;
     }
-    if (size < kBufferSize) {
-        m_buffer.insert(m_buffer.end(), bytes, bytes + size);
-        return true;
+    if (size >= kBufferSize) {
+        // Large blocks (compressed image data) go straight to the file.
+        return WriteAll(bytes, size);
     }
-    // Large blocks (compressed image data) go straight to the file.
-    while (size > 0) {
-        const ssize_t n = ::write(m_fd, bytes, size);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return Fail("write", errno);
-        }
-        bytes += n;
-        size -= std::size_t(n);
-    }
+    // The buffer was reserved at full size, so this never allocates.
+    m_buffer.insert(m_buffer.end(), bytes, bytes + size);
     return true;
 }
 

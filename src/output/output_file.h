@@ -36,6 +36,7 @@ public:
     std::string ErrorDetail() const;
 
 private:
+    bool WriteAll(const std::uint8_t* data, std::size_t size) noexcept;
     bool Flush() noexcept;
     bool Fail(const char* step, int code) noexcept;
 

@@ -42,14 +42,6 @@ void ExpectPngcheckAccepts(const std::filesystem::path& file) {
     EXPECT_NE(output.find("No errors detected"), std::string::npos) << output;
 }
 
-std::vector<boost::shared_ptr<CImg>> Art(int count, int width, int height, bool opaque) {
-    std::vector<boost::shared_ptr<CImg>> frames;
-    for (int i = 0; i < count; ++i) {
-        frames.push_back(FlatArt(width, height, i / double(count), opaque));
-    }
-    return frames;
-}
-
 TEST(Apng, ChunksFieldsAndEveryFrameDecodeBackToTheOutputFrames) {
     CTempDir dir;
     mrv::CApngSaver saver;
@@ -58,7 +50,7 @@ TEST(Apng, ChunksFieldsAndEveryFrameDecodeBackToTheOutputFrames) {
     saver.m_regionFrames = true;
     saver.m_loopCount = 3;
     saver.m_frameRate = 1250;
-    const auto frames = Art(4, 96, 64, false);
+    const auto frames = ArtFrames(4, 96, 64, false);
     ASSERT_TRUE(saver.Save(Frames(frames, true)));
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"anim.png"});
 
@@ -102,7 +94,7 @@ TEST(Apng, ViewersWithoutAnimationSeeTheFirstFrame) {
     CTempDir dir;
     mrv::CApngSaver saver;
     Configure(saver, dir);
-    const auto frames = Art(3, 40, 30, false);
+    const auto frames = ArtFrames(3, 40, 30, false);
     ASSERT_TRUE(saver.Save(Frames(frames)));
     const CDecodedPng png = ReadPng(dir.Path() / "anim.png");
     ASSERT_EQ(png.m_error, "");
@@ -240,7 +232,7 @@ TEST(Apng, StopLeavesNoPartialAnimationAndKeepsTheOldFile) {
             mutable std::size_t m_asked = 0;
         } stop(k);
         saver.SetTerminator(&stop);
-        EXPECT_FALSE(saver.Save(Frames(Art(4, 16, 16, true))));
+        EXPECT_FALSE(saver.Save(Frames(ArtFrames(4, 16, 16, true))));
         EXPECT_EQ(dir.Files(), std::vector<std::string>{"anim.png"});
         EXPECT_EQ(ReadFile(dir.Path() / "anim.png").size(), 18u);
     }

@@ -27,9 +27,9 @@ boost::shared_ptr<CImg> Posterized(boost::shared_ptr<CImg> img) {
 }
 
 std::vector<boost::shared_ptr<CImg>> PosterArt(int count, bool opaque) {
-    std::vector<boost::shared_ptr<CImg>> frames;
-    for (int i = 0; i < count; ++i) {
-        frames.push_back(Posterized(FlatArt(80, 60, i / double(count), opaque)));
+    auto frames = ArtFrames(count, 80, 60, opaque);
+    for (auto& frame : frames) {
+        frame = Posterized(frame);
     }
     return frames;
 }

@@ -94,6 +94,14 @@ boost::shared_ptr<CImg> FlatArt(int width, int height, double phase, bool opaque
     });
 }
 
+std::vector<boost::shared_ptr<CImg>> ArtFrames(int count, int width, int height, bool opaque) {
+    std::vector<boost::shared_ptr<CImg>> frames;
+    for (int i = 0; i < count; ++i) {
+        frames.push_back(FlatArt(width, height, i / double(count), opaque));
+    }
+    return frames;
+}
+
 boost::shared_ptr<CImg> Gradient(int width, int height, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> noise(0, 3);

@@ -33,6 +33,8 @@ boost::shared_ptr<CImg> Copy(const CImg& img);
 // Flat vector art as the renderer makes it: a plain background and filled shapes with
 // antialiased edges, moved by phase (0..1).
 boost::shared_ptr<CImg> FlatArt(int width, int height, double phase, bool opaque = true);
+// count frames of FlatArt moving from phase 0 towards 1.
+std::vector<boost::shared_ptr<CImg>> ArtFrames(int count, int width, int height, bool opaque);
 // Smooth colour gradients with noise: thousands of colours, every PNG filter type in use.
 boost::shared_ptr<CImg> Gradient(int width, int height, unsigned seed);
 
