@@ -38,7 +38,9 @@ std::size_t SourceFrameIndex(std::size_t j, std::size_t count, bool mirrored) {
         return j % count;
     }
     const std::size_t period = 2 * count - 2;
-    j %= period; // reducing by the period while j exceeds it; j == period stays frame 0 below
+    // Taking the period off while j exceeds it leaves j == period, which folds to frame 0 just
+    // as j mod period does.
+    j %= period;
     return j < count ? j : period - j;
 }
 
