@@ -1,0 +1,185 @@
+#include "output/png_encoder.h"
+
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "output/checked_cast.h"
+#include "output/output_file.h"
+#include "platform/img.h"
+
+#include <algorithm>
+#include <array>
+#include <future>
+#include <string>
+
+namespace codec {
+
+namespace {
+
+// Image data are split into chunks of this size; any size up to 2^31 - 1 is valid PNG.
+constexpr std::size_t kMaxDataChunk = std::size_t{1} << 20;
+
+// Frames from this size up compress their two filter candidates on two threads.
+constexpr std::size_t kParallelPixels = 256 * 256;
+
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    out.push_back(std::uint8_t(v >> 24));
+    out.push_back(std::uint8_t(v >> 16));
+    out.push_back(std::uint8_t(v >> 8));
+    out.push_back(std::uint8_t(v));
+}
+
+void PutU16(std::vector<std::uint8_t>& out, std::uint16_t v) {
+    out.push_back(std::uint8_t(v >> 8));
+    out.push_back(std::uint8_t(v));
+}
+
+std::array<std::uint8_t, 4> U32Bytes(std::uint32_t v) {
+    return {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8), std::uint8_t(v)};
+}
+
+std::span<const std::uint8_t> TypeBytes(const char (&type)[5]) {
+    return {reinterpret_cast<const std::uint8_t*>(type), 4};
+}
+
+} // namespace
+
+void CPngChunkWriter::Write(std::span<const std::uint8_t> bytes) {
+    if (!m_file.Write(bytes)) {
+        throw my::CException(IDS_LIBPNG_ERROR, m_file.ErrorDetail());
+    }
+}
+
+void CPngChunkWriter::Put(const char (&type)[5], std::span<const std::uint8_t> prefix,
+                          std::span<const std::uint8_t> data) {
+    const std::size_t length = prefix.size() + data.size();
+    if (length > 0x7FFFFFFFu) {
+        throw my::CException(IDS_LIBPNG_ERROR, std::string("Chunk ") + type + " too large: " +
+                                                   std::to_string(length) + " bytes");
+    }
+    std::uint32_t crc = Crc32(0, TypeBytes(type));
+    crc = Crc32(crc, prefix);
+    crc = Crc32(crc, data);
+    Write(U32Bytes(std::uint32_t(length)));
+    Write(TypeBytes(type));
+    Write(prefix);
+    Write(data);
+    Write(U32Bytes(crc));
+}
+
+void CPngChunkWriter::Chunk(const char (&type)[5], std::span<const std::uint8_t> data) {
+    Put(type, {}, data);
+}
+
+void CPngChunkWriter::Signature() {
+    static constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P',  'N',  'G',
+                                                               '\r', '\n', 0x1A, '\n'};
+    Write(kSignature);
+}
+
+void CPngChunkWriter::Ihdr(std::uint32_t width, std::uint32_t height) {
+    std::vector<std::uint8_t> d;
+    PutU32(d, width);
+    PutU32(d, height);
+    d.insert(d.end(),
+             {8, 6, 0, 0, 0}); // bit depth 8, RGBA, deflate, adaptive filters, no interlace
+    Chunk("IHDR", d);
+}
+
+void CPngChunkWriter::Phys(std::uint32_t x, std::uint32_t y) {
+    std::vector<std::uint8_t> d;
+    PutU32(d, x);
+    PutU32(d, y);
+    d.push_back(1); // unit: metre
+    Chunk("pHYs", d);
+}
+
+void CPngChunkWriter::Iccp(std::string_view name, std::span<const std::uint8_t> profile,
+                           CDeflater& deflater) {
+    std::vector<std::uint8_t> d(name.begin(), name.end());
+    d.push_back(0); // end of the name
+    d.push_back(0); // compression method: deflate
+    const auto compressed = deflater.Compress(profile);
+    d.insert(d.end(), compressed.begin(), compressed.end());
+    Chunk("iCCP", d);
+}
+
+void CPngChunkWriter::Actl(std::uint32_t frameCount, std::uint32_t playCount) {
+    std::vector<std::uint8_t> d;
+    PutU32(d, frameCount);
+    PutU32(d, playCount);
+    Chunk("acTL", d);
+}
+
+void CPngChunkWriter::Fctl(const CPngFrameControl& c) {
+    std::vector<std::uint8_t> d;
+    PutU32(d, m_sequence++);
+    PutU32(d, c.m_width);
+    PutU32(d, c.m_height);
+    PutU32(d, c.m_x);
+    PutU32(d, c.m_y);
+    PutU16(d, c.m_delayNum);
+    PutU16(d, c.m_delayDen);
+    d.push_back(c.m_dispose);
+    d.push_back(c.m_blend);
+    Chunk("fcTL", d);
+}
+
+void CPngChunkWriter::Idat(std::span<const std::uint8_t> zlib) {
+    do {
+        const std::size_t n = std::min(zlib.size(), kMaxDataChunk);
+        Put("IDAT", {}, zlib.first(n));
+        zlib = zlib.subspan(n);
+    } while (!zlib.empty());
+}
+
+void CPngChunkWriter::Fdat(std::span<const std::uint8_t> zlib) {
+    do {
+        const std::size_t n = std::min(zlib.size(), kMaxDataChunk);
+        Put("fdAT", U32Bytes(m_sequence++), zlib.first(n));
+        zlib = zlib.subspan(n);
+    } while (!zlib.empty());
+}
+
+void CPngChunkWriter::Iend() {
+    Chunk("IEND", {});
+}
+
+std::span<const std::uint8_t> CPngImageEncoder::Encode(const CImg& img) {
+    auto minSadStream = [this, &img] {
+        FilterScanlines(img, PngFilterChoice::MinSumAbsDiff, m_minSadRows);
+        return m_minSad.Compress(m_minSadRows);
+    };
+    // The two candidates share nothing but the image, so a large frame compresses both at once;
+    // for small frames starting a thread costs more than it saves.
+    const bool parallel = std::size_t(img.m_width) * std::size_t(img.m_height) >= kParallelPixels;
+    std::future<std::span<const std::uint8_t>> pending;
+    if (parallel) {
+        pending = std::async(std::launch::async, minSadStream);
+    }
+    FilterScanlines(img, PngFilterChoice::None, m_noneRows);
+    const auto none = m_none.Compress(m_noneRows);
+    const auto minSad = parallel ? pending.get() : minSadStream();
+    m_noneSize = none.size();
+    m_minSadSize = minSad.size();
+    m_lastChoice =
+        minSad.size() < none.size() ? PngFilterChoice::MinSumAbsDiff : PngFilterChoice::None;
+    return m_lastChoice == PngFilterChoice::None ? none : minSad;
+}
+
+void CheckPngImage(const CImg& img) {
+    if (img.m_pixelType != CImg::PIXEL_BGRA32) {
+        throw my::CException(IDS_UNSUPPORTED_IMAGE_FORMAT);
+    }
+    if (img.m_width <= 0 || img.m_height <= 0) {
+        throw my::CException(IDS_LIBPNG_ERROR,
+                             "Invalid image size: " + std::to_string(img.m_width) + " x " +
+                                 std::to_string(img.m_height));
+    }
+}
+
+std::uint32_t PixelsPerMetre(double dpi) {
+    // PNG limits its four-byte numbers to 2^31 - 1.
+    return std::uint32_t(CheckedTrunc<std::int32_t>(dpi * 1000.0 / 25.4));
+}
+
+} // namespace codec

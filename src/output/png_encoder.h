@@ -1,0 +1,94 @@
+// The PNG and APNG encoder: CPngChunkWriter writes chunks with their CRCs to an output file,
+// CPngImageEncoder turns a BGRA frame into the zlib stream of its filtered RGBA scanlines.
+#pragma once
+
+#include "output/deflater.h"
+#include "output/png_filter.h"
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+struct CImg;
+
+namespace codec {
+
+class COutputFile;
+
+// Frame control of an APNG frame: its rectangle, delay fraction and dispose/blend operations.
+struct CPngFrameControl {
+    std::uint32_t m_width = 0;
+    std::uint32_t m_height = 0;
+    std::uint32_t m_x = 0;
+    std::uint32_t m_y = 0;
+    std::uint16_t m_delayNum = 0;
+    std::uint16_t m_delayDen = 0;
+    std::uint8_t m_dispose = 0; // 0 none, 1 background, 2 previous
+    std::uint8_t m_blend = 0;   // 0 source, 1 over
+};
+
+class CPngChunkWriter {
+public:
+    explicit CPngChunkWriter(COutputFile& file) : m_file(file) {}
+
+    void Signature();
+    // 8-bit RGBA without interlace.
+    void Ihdr(std::uint32_t width, std::uint32_t height);
+    // Pixels per metre.
+    void Phys(std::uint32_t x, std::uint32_t y);
+    // An ICC profile under a Latin-1 name of 1 to 79 characters; the profile is compressed here.
+    void Iccp(std::string_view name, std::span<const std::uint8_t> profile, CDeflater& deflater);
+    void Actl(std::uint32_t frameCount, std::uint32_t playCount);
+    // fcTL and fdAT take the next sequence number; fcTL of the first frame gets 0.
+    void Fctl(const CPngFrameControl& control);
+    void Idat(std::span<const std::uint8_t> zlib);
+    void Fdat(std::span<const std::uint8_t> zlib);
+    void Iend();
+
+    // Writes one chunk; raises 59268 naming the file when the write fails.
+    void Chunk(const char (&type)[5], std::span<const std::uint8_t> data);
+
+private:
+    // A chunk whose data are prefix followed by data (the prefix holds small leading fields, so
+    // that large image data are written without a copy).
+    void Put(const char (&type)[5], std::span<const std::uint8_t> prefix,
+             std::span<const std::uint8_t> data);
+    void Write(std::span<const std::uint8_t> bytes);
+
+    COutputFile& m_file;
+    std::uint32_t m_sequence = 0;
+};
+
+// Encodes frames of pixel type 0 one after the other, reusing its buffers and compressors.
+class CPngImageEncoder {
+public:
+    explicit CPngImageEncoder(int level = 9) : m_none(level), m_minSad(level) {}
+
+    // The zlib stream of the image's scanlines: both filter choices are compressed and the
+    // smaller stream is kept. Valid until the next call.
+    std::span<const std::uint8_t> Encode(const CImg& img);
+    PngFilterChoice LastChoice() const { return m_lastChoice; }
+    // Compressed sizes of the last image under each choice (for measurements).
+    std::size_t LastNoneSize() const { return m_noneSize; }
+    std::size_t LastMinSadSize() const { return m_minSadSize; }
+
+    // A compressor for small side data (ICC profiles).
+    CDeflater& SideDeflater() { return m_none; }
+
+private:
+    CDeflater m_none;
+    CDeflater m_minSad;
+    std::vector<std::uint8_t> m_noneRows;
+    std::vector<std::uint8_t> m_minSadRows;
+    PngFilterChoice m_lastChoice = PngFilterChoice::None;
+    std::size_t m_noneSize = 0;
+    std::size_t m_minSadSize = 0;
+};
+
+// Raises 58965 for a pixel type other than 0 and 59268 for an empty image, which PNG cannot hold.
+void CheckPngImage(const CImg& img);
+// trunc(dpi * 1000 / 25.4): the pHYs value of a resolution; out of range raises the range error.
+std::uint32_t PixelsPerMetre(double dpi);
+
+} // namespace codec

@@ -1,0 +1,30 @@
+// Scanlines of a PNG image: a BGRA frame turned into RGBA rows, each led by its filter type,
+// either all unfiltered or with the filter of least sum of absolute differences per row.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct CImg;
+
+namespace codec {
+
+enum PngFilter : std::uint8_t {
+    PNG_FILTER_NONE = 0,
+    PNG_FILTER_SUB = 1,
+    PNG_FILTER_UP = 2,
+    PNG_FILTER_AVERAGE = 3,
+    PNG_FILTER_PAETH = 4,
+};
+
+// How the filters of a whole image are chosen.
+enum class PngFilterChoice {
+    None,          // every row unfiltered
+    MinSumAbsDiff, // per row, the filter whose bytes as signed values have the least |sum|
+};
+
+// Bytes of the filtered scanlines of an image of pixel type 0 (height * (1 + 4 * width)).
+// Flat art with large runs often deflates best unfiltered; photographic gradients with filters.
+void FilterScanlines(const CImg& img, PngFilterChoice choice, std::vector<std::uint8_t>& out);
+
+} // namespace codec

@@ -1,0 +1,268 @@
+#include "apng_walker.h"
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "output/apng_saver.h"
+#include "output/frame_region.h"
+#include "output/png_encoder.h"
+#include "output_test_util.h"
+#include "png_reader.h"
+
+#include <boost/make_shared.hpp>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+
+namespace {
+
+using namespace outtest;
+
+std::vector<std::uint8_t> Rgba(const CImg& img) {
+    std::vector<std::uint8_t> out;
+    for (int y = 0; y < img.m_height; ++y) {
+        for (int x = 0; x < img.m_width; ++x) {
+            const Bgra p = PixelAt(img, x, y);
+            out.insert(out.end(), {p.r, p.g, p.b, p.a});
+        }
+    }
+    return out;
+}
+
+void Configure(mrv::CApngSaver& saver, const CTempDir& dir) {
+    saver.m_dstFolder = dir.Str();
+    saver.m_dstName = "anim";
+}
+
+void ExpectPngcheckAccepts(const std::filesystem::path& file) {
+    if (!HasPngcheck()) {
+        GTEST_SKIP() << "pngcheck is not installed";
+    }
+    std::string output;
+    EXPECT_EQ(RunPngcheck(file, output), 0) << output;
+    EXPECT_NE(output.find("No errors detected"), std::string::npos) << output;
+}
+
+TEST(Apng, ChunksFieldsAndEveryFrameDecodeBackToTheOutputFrames) {
+    CTempDir dir;
+    mrv::CApngSaver saver;
+    Configure(saver, dir);
+    saver.m_mirrorReturn = true;
+    saver.m_regionFrames = true;
+    saver.m_loopCount = 3;
+    saver.m_frameRate = 1250;
+    const auto frames = ArtFrames(4, 96, 64, false);
+    ASSERT_TRUE(saver.Save(Frames(frames, true)));
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"anim.png"});
+
+    const CApng apng = ReadApng(dir.Path() / "anim.png");
+    ASSERT_EQ(apng.m_error, "");
+    EXPECT_EQ(ChunkOutline(apng), "IHDR pHYs acTL fcTL IDAT fcTL fdAT fcTL fdAT fcTL fdAT fcTL "
+                                  "fdAT fcTL fdAT IEND");
+    EXPECT_EQ(apng.m_width, 96u);
+    EXPECT_EQ(apng.m_height, 64u);
+    EXPECT_EQ(apng.m_bitDepth, 8);
+    EXPECT_EQ(apng.m_colorType, 6);
+    EXPECT_EQ(apng.m_interlace, 0);
+    EXPECT_EQ(apng.m_ppmX, 3779u);
+    EXPECT_EQ(apng.m_ppmY, 3779u);
+    EXPECT_EQ(apng.m_physUnit, 1);
+    EXPECT_EQ(apng.m_numFrames, 6u);
+    EXPECT_EQ(apng.m_numPlays, 3u);
+
+    const std::size_t order[] = {0, 1, 2, 3, 2, 1};
+    ASSERT_EQ(apng.m_canvases.size(), 6u);
+    for (std::size_t i = 0; i < 6; ++i) {
+        const CApngFrame& f = apng.m_frames[i];
+        EXPECT_EQ(f.m_delayNum, 8);
+        EXPECT_EQ(f.m_delayDen, 100);
+        EXPECT_EQ(f.m_dispose, 0);
+        EXPECT_EQ(f.m_blend, 0);
+        if (i > 0) {
+            const auto rect = mrv::ChangedRegion(*frames[order[i - 1]], *frames[order[i]]);
+            EXPECT_EQ(f.m_x, std::uint32_t(rect.m_left));
+            EXPECT_EQ(f.m_y, std::uint32_t(rect.m_top));
+            EXPECT_EQ(f.m_width, std::uint32_t(rect.Width()));
+            EXPECT_EQ(f.m_height, std::uint32_t(rect.Height()));
+            EXPECT_LT(f.m_width * f.m_height, 96u * 64u);
+        }
+        EXPECT_TRUE(apng.m_canvases[i] == Rgba(*frames[order[i]])) << "frame " << i;
+    }
+    ExpectPngcheckAccepts(dir.Path() / "anim.png");
+}
+
+TEST(Apng, ViewersWithoutAnimationSeeTheFirstFrame) {
+    CTempDir dir;
+    mrv::CApngSaver saver;
+    Configure(saver, dir);
+    const auto frames = ArtFrames(3, 40, 30, false);
+    ASSERT_TRUE(saver.Save(Frames(frames)));
+    const CDecodedPng png = ReadPng(dir.Path() / "anim.png");
+    ASSERT_EQ(png.m_error, "");
+    EXPECT_TRUE(png.m_rgba == Rgba(*frames[0]));
+}
+
+TEST(Apng, SingleFrameEndlessLoop) {
+    CTempDir dir;
+    mrv::CApngSaver saver;
+    Configure(saver, dir);
+    ASSERT_TRUE(saver.Save(Frames({FlatArt(20, 10, 0.5)})));
+    const CApng apng = ReadApng(dir.Path() / "anim.png");
+    ASSERT_EQ(apng.m_error, "");
+    EXPECT_EQ(ChunkOutline(apng), "IHDR pHYs acTL fcTL IDAT IEND");
+    EXPECT_EQ(apng.m_numFrames, 1u);
+    EXPECT_EQ(apng.m_numPlays, 0u);
+    EXPECT_EQ(apng.m_frames[0].m_width, 20u);
+    EXPECT_EQ(apng.m_frames[0].m_delayNum, 10);
+    EXPECT_EQ(apng.m_frames[0].m_delayDen, 100);
+    ExpectPngcheckAccepts(dir.Path() / "anim.png");
+}
+
+TEST(Apng, UnchangedFrameIsOnePixelAtTheOriginAndWholeFramesWithoutRegions) {
+    CTempDir dir;
+    mrv::CApngSaver saver;
+    Configure(saver, dir);
+    saver.m_regionFrames = true;
+    const auto f = FlatArt(30, 20, 0.2);
+    ASSERT_TRUE(saver.Save(Frames({f, f})));
+    CApng apng = ReadApng(dir.Path() / "anim.png");
+    ASSERT_EQ(apng.m_error, "");
+    const CApngFrame& one = apng.m_frames[1];
+    EXPECT_EQ(std::vector<std::uint32_t>({one.m_x, one.m_y, one.m_width, one.m_height}),
+              std::vector<std::uint32_t>({0, 0, 1, 1}));
+    EXPECT_TRUE(apng.m_canvases[1] == Rgba(*f));
+
+    saver.m_regionFrames = false;
+    ASSERT_TRUE(saver.Save(Frames({f, FlatArt(30, 20, 0.7)})));
+    apng = ReadApng(dir.Path() / "anim.png");
+    ASSERT_EQ(apng.m_error, "");
+    EXPECT_EQ(apng.m_frames[1].m_width, 30u);
+    EXPECT_EQ(apng.m_frames[1].m_height, 20u);
+}
+
+TEST(Apng, DelayFractionFollowsTheFrameRate) {
+    const std::pair<std::int32_t, std::pair<int, int>> cases[] = {
+        {1000, {10, 100}},   {3000, {3, 100}},     {1250, {8, 100}},
+        {20000, {5, 1000}},  {1, {10000, 100}},    {10000, {1, 100}},
+        {100000, {1, 1000}}, {100001, {9, 10000}}, {2147483647, {0, 10000}},
+    };
+    for (const auto& [rate, fraction] : cases) {
+        const mrv::CApngDelay d = mrv::ApngDelay(rate);
+        EXPECT_EQ(d.m_num, fraction.first) << rate;
+        EXPECT_EQ(d.m_den, fraction.second) << rate;
+    }
+    EXPECT_THROW(mrv::ApngDelay(0), my::CException);
+}
+
+TEST(Apng, DisposalMapsToDisposeAndBlend) {
+    const std::uint32_t disposals[] = {0, 1, 2, 3, 9};
+    const std::pair<int, int> ops[] = {{0, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 0}};
+    for (std::size_t i = 0; i < std::size(disposals); ++i) {
+        std::uint8_t dispose = 7, blend = 7;
+        mrv::ApngOps(disposals[i], dispose, blend);
+        EXPECT_EQ(std::make_pair(int(dispose), int(blend)), ops[i]) << disposals[i];
+    }
+}
+
+TEST(Apng, FiltersAreChosenPerFrameByTheSmallerStream) {
+    codec::CPngImageEncoder encoder;
+    const auto flat = FlatArt(200, 120, 0.4);
+    const std::size_t flatSize = encoder.Encode(*flat).size();
+    EXPECT_EQ(flatSize, std::min(encoder.LastNoneSize(), encoder.LastMinSadSize()));
+    const auto gradient = Gradient(200, 120, 3);
+    const std::size_t gradientSize = encoder.Encode(*gradient).size();
+    EXPECT_EQ(gradientSize, std::min(encoder.LastNoneSize(), encoder.LastMinSadSize()));
+    EXPECT_EQ(encoder.LastChoice(), codec::PngFilterChoice::MinSumAbsDiff);
+
+    // Every filter type decodes back through an independent unfilter.
+    CTempDir dir;
+    mrv::CApngSaver saver;
+    Configure(saver, dir);
+    const auto frames = std::vector<boost::shared_ptr<CImg>>{gradient, Gradient(200, 120, 4)};
+    ASSERT_TRUE(saver.Save(Frames(frames)));
+    const CApng apng = ReadApng(dir.Path() / "anim.png");
+    ASSERT_EQ(apng.m_error, "");
+    std::set<int> used;
+    for (const CApngFrame& f : apng.m_frames) {
+        used.insert(f.m_filters.begin(), f.m_filters.end());
+    }
+    EXPECT_GE(used.size(), 3u);
+    EXPECT_TRUE(apng.m_canvases[0] == Rgba(*frames[0]));
+    EXPECT_TRUE(apng.m_canvases[1] == Rgba(*frames[1]));
+}
+
+TEST(Apng, LargeFramesSplitIntoSeveralDataChunksWithConsecutiveSequenceNumbers) {
+    std::mt19937 random(11);
+    auto noise = [&random] {
+        return MakeImage(640, 600, [&](int, int) {
+            const std::uint32_t v = random();
+            return Bgra{std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), 255};
+        });
+    };
+    CTempDir dir;
+    mrv::CApngSaver saver;
+    Configure(saver, dir);
+    ASSERT_TRUE(saver.Save(Frames({noise(), noise()})));
+    const CApng apng = ReadApng(dir.Path() / "anim.png");
+    ASSERT_EQ(apng.m_error, "");
+    ASSERT_EQ(apng.m_frames.size(), 2u);
+    EXPECT_GE(apng.m_frames[0].m_dataChunks, 2u);
+    EXPECT_EQ(apng.m_frames[1].m_sequence, 1u);
+    const auto& sequences = apng.m_frames[1].m_dataSequences;
+    ASSERT_GE(sequences.size(), 2u);
+    for (std::size_t i = 0; i < sequences.size(); ++i) {
+        EXPECT_EQ(sequences[i], 2 + i);
+    }
+    ExpectPngcheckAccepts(dir.Path() / "anim.png");
+}
+
+TEST(Apng, StopLeavesNoPartialAnimationAndKeepsTheOldFile) {
+    for (std::size_t k : {0u, 2u}) {
+        CTempDir dir;
+        std::ofstream(dir.Path() / "anim.png") << "previous animation";
+        mrv::CApngSaver saver;
+        Configure(saver, dir);
+        // Stops once frame k has been asked for: count the questions.
+        class CStopAtQuestion : public CTerminable {
+        public:
+            explicit CStopAtQuestion(std::size_t n) : m_n(n) {}
+            bool IsTerminating() const override { return m_asked++ >= m_n; }
+
+        private:
+            std::size_t m_n;
+            mutable std::size_t m_asked = 0;
+        } stop(k);
+        saver.SetTerminator(&stop);
+        EXPECT_FALSE(saver.Save(Frames(ArtFrames(4, 16, 16, true))));
+        EXPECT_EQ(dir.Files(), std::vector<std::string>{"anim.png"});
+        EXPECT_EQ(ReadFile(dir.Path() / "anim.png").size(), 18u);
+    }
+}
+
+TEST(Apng, FailuresNameTheirCause) {
+    CTempDir dir;
+    mrv::CApngSaver saver;
+    Configure(saver, dir);
+    saver.m_dstFolder = (dir.Path() / "missing").string();
+    try {
+        (void)saver.Save(Frames({Solid(2, 2, {})}));
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_CREATE_FILE_FAILED);
+    }
+    Configure(saver, dir);
+    saver.m_loopCount = -1;
+    try {
+        (void)saver.Save(Frames({Solid(2, 2, {})}));
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_SMALL);
+        EXPECT_NE(std::string(e.what()).find("-1 (unsigned 32-bit integer)"), std::string::npos);
+    }
+    saver.m_loopCount = 0;
+    auto grey = boost::make_shared<CImg>();
+    grey->Allocate(CImg::PIXEL_GREY8, 2, 2);
+    EXPECT_THROW((void)saver.Save(Frames({grey})), my::CException);
+    EXPECT_TRUE(dir.Files().empty());
+}
+
+} // namespace

@@ -1,0 +1,317 @@
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "gif_reader.h"
+#include "output/frame_region.h"
+#include "output/gif_saver.h"
+#include "output/quantizer.h"
+#include "output_test_util.h"
+
+#include <boost/make_shared.hpp>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace outtest;
+
+// The art with every channel rounded to a multiple of 85: at most 64 colours per frame.
+boost::shared_ptr<CImg> Posterized(boost::shared_ptr<CImg> img) {
+    for (int y = 0; y < img->m_height; ++y) {
+        for (int x = 0; x < img->m_width; ++x) {
+            Bgra p = PixelAt(*img, x, y);
+            auto round = [](std::uint8_t v) { return std::uint8_t((v + 42) / 85 * 85); };
+            SetPixel(*img, x, y, Bgra{round(p.b), round(p.g), round(p.r), p.a});
+        }
+    }
+    return img;
+}
+
+std::vector<boost::shared_ptr<CImg>> PosterArt(int count, bool opaque) {
+    auto frames = ArtFrames(count, 80, 60, opaque);
+    for (auto& frame : frames) {
+        frame = Posterized(frame);
+    }
+    return frames;
+}
+
+// What a GIF viewer shows for a frame: below 50 % alpha nothing, else the opaque colour.
+std::vector<std::uint8_t> Shown(const CImg& img) {
+    std::vector<std::uint8_t> out;
+    for (int y = 0; y < img.m_height; ++y) {
+        for (int x = 0; x < img.m_width; ++x) {
+            const Bgra p = PixelAt(img, x, y);
+            if (p.a < 128) {
+                out.insert(out.end(), {0, 0, 0, 0});
+            } else {
+                out.insert(out.end(), {p.r, p.g, p.b, 255});
+            }
+        }
+    }
+    return out;
+}
+
+void Configure(mrv::CImgSaver& saver, const CTempDir& dir) {
+    saver.m_dstFolder = dir.Str();
+    saver.m_dstName = "anim";
+}
+
+TEST(AnimatedGif, OpaqueFramesRoundTripExactlyWithEveryMetadataItem) {
+    CTempDir dir;
+    mrv::CAgifSaver saver;
+    Configure(saver, dir);
+    saver.m_mirrorReturn = true;
+    saver.m_regionFrames = true;
+    saver.m_loopCount = 3;
+    saver.m_frameRate = 3000;
+    const auto frames = PosterArt(4, true);
+    ASSERT_TRUE(saver.Save(Frames(frames, true)));
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"anim.gif"});
+
+    const CGif gif = ReadGif(dir.Path() / "anim.gif");
+    ASSERT_EQ(gif.m_error, "");
+    EXPECT_EQ(gif.m_version, "GIF89a");
+    EXPECT_EQ(gif.m_width, 80);
+    EXPECT_EQ(gif.m_height, 60);
+    EXPECT_EQ(gif.m_background, 0);
+    ASSERT_TRUE(gif.m_hasLoop);
+    EXPECT_EQ(gif.m_loopBlock, (std::vector<std::uint8_t>{1, 3, 0}));
+    ASSERT_EQ(gif.m_frames.size(), 6u);
+    const std::size_t order[] = {0, 1, 2, 3, 2, 1};
+    for (std::size_t i = 0; i < 6; ++i) {
+        const CGifFrame& f = gif.m_frames[i];
+        ASSERT_TRUE(f.m_hasControl);
+        EXPECT_EQ(f.m_delay, 3);
+        EXPECT_EQ(f.m_disposal, 0);
+        EXPECT_EQ(f.m_transparent, -1);
+        EXPECT_EQ(f.m_transparentIndexByte, 0);
+        if (i > 0) {
+            const auto rect = mrv::ChangedRegion(*frames[order[i - 1]], *frames[order[i]]);
+            EXPECT_EQ(std::vector<int>({f.m_left, f.m_top, f.m_width, f.m_height}),
+                      std::vector<int>({rect.m_left, rect.m_top, rect.Width(), rect.Height()}));
+        }
+        EXPECT_TRUE(gif.m_canvases[i] == Shown(*frames[order[i]])) << "frame " << i;
+    }
+}
+
+TEST(AnimatedGif, LoopCountIsLittleEndianAndCappedAt65535) {
+    const std::pair<std::int32_t, std::vector<std::uint8_t>> cases[] = {
+        {0, {1, 0, 0}}, {258, {1, 2, 1}}, {70000, {1, 255, 255}}};
+    for (const auto& [loops, block] : cases) {
+        CTempDir dir;
+        mrv::CAgifSaver saver;
+        Configure(saver, dir);
+        saver.m_loopCount = loops;
+        ASSERT_TRUE(saver.Save(Frames(PosterArt(2, true))));
+        const CGif gif = ReadGif(dir.Path() / "anim.gif");
+        ASSERT_EQ(gif.m_error, "");
+        EXPECT_EQ(gif.m_loopBlock, block) << loops;
+    }
+}
+
+TEST(AnimatedGif, OneTranslucentPixelMakesEveryFrameTransparentAtIndexZero) {
+    CTempDir dir;
+    mrv::CAgifSaver saver;
+    Configure(saver, dir);
+    saver.m_regionFrames = true;
+    auto frames = PosterArt(3, true);
+    frames[1] = Copy(*frames[1]);
+    Bgra kept = PixelAt(*frames[1], 40, 30);
+    kept.a = 200; // above half: shown opaque
+    SetPixel(*frames[1], 40, 30, kept);
+    SetPixel(*frames[1], 2, 2, Bgra{255, 255, 255, 100}); // below half: transparent
+    ASSERT_TRUE(saver.Save(Frames(frames)));
+
+    const CGif gif = ReadGif(dir.Path() / "anim.gif");
+    ASSERT_EQ(gif.m_error, "");
+    ASSERT_EQ(gif.m_frames.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        const CGifFrame& f = gif.m_frames[i];
+        EXPECT_EQ(f.m_transparent, 0);
+        EXPECT_EQ(f.m_disposal, 2);
+        EXPECT_EQ(std::vector<std::uint8_t>(f.m_palette.begin(), f.m_palette.begin() + 3),
+                  (std::vector<std::uint8_t>{0, 0, 0}));
+        // Disposal 2 clears a frame's rectangle, so transparent animations use whole frames.
+        EXPECT_EQ(f.m_width, 80);
+        EXPECT_EQ(f.m_height, 60);
+        EXPECT_TRUE(gif.m_canvases[i] == Shown(*frames[i])) << "frame " << i;
+    }
+    EXPECT_EQ(gif.m_frames[1].m_indices[2 * 80 + 2], 0);
+}
+
+TEST(AnimatedGif, TransparentBackgroundArtShowsThroughEveryFrame) {
+    CTempDir dir;
+    mrv::CAgifSaver saver;
+    Configure(saver, dir);
+    saver.m_regionFrames = true;
+    const auto frames = PosterArt(4, false);
+    ASSERT_TRUE(saver.Save(Frames(frames)));
+    const CGif gif = ReadGif(dir.Path() / "anim.gif");
+    ASSERT_EQ(gif.m_error, "");
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_TRUE(gif.m_canvases[i] == Shown(*frames[i])) << "frame " << i;
+    }
+}
+
+TEST(AnimatedGif, SingleFrameIsAPlainGif) {
+    CTempDir dir;
+    mrv::CAgifSaver saver;
+    Configure(saver, dir);
+    saver.m_loopCount = 5;
+    const auto opaque = PosterArt(1, true);
+    ASSERT_TRUE(saver.Save(Frames(opaque)));
+    CGif gif = ReadGif(dir.Path() / "anim.gif");
+    ASSERT_EQ(gif.m_error, "");
+    EXPECT_FALSE(gif.m_hasLoop);
+    EXPECT_EQ(gif.m_extensionCount, 0);
+    EXPECT_TRUE(gif.m_canvases[0] == Shown(*opaque[0]));
+
+    // A transparent palette entry needs its control extension to be shown as transparent.
+    const auto clear = PosterArt(1, false);
+    ASSERT_TRUE(saver.Save(Frames(clear)));
+    gif = ReadGif(dir.Path() / "anim.gif");
+    ASSERT_EQ(gif.m_error, "");
+    EXPECT_FALSE(gif.m_hasLoop);
+    EXPECT_EQ(gif.m_extensionCount, 1);
+    EXPECT_EQ(gif.m_frames[0].m_transparent, 0);
+    EXPECT_TRUE(gif.m_canvases[0] == Shown(*clear[0]));
+}
+
+TEST(GifSequence, EveryFrameIsANumberedPlainGif) {
+    CTempDir dir;
+    mrv::CGifSaver saver;
+    Configure(saver, dir);
+    saver.m_startNo = 1;
+    saver.m_digits = 3;
+    saver.m_regionFrames = true; // not for sequences
+    const auto frames = PosterArt(3, true);
+    ASSERT_TRUE(saver.Save(Frames(frames)));
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"anim001.gif", "anim002.gif", "anim003.gif"}));
+    for (int i = 0; i < 3; ++i) {
+        const CGif gif = ReadGif(dir.Path() / saver.GetFileName(i));
+        ASSERT_EQ(gif.m_error, "");
+        ASSERT_EQ(gif.m_frames.size(), 1u);
+        EXPECT_EQ(gif.m_extensionCount, 0);
+        EXPECT_EQ(gif.m_width, 80);
+        EXPECT_TRUE(gif.m_canvases[0] == Shown(*frames[std::size_t(i)]));
+    }
+}
+
+TEST(GifPalette, ManyColoursStayCloseToTheOriginal) {
+    CTempDir dir;
+    mrv::CGifSaver saver;
+    Configure(saver, dir);
+    const auto art = FlatArt(160, 120, 0.3);
+    const auto gradient = Gradient(160, 120, 5);
+    for (int y = 0; y < gradient->m_height; ++y) {
+        for (int x = 0; x < gradient->m_width; ++x) {
+            Bgra p = PixelAt(*gradient, x, y);
+            p.a = 255;
+            SetPixel(*gradient, x, y, p);
+        }
+    }
+    ASSERT_TRUE(saver.Save(Frames({art, gradient})));
+    // Stated tolerance as PSNR over the RGB channels: near exact for flat art with a gradation;
+    // for gradients over the whole colour cube 256 colours without dithering cannot do better
+    // than about 26 dB.
+    const std::pair<boost::shared_ptr<CImg>, double> limits[] = {{art, 45.0}, {gradient, 24.0}};
+    for (int i = 0; i < 2; ++i) {
+        const CGif gif = ReadGif(dir.Path() / saver.GetFileName(i));
+        ASSERT_EQ(gif.m_error, "");
+        const auto expected = Shown(*limits[i].first);
+        const auto& got = gif.m_canvases[0];
+        double squared = 0;
+        for (std::size_t k = 0; k < got.size(); ++k) {
+            const double d = double(got[k]) - double(expected[k]);
+            squared += d * d;
+        }
+        const double mse = squared / (double(got.size()) * 3.0 / 4.0); // alpha is always equal
+        const double psnr = mse > 0 ? 10 * std::log10(255.0 * 255.0 / mse) : 99.0;
+        EXPECT_GE(psnr, limits[i].second) << "image " << i;
+    }
+}
+
+TEST(GifPalette, ExactColoursUpTo256AndTransparentEntryAlwaysFirst) {
+    // 256 opaque colours fit exactly.
+    const auto colours256 = MakeImage(16, 16, [](int x, int y) {
+        return Bgra{std::uint8_t(x * 16), std::uint8_t(y * 16), std::uint8_t(x * y), 255};
+    });
+    codec::CQuantizer quantizer;
+    codec::CIndexedImage indexed;
+    quantizer.Quantize(*colours256, false, 256, indexed);
+    EXPECT_TRUE(indexed.m_exact);
+    EXPECT_EQ(indexed.m_palette.size(), 256u);
+
+    // With a transparent entry 255 colours are left: libimagequant, transparent still first.
+    quantizer.Quantize(*colours256, true, 256, indexed);
+    EXPECT_FALSE(indexed.m_exact);
+    EXPECT_EQ(indexed.m_palette[0], (codec::CPaletteColor{0, 0, 0, 0}));
+    for (std::size_t i = 1; i < indexed.m_palette.size(); ++i) {
+        EXPECT_NE(indexed.m_palette[i].a, 0) << i;
+    }
+}
+
+TEST(GifPalette, TransparentEntryMovesToIndexZeroWithItsPixels) {
+    std::vector<codec::CPaletteColor> palette = {
+        {10, 0, 0, 255}, {20, 0, 0, 255}, {30, 0, 0, 255}, {0, 0, 0, 0}, {40, 0, 0, 255}};
+    std::vector<std::uint8_t> indices = {0, 1, 2, 3, 4, 3, 0};
+    ASSERT_TRUE(codec::MoveTransparentToFront(palette, indices));
+    EXPECT_EQ(
+        palette,
+        (std::vector<codec::CPaletteColor>{
+            {0, 0, 0, 0}, {10, 0, 0, 255}, {20, 0, 0, 255}, {30, 0, 0, 255}, {40, 0, 0, 255}}));
+    EXPECT_EQ(indices, (std::vector<std::uint8_t>{1, 2, 3, 0, 4, 0, 1}));
+
+    std::vector<codec::CPaletteColor> opaque = {{1, 1, 1, 255}};
+    EXPECT_FALSE(codec::MoveTransparentToFront(opaque, indices));
+}
+
+TEST(GifStop, StopBeforeFrameK) {
+    for (std::size_t k : {0u, 2u}) {
+        CTempDir dir;
+        mrv::CGifSaver sequence;
+        Configure(sequence, dir);
+        CStopAfterFiles stop(dir.Path(), ".gif", k);
+        sequence.SetTerminator(&stop);
+        EXPECT_FALSE(sequence.Save(Frames(PosterArt(4, true))));
+        EXPECT_EQ(dir.Files().size(), k);
+    }
+    CTempDir dir;
+    mrv::CAgifSaver animation;
+    Configure(animation, dir);
+    CTerminateFlag flag;
+    flag.Set();
+    animation.SetTerminator(&flag);
+    EXPECT_FALSE(animation.Save(Frames(PosterArt(3, true))));
+    EXPECT_TRUE(dir.Files().empty());
+}
+
+TEST(GifFailures, SizesBeyondSixteenBitsAndOtherPixelTypes) {
+    CTempDir dir;
+    mrv::CAgifSaver saver;
+    Configure(saver, dir);
+    try {
+        (void)saver.Save(Frames({Solid(70000, 1, {}), Solid(70000, 1, {})}));
+        FAIL() << "a 70000 pixel wide GIF was written";
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_LARGE);
+        EXPECT_STREQ(e.what(), "The number is too large: 70000 (unsigned 16-bit integer)");
+    }
+    auto cmyk = boost::make_shared<CImg>();
+    cmyk->Allocate(CImg::PIXEL_CMYKA40, 4, 4);
+    try {
+        (void)saver.Save(Frames({cmyk, cmyk}));
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_UNSUPPORTED_IMAGE_FORMAT);
+    }
+    saver.m_dstFolder = (dir.Path() / "missing").string();
+    try {
+        (void)saver.Save(Frames(PosterArt(2, true)));
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_CREATE_FILE_FAILED);
+    }
+    EXPECT_TRUE(dir.Files().empty());
+}
+
+} // namespace

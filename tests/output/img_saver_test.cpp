@@ -1,0 +1,288 @@
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "output/checked_cast.h"
+#include "output/frame_region.h"
+#include "output/img_saver.h"
+#include "output_test_util.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+using namespace outtest;
+
+// A saver that keeps what Save hands to Write, so the common part can be checked alone.
+class CRecordingSaver : public mrv::CImgSaver {
+public:
+    explicit CRecordingSaver(bool animated) : m_animated(animated) {}
+    bool IsAnimated() const override { return m_animated; }
+    std::int32_t GetFormat() const override { return m_animated ? 1 : 0; }
+    std::string GetExtension() const override { return "png"; }
+
+    mrv::CAnimationHeader m_header;
+    std::vector<mrv::CImgPtr> m_frames;
+    std::vector<mrv::CFrameRecord> m_records;
+
+protected:
+    bool Write(const mrv::CAnimationHeader& header, const std::vector<mrv::CImgPtr>& frames,
+               const std::vector<mrv::CFrameRecord>& records) override {
+        m_header = header;
+        m_frames = frames;
+        m_records = records;
+        return true;
+    }
+
+private:
+    bool m_animated;
+};
+
+// Frames told apart by the colour of their top-left pixel.
+std::vector<boost::shared_ptr<CImg>> Numbered(int count, int width = 4, int height = 3) {
+    std::vector<boost::shared_ptr<CImg>> frames;
+    for (int i = 0; i < count; ++i) {
+        frames.push_back(Solid(width, height, Bgra{std::uint8_t(i), 0, 0, 255}));
+    }
+    return frames;
+}
+
+std::vector<int> Order(const CRecordingSaver& saver) {
+    std::vector<int> order;
+    for (const auto& frame : saver.m_frames) {
+        order.push_back(PixelAt(*frame, 0, 0).b);
+    }
+    return order;
+}
+
+TEST(SaverNames, NumbersArePaddedToDigitsAndWrittenWholeWhenLonger) {
+    CRecordingSaver saver(false);
+    saver.m_dstName = "frame";
+    saver.m_startNo = 1;
+    saver.m_digits = 3;
+    EXPECT_EQ(saver.GetFileName(0), "frame001.png");
+    EXPECT_EQ(saver.GetFileName(1), "frame002.png");
+
+    saver.m_startNo = 98;
+    saver.m_digits = 2;
+    EXPECT_EQ(saver.GetFileName(0), "frame98.png");
+    EXPECT_EQ(saver.GetFileName(1), "frame99.png");
+    EXPECT_EQ(saver.GetFileName(2), "frame100.png");
+
+    saver.m_startNo = 5;
+    for (int digits : {0, 1}) {
+        saver.m_digits = digits;
+        EXPECT_EQ(saver.GetFileName(7), "frame12.png");
+    }
+}
+
+TEST(SaverNames, HugeDigitsStayBoundedAndStartNumbersDoNotOverflow) {
+    CRecordingSaver saver(false);
+    saver.m_dstName = "f";
+    saver.m_digits = std::numeric_limits<std::int32_t>::max();
+    EXPECT_LT(saver.GetFileName(0).size(), 300u);
+    saver.m_digits = 1;
+    saver.m_startNo = std::numeric_limits<std::int32_t>::max();
+    EXPECT_EQ(saver.GetFileName(1), "f2147483648.png");
+}
+
+TEST(SaverNames, AnimatedSaversWriteOneUnnumberedFile) {
+    CRecordingSaver saver(true);
+    saver.m_dstName = "anim";
+    saver.m_startNo = 7;
+    saver.m_digits = 4;
+    EXPECT_EQ(saver.GetFileName(0), "anim.png");
+    std::vector<std::string> paths;
+    saver.ListFilePaths(paths, 7);
+    EXPECT_EQ(paths, std::vector<std::string>{"anim.png"});
+}
+
+TEST(SaverNames, FolderSeparatorIsAddedOnlyWhenMissing) {
+    CRecordingSaver saver(true);
+    saver.m_dstName = "name";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "name.png"},     {"out", "out/name.png"},        {"out/", "out/name.png"},
+        {"C:", "C:name.png"}, {"D:\\x\\", "D:\\x\\name.png"},
+    };
+    for (const auto& [folder, path] : cases) {
+        saver.m_dstFolder = folder;
+        EXPECT_EQ(saver.GetFilePath(0), path) << folder;
+    }
+}
+
+TEST(SaverNames, SequenceListingCoversTheWholeRun) {
+    CRecordingSaver saver(false);
+    saver.m_dstFolder = "o";
+    saver.m_dstName = "f";
+    std::vector<std::string> paths;
+    saver.ListFilePaths(paths, 7);
+    EXPECT_EQ(paths.size(), 9u);
+    EXPECT_EQ(paths.front(), "o/f0.png");
+    EXPECT_EQ(paths.back(), "o/f8.png");
+
+    saver.m_mirrorReturn = true;
+    paths.clear();
+    saver.ListFilePaths(paths, 7);
+    EXPECT_EQ(paths.size(), 16u);
+    paths.clear();
+    saver.ListFilePaths(paths, 0);
+    EXPECT_EQ(paths.size(), 2u);
+}
+
+TEST(SaverFrames, MirrorsOnlyRoundTripListsOfMoreThanTwoFrames) {
+    CRecordingSaver saver(true);
+    saver.m_mirrorReturn = true;
+
+    ASSERT_TRUE(saver.Save(Frames(Numbered(4), true)));
+    EXPECT_EQ(Order(saver), (std::vector<int>{0, 1, 2, 3, 2, 1}));
+    EXPECT_EQ(saver.m_header.m_frameCount, 6u);
+
+    ASSERT_TRUE(saver.Save(Frames(Numbered(2), true)));
+    EXPECT_EQ(Order(saver), (std::vector<int>{0, 1}));
+
+    ASSERT_TRUE(saver.Save(Frames(Numbered(4), false)));
+    EXPECT_EQ(Order(saver), (std::vector<int>{0, 1, 2, 3}));
+
+    saver.m_mirrorReturn = false;
+    ASSERT_TRUE(saver.Save(Frames(Numbered(4), true)));
+    EXPECT_EQ(Order(saver), (std::vector<int>{0, 1, 2, 3}));
+}
+
+TEST(SaverFrames, ReplayIndexFoldsBackAndWraps) {
+    // count 4: period 6 = 0 1 2 3 2 1.
+    const std::size_t expected[] = {0, 1, 2, 3, 2, 1, 0, 1, 2, 3, 2, 1, 0};
+    for (std::size_t j = 0; j < std::size(expected); ++j) {
+        EXPECT_EQ(mrv::SourceFrameIndex(j, 4, true), expected[j]) << j;
+    }
+    EXPECT_EQ(mrv::SourceFrameIndex(5, 2, true), 1u);
+    EXPECT_EQ(mrv::SourceFrameIndex(5, 4, false), 1u);
+}
+
+TEST(SaverFrames, DelayIsTheTruncatedHundredthsOfTheFrameRate) {
+    EXPECT_EQ(mrv::FrameDelay(1), 10000u);
+    EXPECT_EQ(mrv::FrameDelay(10), 1000u);
+    EXPECT_EQ(mrv::FrameDelay(1000), 10u);
+    EXPECT_EQ(mrv::FrameDelay(3000), 3u);
+    EXPECT_EQ(mrv::FrameDelay(20000), 0u);
+    EXPECT_THROW(mrv::FrameDelay(0), my::CException);
+}
+
+TEST(SaverFrames, HeaderAndRecordsDescribeWholeFramesWithoutRegions) {
+    CRecordingSaver saver(true);
+    saver.m_frameRate = 3000;
+    saver.m_loopCount = 3;
+    ASSERT_TRUE(saver.Save(Frames(Numbered(3, 5, 2))));
+    EXPECT_EQ(saver.m_header.m_width, 5u);
+    EXPECT_EQ(saver.m_header.m_height, 2u);
+    EXPECT_EQ(saver.m_header.m_frameCount, 3u);
+    EXPECT_EQ(saver.m_header.m_loopCount, 3);
+    for (const auto& record : saver.m_records) {
+        EXPECT_EQ(record, (mrv::CFrameRecord{0, 0, 5, 2, 3, mrv::DISPOSAL_UNSPECIFIED}));
+    }
+}
+
+TEST(SaverFrames, EmptyListWritesAnEmptyAnimation) {
+    CRecordingSaver saver(true);
+    ASSERT_TRUE(saver.Save(mrv::CFrameList{}));
+    EXPECT_EQ(saver.m_header.m_frameCount, 0u);
+    EXPECT_TRUE(saver.m_frames.empty());
+}
+
+TEST(SaverRegions, ChangedRectangleIsExactAndIdenticalFramesGiveOnePixel) {
+    auto a = FlatArt(40, 30, 0.0);
+    auto b = Copy(*a);
+    EXPECT_EQ(mrv::ChangedRegion(*a, *b), (mrv::CFrameRecord{0, 0, 1, 1, 0, 0}));
+
+    // Only the alpha byte of one pixel changes.
+    Bgra p = PixelAt(*b, 5, 7);
+    p.a = 254;
+    SetPixel(*b, 5, 7, p);
+    EXPECT_EQ(mrv::ChangedRegion(*a, *b), (mrv::CFrameRecord{5, 7, 6, 8, 0, 0}));
+
+    // Changes in opposite corners of different rows span both.
+    SetPixel(*b, 39, 2, Bgra{1, 2, 3, 4});
+    SetPixel(*b, 0, 29, Bgra{1, 2, 3, 4});
+    EXPECT_EQ(mrv::ChangedRegion(*a, *b), (mrv::CFrameRecord{0, 2, 40, 30, 0, 0}));
+}
+
+TEST(SaverRegions, LaterFramesAreCutToWhatChangedSinceTheOutputFrameBefore) {
+    CRecordingSaver saver(true);
+    saver.m_regionFrames = true;
+    saver.m_mirrorReturn = true;
+    auto f0 = Solid(20, 10, Bgra{9, 9, 9, 255});
+    auto f1 = Copy(*f0);
+    SetPixel(*f1, 3, 4, Bgra{1, 1, 1, 255});
+    auto f2 = Copy(*f1);
+    SetPixel(*f2, 15, 8, Bgra{2, 2, 2, 255});
+    ASSERT_TRUE(saver.Save(Frames({f0, f1, f2}, true))); // plays 0 1 2 1
+
+    ASSERT_EQ(saver.m_records.size(), 4u);
+    EXPECT_EQ(saver.m_records[0], (mrv::CFrameRecord{0, 0, 20, 10, 10, 0}));
+    EXPECT_EQ(saver.m_records[1], (mrv::CFrameRecord{3, 4, 4, 5, 10, 0}));
+    EXPECT_EQ(saver.m_records[2], (mrv::CFrameRecord{15, 8, 16, 9, 10, 0}));
+    EXPECT_EQ(saver.m_records[3], (mrv::CFrameRecord{15, 8, 16, 9, 10, 0}));
+    EXPECT_EQ(saver.m_frames[0], f0); // the first frame is handed on uncut
+    ASSERT_EQ(saver.m_frames[1]->m_width, 1);
+    EXPECT_EQ(PixelAt(*saver.m_frames[1], 0, 0), (Bgra{1, 1, 1, 255}));
+    EXPECT_EQ(PixelAt(*saver.m_frames[3], 0, 0), (Bgra{9, 9, 9, 255}));
+    EXPECT_EQ(saver.m_frames[2]->m_dpiX, 96.0);
+}
+
+TEST(SaverRegions, RepeatedFrameBecomesOnePixelAtTheOrigin) {
+    CRecordingSaver saver(true);
+    saver.m_regionFrames = true;
+    auto f = FlatArt(16, 16, 0.3);
+    ASSERT_TRUE(saver.Save(Frames({f, f})));
+    EXPECT_EQ(saver.m_records[1], (mrv::CFrameRecord{0, 0, 1, 1, 10, 0}));
+    EXPECT_EQ(PixelAt(*saver.m_frames[1], 0, 0), PixelAt(*f, 0, 0));
+}
+
+TEST(SaverRegions, SequencesAndMismatchedFrames) {
+    CRecordingSaver sequence(false);
+    sequence.m_regionFrames = true;
+    ASSERT_TRUE(sequence.Save(Frames({FlatArt(8, 8, 0), FlatArt(8, 8, 1)})));
+    EXPECT_EQ(sequence.m_records[1], (mrv::CFrameRecord{0, 0, 8, 8, 10, 0}));
+
+    CRecordingSaver animation(true);
+    animation.m_regionFrames = true;
+    try {
+        (void)animation.Save(Frames({Solid(8, 8, {}), Solid(8, 9, {})}));
+        FAIL() << "frames of different sizes were accepted";
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_UNSUPPORTED_IMAGE_FORMAT);
+    }
+}
+
+TEST(SaverRanges, ValuesOutsideTheTargetTypeNameValueAndType) {
+    try {
+        (void)codec::CheckedCast<std::uint16_t>(70000);
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_LARGE);
+        EXPECT_STREQ(e.what(), "The number is too large: 70000 (unsigned 16-bit integer)");
+    }
+    try {
+        (void)codec::CheckedCast<std::uint32_t>(-1);
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_SMALL);
+        EXPECT_STREQ(e.what(), "The number is too small: -1 (unsigned 32-bit integer)");
+    }
+    EXPECT_EQ(codec::CheckedCast<std::int32_t>(std::size_t{2147483647}), 2147483647);
+    EXPECT_THROW((void)codec::CheckedCast<std::int32_t>(std::size_t{2147483648u}), my::CException);
+    EXPECT_EQ(codec::CheckedTrunc<std::int32_t>(3779.527), 3779);
+    EXPECT_THROW((void)codec::CheckedTrunc<std::int32_t>(3e9), my::CException);
+    EXPECT_THROW((void)codec::CheckedTrunc<std::int32_t>(std::nan("")), my::CException);
+}
+
+TEST(SaverRanges, BrokenFrameListsAreRefused) {
+    CRecordingSaver saver(true);
+    mrv::CFrameList list;
+    list.m_images.push_back(nullptr);
+    EXPECT_THROW((void)saver.Save(list), my::CException);
+
+    auto shortBuffer = Solid(4, 4, {});
+    shortBuffer->m_bits.resize(8);
+    EXPECT_THROW((void)saver.Save(Frames({shortBuffer})), my::CException);
+}
+
+} // namespace

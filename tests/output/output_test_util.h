@@ -1,0 +1,78 @@
+// Helpers of the output tests: frames built in memory, a scratch folder, file reading, a stop
+// request that fires once a given number of output files exist, and pngcheck.
+#pragma once
+
+#include "common/terminable.h"
+#include "output/img_saver.h"
+
+#include <boost/shared_ptr.hpp>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace outtest {
+
+struct Bgra {
+    std::uint8_t b = 0, g = 0, r = 0, a = 255;
+    friend bool operator==(const Bgra&, const Bgra&) = default;
+};
+
+// A frame of pixel type 0 whose pixel (x, y) is pixel(x, y).
+boost::shared_ptr<CImg> MakeImage(int width, int height,
+                                  const std::function<Bgra(int x, int y)>& pixel);
+// A frame of one colour.
+boost::shared_ptr<CImg> Solid(int width, int height, Bgra color);
+// Pixel (x, y) of a frame of pixel type 0.
+Bgra PixelAt(const CImg& img, int x, int y);
+void SetPixel(CImg& img, int x, int y, Bgra color);
+// A copy that can be changed without touching the original.
+boost::shared_ptr<CImg> Copy(const CImg& img);
+
+// Flat vector art as the renderer makes it: a plain background and filled shapes with
+// antialiased edges, moved by phase (0..1).
+boost::shared_ptr<CImg> FlatArt(int width, int height, double phase, bool opaque = true);
+// count frames of FlatArt moving from phase 0 towards 1.
+std::vector<boost::shared_ptr<CImg>> ArtFrames(int count, int width, int height, bool opaque);
+// Smooth colour gradients with noise: thousands of colours, every PNG filter type in use.
+boost::shared_ptr<CImg> Gradient(int width, int height, unsigned seed);
+
+// A folder removed with its contents at the end of the test.
+class CTempDir {
+public:
+    CTempDir();
+    ~CTempDir();
+    const std::filesystem::path& Path() const { return m_path; }
+    std::string Str() const { return m_path.string(); }
+    // Names of the files in the folder, sorted; hidden files included.
+    std::vector<std::string> Files() const;
+
+private:
+    std::filesystem::path m_path;
+};
+
+std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path);
+
+// Asks to stop as soon as the folder holds count files with the extension.
+class CStopAfterFiles : public CTerminable {
+public:
+    CStopAfterFiles(std::filesystem::path folder, std::string extension, std::size_t count)
+        : m_folder(std::move(folder)), m_extension(std::move(extension)), m_count(count) {}
+    bool IsTerminating() const override;
+
+private:
+    std::filesystem::path m_folder;
+    std::string m_extension;
+    std::size_t m_count;
+};
+
+// True when pngcheck is on the PATH.
+bool HasPngcheck();
+// Runs "pngcheck -v" on the file; returns its exit status and fills its output.
+int RunPngcheck(const std::filesystem::path& file, std::string& output);
+
+// Frames of a list for a saver's Save.
+mrv::CFrameList Frames(const std::vector<boost::shared_ptr<CImg>>& images, bool roundTrip = false);
+
+} // namespace outtest

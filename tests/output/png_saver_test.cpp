@@ -1,0 +1,232 @@
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "output/output_file.h"
+#include "output/png_saver.h"
+#include "output_test_util.h"
+#include "platform/color_profile.h"
+#include "png_reader.h"
+
+#include <boost/make_shared.hpp>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <lcms2.h>
+
+namespace {
+
+using namespace outtest;
+
+// A profile record holding real ICC bytes of the given colour space.
+class CTestProfile : public CColorProfile {
+public:
+    CTestProfile(std::vector<std::uint8_t> data, std::uint32_t space) {
+        m_data = std::move(data);
+        m_colorSpace = space;
+    }
+};
+
+std::vector<std::uint8_t> SrgbProfileBytes() {
+    cmsHPROFILE profile = cmsCreate_sRGBProfile();
+    cmsUInt32Number size = 0;
+    cmsSaveProfileToMem(profile, nullptr, &size);
+    std::vector<std::uint8_t> bytes(size);
+    cmsSaveProfileToMem(profile, bytes.data(), &size);
+    cmsCloseProfile(profile);
+    return bytes;
+}
+
+// The decoded RGBA bytes equal the frame's straight BGRA pixels.
+void ExpectSamePixels(const CDecodedPng& png, const CImg& img) {
+    ASSERT_EQ(png.m_error, "");
+    ASSERT_EQ(png.m_width, std::uint32_t(img.m_width));
+    ASSERT_EQ(png.m_height, std::uint32_t(img.m_height));
+    for (int y = 0; y < img.m_height; ++y) {
+        for (int x = 0; x < img.m_width; ++x) {
+            const std::uint8_t* p = &png.m_rgba[(std::size_t(y) * img.m_width + x) * 4];
+            ASSERT_EQ((Bgra{p[2], p[1], p[0], p[3]}), PixelAt(img, x, y)) << x << "," << y;
+        }
+    }
+}
+
+void Configure(mrv::CImgSaver& saver, const CTempDir& dir) {
+    saver.m_dstFolder = dir.Str();
+    saver.m_dstName = "frame";
+    saver.m_digits = 2;
+    saver.m_startNo = 98;
+}
+
+TEST(PngSequence, EveryFrameIsAWholeNumberedPngThatLibpngReadsBack) {
+    CTempDir dir;
+    mrv::CPngSaver saver;
+    Configure(saver, dir);
+    saver.m_regionFrames = true; // ignored by a sequence
+    const auto a = FlatArt(64, 48, 0.0, false);
+    const auto b = Gradient(64, 48, 7);
+    const auto c = FlatArt(64, 48, 1.0);
+    ASSERT_TRUE(saver.Save(Frames({a, b, c})));
+
+    EXPECT_EQ(dir.Files(),
+              (std::vector<std::string>{"frame100.png", "frame98.png", "frame99.png"}));
+    const CDecodedPng first = ReadPng(dir.Path() / "frame98.png");
+    EXPECT_EQ(first.m_colorType, 6);
+    EXPECT_EQ(first.m_bitDepth, 8);
+    ExpectSamePixels(first, *a);
+    ExpectSamePixels(ReadPng(dir.Path() / "frame99.png"), *b);
+    ExpectSamePixels(ReadPng(dir.Path() / "frame100.png"), *c);
+    EXPECT_TRUE(first.m_hasPhys);
+    EXPECT_EQ(first.m_ppmX, 3779u); // 96 dpi, truncated
+    EXPECT_EQ(first.m_physUnit, 1);
+    EXPECT_FALSE(first.m_hasIccp);
+}
+
+TEST(PngSequence, ResolutionIsWrittenOnlyWhenBothValuesAreSet) {
+    CTempDir dir;
+    mrv::CPngSaver saver;
+    Configure(saver, dir);
+    auto noDpi = Solid(3, 3, Bgra{1, 2, 3, 255});
+    noDpi->m_dpiY = 0;
+    auto wide = Solid(3, 3, Bgra{1, 2, 3, 255});
+    wide->m_dpiX = 300;
+    wide->m_dpiY = 72;
+    ASSERT_TRUE(saver.Save(Frames({noDpi, wide})));
+    EXPECT_FALSE(ReadPng(dir.Path() / "frame98.png").m_hasPhys);
+    const CDecodedPng png = ReadPng(dir.Path() / "frame99.png");
+    EXPECT_EQ(png.m_ppmX, 11811u);
+    EXPECT_EQ(png.m_ppmY, 2834u);
+}
+
+TEST(PngSequence, RgbProfileIsEmbeddedAndOthersAreNot) {
+    CTempDir dir;
+    mrv::CPngSaver saver;
+    Configure(saver, dir);
+    const auto icc = SrgbProfileBytes();
+    auto rgb = Solid(4, 4, Bgra{10, 20, 30, 255});
+    rgb->m_profile = boost::make_shared<CTestProfile>(icc, CColorProfile::kSignatureRgb);
+    auto cmyk = Solid(4, 4, Bgra{10, 20, 30, 255});
+    cmyk->m_profile = boost::make_shared<CTestProfile>(icc, CColorProfile::kSignatureCmyk);
+    auto working = Solid(4, 4, Bgra{10, 20, 30, 255});
+    working->m_profile = boost::make_shared<CColorProfile>();
+    ASSERT_TRUE(saver.Save(Frames({rgb, cmyk, working})));
+
+    const CDecodedPng png = ReadPng(dir.Path() / "frame98.png");
+    ASSERT_TRUE(png.m_hasIccp) << png.m_error;
+    EXPECT_EQ(png.m_iccp, icc);
+    EXPECT_EQ(png.m_iccpName, "ICC Profile");
+    EXPECT_FALSE(ReadPng(dir.Path() / "frame99.png").m_hasIccp);
+    EXPECT_FALSE(ReadPng(dir.Path() / "frame100.png").m_hasIccp);
+    if (HasPngcheck()) {
+        std::string output;
+        EXPECT_EQ(RunPngcheck(dir.Path() / "frame98.png", output), 0) << output;
+    }
+}
+
+TEST(PngSequence, ExistingFilesAreReplaced) {
+    CTempDir dir;
+    mrv::CPngSaver saver;
+    Configure(saver, dir);
+    std::ofstream(dir.Path() / "frame98.png") << "an old file that is much longer than nothing";
+    const auto img = Solid(2, 2, Bgra{0, 0, 255, 255});
+    ASSERT_TRUE(saver.Save(Frames({img})));
+    ExpectSamePixels(ReadPng(dir.Path() / "frame98.png"), *img);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"frame98.png"});
+}
+
+TEST(PngSequence, MissingOrBlockedFolderFailsWithThePathAndTheSystemReason) {
+    CTempDir dir;
+    mrv::CPngSaver saver;
+    Configure(saver, dir);
+    saver.m_dstFolder = (dir.Path() / "missing").string();
+    try {
+        (void)saver.Save(Frames({Solid(2, 2, {})}));
+        FAIL() << "wrote into a missing folder";
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_CREATE_FILE_FAILED);
+        EXPECT_NE(std::string(e.what()).find(saver.GetFilePath(0)), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos);
+    }
+    // A file where the folder should be: not a directory.
+    std::ofstream(dir.Path() / "plain") << "x";
+    saver.m_dstFolder = (dir.Path() / "plain").string();
+    EXPECT_THROW((void)saver.Save(Frames({Solid(2, 2, {})})), my::CException);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"plain"});
+}
+
+TEST(PngSequence, StopBeforeFrameKLeavesExactlyKCompleteFiles) {
+    for (std::size_t k : {0u, 1u, 3u}) {
+        CTempDir dir;
+        mrv::CPngSaver saver;
+        Configure(saver, dir);
+        CStopAfterFiles stop(dir.Path(), ".png", k);
+        saver.SetTerminator(&stop);
+        std::vector<boost::shared_ptr<CImg>> frames;
+        for (int i = 0; i < 5; ++i) {
+            frames.push_back(FlatArt(32, 24, i / 4.0));
+        }
+        EXPECT_FALSE(saver.Save(Frames(frames)));
+        const auto files = dir.Files();
+        ASSERT_EQ(files.size(), k) << "stop before frame " << k;
+        for (std::size_t i = 0; i < k; ++i) {
+            ExpectSamePixels(ReadPng(dir.Path() / saver.GetFileName(std::int32_t(i))), *frames[i]);
+        }
+    }
+}
+
+TEST(PngSequence, FramesThatPngCannotHoldAreRefused) {
+    CTempDir dir;
+    mrv::CPngSaver saver;
+    Configure(saver, dir);
+    auto cmyk = boost::make_shared<CImg>();
+    cmyk->Allocate(CImg::PIXEL_CMYKA40, 2, 2);
+    try {
+        (void)saver.Save(Frames({cmyk}));
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_UNSUPPORTED_IMAGE_FORMAT);
+    }
+    auto empty = boost::make_shared<CImg>();
+    empty->Allocate(CImg::PIXEL_BGRA32, 0, 3);
+    try {
+        (void)saver.Save(Frames({empty}));
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_LIBPNG_ERROR);
+        EXPECT_STREQ(e.what(), "libpng error\nInvalid image size: 0 x 3");
+    }
+    EXPECT_TRUE(dir.Files().empty());
+}
+
+TEST(OutputFile, TargetChangesOnlyOnCommit) {
+    CTempDir dir;
+    const auto target = dir.Path() / "t.bin";
+    std::ofstream(target) << "old";
+    {
+        codec::COutputFile file(target.string());
+        ASSERT_TRUE(file.Write("new", 3));
+        EXPECT_EQ(dir.Files().size(), 2u); // the target and the hidden temporary file
+    }
+    EXPECT_EQ(ReadFile(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"t.bin"});
+    {
+        codec::COutputFile file(target.string());
+        std::vector<std::uint8_t> big(200000, 7);
+        ASSERT_TRUE(file.Write("ab", 2));
+        ASSERT_TRUE(file.Write(big));
+        ASSERT_TRUE(file.Commit());
+    }
+    const auto bytes = ReadFile(target);
+    ASSERT_EQ(bytes.size(), 200002u);
+    EXPECT_EQ(bytes[0], 'a');
+    EXPECT_EQ(bytes[200001], 7);
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"t.bin"});
+}
+
+TEST(OutputFile, FailedReplaceIsReported) {
+    CTempDir dir;
+    std::filesystem::create_directory(dir.Path() / "taken");
+    std::ofstream(dir.Path() / "taken" / "inside") << "x"; // a non-empty folder cannot be replaced
+    codec::COutputFile file((dir.Path() / "taken").string());
+    ASSERT_TRUE(file.Write("x", 1));
+    EXPECT_FALSE(file.Commit());
+    EXPECT_NE(file.ErrorDetail().find("Failed to replace"), std::string::npos);
+}
+
+} // namespace
