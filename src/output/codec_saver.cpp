@@ -153,12 +153,12 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
     int error = 0;
     CGifFile gif(EGifOpen(&file, WriteToFile, &error));
     if (!gif) {
-        throw my::CException(IDS_WIC_CREATE_ENCODER_FAILED, GifFailure(file, error, "EGifOpen()"));
+        throw my::CException(IDS_WIC_ENCODER_CREATE_FAILED, GifFailure(file, error, "EGifOpen()"));
     }
     // Extensions (loop, frame control) need GIF89a; giflib would otherwise write GIF87a.
     EGifSetGifVersion(gif.get(), true);
     if (EGifPutScreenDesc(gif.get(), screenWidth, screenHeight, 8, 0, nullptr) == GIF_ERROR) {
-        throw my::CException(IDS_WIC_INIT_ENCODER_FAILED,
+        throw my::CException(IDS_WIC_ENCODER_INIT_FAILED,
                              GifFailure(file, gif->Error, "EGifPutScreenDesc()"));
     }
     if (animated) {
@@ -170,7 +170,7 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
             EGifPutExtensionBlock(gif.get(), 11, "NETSCAPE2.0") == GIF_ERROR ||
             EGifPutExtensionBlock(gif.get(), 3, loop) == GIF_ERROR ||
             EGifPutExtensionTrailer(gif.get()) == GIF_ERROR) {
-            throw my::CException(IDS_WIC_GET_METADATA_WRITER_FAILED,
+            throw my::CException(IDS_WIC_METADATA_WRITER_FAILED,
                                  GifFailure(file, gif->Error, "EGifPutExtension()"));
         }
     }
@@ -183,11 +183,11 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
         const CImg& img = *frames[i];
         const mrv::CFrameRecord& record = records[i];
         if (img.m_pixelType != CImg::PIXEL_BGRA32) {
-            throw my::CException(IDS_UNSUPPORTED_IMAGE_FORMAT);
+            throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
         }
         if (img.m_width <= 0 || img.m_height <= 0 ||
             (animated && (img.m_width != record.Width() || img.m_height != record.Height()))) {
-            throw my::CException(IDS_WIC_SET_FRAME_SIZE_FAILED,
+            throw my::CException(IDS_WIC_FRAME_SIZE_FAILED,
                                  "Frame " + std::to_string(i) + ": " + std::to_string(img.m_width) +
                                      " x " + std::to_string(img.m_height));
         }
@@ -206,7 +206,7 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
         }
         CGifColorMap map(GifMakeMapObject(int(colors.size()), colors.data()));
         if (!map) {
-            throw my::CException(IDS_WIC_WRITE_PALETTE_FAILED, "GifMakeMapObject() failed");
+            throw my::CException(IDS_WIC_PALETTE_WRITE_FAILED, "GifMakeMapObject() failed");
         }
 
         // A plain GIF carries no frame metadata, except that a transparent palette entry needs a
@@ -217,18 +217,18 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
                          : GraphicControl(0, 0, true);
             if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, int(control.size()),
                                  control.data()) == GIF_ERROR) {
-                throw my::CException(IDS_WIC_GET_FRAME_METADATA_WRITER_FAILED, i,
+                throw my::CException(IDS_WIC_FRAME_METADATA_WRITER_FAILED, i,
                                      GifFailure(file, gif->Error, "EGifPutExtension()"));
             }
         }
         if (EGifPutImageDesc(gif.get(), left, top, width, height, false, map.get()) == GIF_ERROR) {
-            throw my::CException(IDS_WIC_CREATE_FRAME_ENCODER_FAILED,
+            throw my::CException(IDS_WIC_FRAME_CREATE_FAILED,
                                  GifFailure(file, gif->Error, "EGifPutImageDesc()"));
         }
         for (std::size_t y = 0; y < height; ++y) {
             if (EGifPutLine(gif.get(), m_indexed.m_indices.data() + y * width, width) ==
                 GIF_ERROR) {
-                throw my::CException(IDS_WIC_WRITE_PIXELS_FAILED,
+                throw my::CException(IDS_WIC_PIXELS_WRITE_FAILED,
                                      GifFailure(file, gif->Error, "EGifPutLine()"));
             }
         }
@@ -238,7 +238,7 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
     const int closed = EGifCloseFile(gif.release(), &error);
     // giflib ignores a failed write of the trailer; the file remembers it.
     if (closed == GIF_ERROR || file.Failed() || !file.Commit()) {
-        throw my::CException(IDS_WIC_COMMIT_ENCODER_FAILED,
+        throw my::CException(IDS_WIC_ENCODER_COMMIT_FAILED,
                              file.Failed() ? file.ErrorDetail()
                                            : GifFailure(file, error, "EGifCloseFile()"));
     }

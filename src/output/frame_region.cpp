@@ -24,7 +24,7 @@ CFrameRecord ChangedRegion(const CImg& prev, const CImg& cur) {
     const unsigned bits = CImg::BitsPerPixel(cur.m_pixelType);
     if (prev.m_pixelType != cur.m_pixelType || prev.m_width != cur.m_width ||
         prev.m_height != cur.m_height || bits == 0 || bits % 8 != 0) {
-        throw my::CException(IDS_UNSUPPORTED_IMAGE_FORMAT);
+        throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
     }
     const std::size_t bpp = bits / 8;
     const std::size_t rowBytes = std::size_t(cur.m_width) * bpp;

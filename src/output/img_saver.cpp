@@ -137,7 +137,7 @@ bool CImgSaver::Save(const CFrameList& list) {
         for (const CImgPtr& img : images) {
             if (img->m_pixelType != first.m_pixelType || img->m_width != first.m_width ||
                 img->m_height != first.m_height) {
-                throw my::CException(IDS_UNSUPPORTED_IMAGE_FORMAT);
+                throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
             }
         }
         // Regions compare uncropped neighbours, so all are found before any frame is cut.

@@ -36,7 +36,7 @@ COutputFile::COutputFile(std::string path) : m_path(std::move(path)) {
         m_tempPath = folder + TempName();
         m_fd = ::open(m_tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (m_fd < 0 && (errno != EEXIST || attempt >= 100)) {
-            throw my::CException::FromCode(IDS_CREATE_FILE_FAILED, errno, m_path);
+            throw my::CException::FromCode(IDS_FILE_CREATE_FAILED, errno, m_path);
         }
     }
     m_buffer.reserve(kBufferSize);

@@ -168,7 +168,7 @@ std::span<const std::uint8_t> CPngImageEncoder::Encode(const CImg& img) {
 
 void CheckPngImage(const CImg& img) {
     if (img.m_pixelType != CImg::PIXEL_BGRA32) {
-        throw my::CException(IDS_UNSUPPORTED_IMAGE_FORMAT);
+        throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
     }
     if (img.m_width <= 0 || img.m_height <= 0) {
         throw my::CException(IDS_LIBPNG_ERROR,

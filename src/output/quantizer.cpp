@@ -188,16 +188,16 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
     const bool transparent = out.m_transparent;
     CLiqAttr attr(liq_attr_create());
     if (!attr) {
-        throw my::CException(IDS_WIC_CREATE_PALETTE_FAILED, "liq_attr_create() failed");
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "liq_attr_create() failed");
     }
     if (liq_set_max_colors(attr.get(), int(maxColors)) != LIQ_OK ||
         liq_set_speed(attr.get(), m_speed) != LIQ_OK) {
-        throw my::CException(IDS_WIC_CREATE_PALETTE_FAILED,
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
                              "Invalid quantiser speed: " + std::to_string(m_speed));
     }
     CLiqImage image(liq_image_create_rgba(attr.get(), m_rgba.data(), width, height, 0.0));
     if (!image) {
-        throw my::CException(IDS_WIC_CREATE_PALETTE_FAILED, "liq_image_create_rgba() failed for " +
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "liq_image_create_rgba() failed for " +
                                                                 std::to_string(width) + " x " +
                                                                 std::to_string(height) + " pixels");
     }
@@ -205,7 +205,7 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
         // libimagequant keeps a fixed colour but does not say at which index.
         const liq_error e = liq_image_add_fixed_color(image.get(), liq_color{0, 0, 0, 0});
         if (e != LIQ_OK) {
-            throw my::CException(IDS_WIC_CREATE_PALETTE_FAILED,
+            throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
                                  "liq_image_add_fixed_color(): " + LiqErrorText(e));
         }
     }
@@ -213,14 +213,14 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
     const liq_error e = liq_image_quantize(image.get(), attr.get(), &raw);
     CLiqResult result(raw);
     if (e != LIQ_OK || !result) {
-        throw my::CException(IDS_WIC_INIT_PALETTE_FAILED,
+        throw my::CException(IDS_WIC_PALETTE_INIT_FAILED,
                              "liq_image_quantize(): " + LiqErrorText(e));
     }
     liq_set_dithering_level(result.get(), 0.0f);
     const liq_error remap = liq_write_remapped_image(result.get(), image.get(),
                                                      out.m_indices.data(), out.m_indices.size());
     if (remap != LIQ_OK) {
-        throw my::CException(IDS_WIC_INIT_CONVERTER_FAILED,
+        throw my::CException(IDS_WIC_CONVERTER_INIT_FAILED,
                              "liq_write_remapped_image(): " + LiqErrorText(remap));
     }
     const liq_palette* palette = liq_get_palette(result.get());
@@ -230,10 +230,10 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
         out.m_palette.push_back(CPaletteColor{c.r, c.g, c.b, c.a});
     }
     if (transparent && !MoveTransparentToFront(out.m_palette, out.m_indices)) {
-        throw my::CException(IDS_WIC_INIT_PALETTE_FAILED, "The palette has no transparent entry");
+        throw my::CException(IDS_WIC_PALETTE_INIT_FAILED, "The palette has no transparent entry");
     }
     if (out.m_palette.empty()) {
-        throw my::CException(IDS_WIC_INIT_PALETTE_FAILED, "The palette is empty");
+        throw my::CException(IDS_WIC_PALETTE_INIT_FAILED, "The palette is empty");
     }
     out.m_exact = false;
 }

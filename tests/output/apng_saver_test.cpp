@@ -247,7 +247,7 @@ TEST(Apng, FailuresNameTheirCause) {
         (void)saver.Save(Frames({Solid(2, 2, {})}));
         FAIL();
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_CREATE_FILE_FAILED);
+        EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
     }
     Configure(saver, dir);
     saver.m_loopCount = -1;

@@ -302,14 +302,14 @@ TEST(GifFailures, SizesBeyondSixteenBitsAndOtherPixelTypes) {
         (void)saver.Save(Frames({cmyk, cmyk}));
         FAIL();
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_UNSUPPORTED_IMAGE_FORMAT);
+        EXPECT_EQ(e.m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
     }
     saver.m_dstFolder = (dir.Path() / "missing").string();
     try {
         (void)saver.Save(Frames(PosterArt(2, true)));
         FAIL();
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_CREATE_FILE_FAILED);
+        EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
     }
     EXPECT_TRUE(dir.Files().empty());
 }

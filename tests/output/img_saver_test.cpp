@@ -248,7 +248,7 @@ TEST(SaverRegions, SequencesAndMismatchedFrames) {
         (void)animation.Save(Frames({Solid(8, 8, {}), Solid(8, 9, {})}));
         FAIL() << "frames of different sizes were accepted";
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_UNSUPPORTED_IMAGE_FORMAT);
+        EXPECT_EQ(e.m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
     }
 }
 

@@ -139,7 +139,7 @@ TEST(PngSequence, MissingOrBlockedFolderFailsWithThePathAndTheSystemReason) {
         (void)saver.Save(Frames({Solid(2, 2, {})}));
         FAIL() << "wrote into a missing folder";
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_CREATE_FILE_FAILED);
+        EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
         EXPECT_NE(std::string(e.what()).find(saver.GetFilePath(0)), std::string::npos);
         EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos);
     }
@@ -180,7 +180,7 @@ TEST(PngSequence, FramesThatPngCannotHoldAreRefused) {
         (void)saver.Save(Frames({cmyk}));
         FAIL();
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_UNSUPPORTED_IMAGE_FORMAT);
+        EXPECT_EQ(e.m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
     }
     auto empty = boost::make_shared<CImg>();
     empty->Allocate(CImg::PIXEL_BGRA32, 0, 3);

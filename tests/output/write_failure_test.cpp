@@ -87,7 +87,7 @@ TEST(WriteFailure, ReadOnlyFolderIsReportedWithThePath) {
         (void)saver.Save(Frames({Solid(2, 2, {}), Solid(2, 2, {})}));
         ADD_FAILURE() << "wrote into a read-only folder";
     } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_CREATE_FILE_FAILED);
+        EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
         EXPECT_NE(std::string(e.what()).find("Permission denied"), std::string::npos);
     }
     std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
