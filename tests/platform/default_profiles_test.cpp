@@ -1,0 +1,135 @@
+#include "common/color.h"
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "platform/default_profiles.h"
+#include "platform/icc_fixture.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class DefaultProfiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_root = fs::temp_directory_path() /
+                 ("morvane-icc-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(m_root / "system" / "vendor");
+        fs::create_directories(m_root / "user");
+    }
+    void TearDown() override { fs::remove_all(m_root); }
+
+    void Install(const fs::path& relative, const std::vector<std::uint8_t>& bytes) {
+        std::ofstream(m_root / relative, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+    std::vector<std::string> Folders() const {
+        return {(m_root / "system").string(), (m_root / "user").string()};
+    }
+
+    fs::path m_root;
+};
+
+TEST_F(DefaultProfiles, CmykNamesMatchWithoutRegardToCase) {
+    Install("system/vendor/jAPANsTANDARD.ICC", morvane::test::MakeCmykProfile("Japan Standard"));
+    icm::CDefaultProfiles defaults(Folders());
+    const auto cmyk = defaults.Get(stroke::COLOR_CMYK);
+    ASSERT_TRUE(cmyk);
+    EXPECT_EQ(cmyk->Name(), u"Japan Standard");
+    // Made once, then shared.
+    EXPECT_EQ(defaults.Get(stroke::COLOR_CMYK), cmyk);
+}
+
+TEST_F(DefaultProfiles, EarlierCandidateWinsOverEarlierFolder) {
+    Install("system/rswop.icm", morvane::test::MakeCmykProfile("SWOP"));
+    Install("user/JapanStandard.icc", morvane::test::MakeCmykProfile("Japan Standard"));
+    icm::CDefaultProfiles defaults(Folders());
+    EXPECT_EQ(defaults.Get(stroke::COLOR_CMYK)->Name(), u"Japan Standard");
+
+    fs::remove(m_root / "user/JapanStandard.icc");
+    icm::CDefaultProfiles onlySwop(Folders());
+    EXPECT_EQ(onlySwop.Get(stroke::COLOR_CMYK)->Name(), u"SWOP");
+}
+
+TEST_F(DefaultProfiles, MissingCmykProfileNamesTheSpace) {
+    icm::CDefaultProfiles defaults(Folders());
+    try {
+        defaults.Get(stroke::COLOR_CMYK);
+        FAIL() << "a CMYK profile was found";
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_ICM_DEFAULT_PROFILE_NOT_FOUND);
+        EXPECT_EQ(e.m_text, "ICM Default color profile is not found\n\nCMYK");
+    }
+    try {
+        defaults.Get(7);
+        FAIL() << "colour type 7 accepted";
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_ICM_UNKNOWN_COLOR_SPACE);
+    }
+}
+
+TEST_F(DefaultProfiles, FoundFileThatIsNoProfileFailsToOpen) {
+    Install("user/JapanStandard.icc", std::vector<std::uint8_t>(64, 1));
+    icm::CDefaultProfiles defaults(Folders());
+    try {
+        defaults.Get(stroke::COLOR_CMYK);
+        FAIL() << "junk opened";
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_ICM_PROFILE_OPEN_FAILED);
+    }
+}
+
+TEST_F(DefaultProfiles, RgbFallsBackToTheBuiltInWorkingSpace) {
+    icm::CDefaultProfiles builtIn(Folders());
+    const auto rgb = builtIn.Get(stroke::COLOR_RGB);
+    EXPECT_TRUE(rgb->IsSame(CColorProfile()));
+    EXPECT_EQ(rgb->ColorSpace(), CColorProfile::kSignatureRgb);
+
+    Install("system/SRGB COLOR SPACE PROFILE.ICM", morvane::test::MakeSrgbProfile("sRGB file"));
+    icm::CDefaultProfiles installed(Folders());
+    EXPECT_EQ(installed.Get(stroke::COLOR_RGB)->Name(), u"sRGB file");
+}
+
+TEST_F(DefaultProfiles, ConcurrentFirstRequestsShareOneProfile) {
+    Install("system/JapanStandard.icc", morvane::test::MakeCmykProfile("Japan Standard"));
+    icm::CDefaultProfiles defaults(Folders());
+    std::vector<boost::shared_ptr<CColorProfile>> seen(4);
+    std::vector<std::thread> threads;
+    for (std::size_t i = 0; i < seen.size(); ++i) {
+        threads.emplace_back([&, i] { seen[i] = defaults.Get(stroke::COLOR_CMYK); });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (const auto& profile : seen) {
+        EXPECT_EQ(profile, seen[0]);
+    }
+}
+
+TEST(SystemColorFolders, FollowTheDataHomeAndTheHomeFolder) {
+    const char* savedHome = std::getenv("HOME");
+    const char* savedData = std::getenv("XDG_DATA_HOME");
+    const std::string home = savedHome ? savedHome : "";
+    const std::string data = savedData ? savedData : "";
+
+    ::setenv("HOME", "/home/someone", 1);
+    ::setenv("XDG_DATA_HOME", "/data", 1);
+    EXPECT_EQ(icm::SystemColorFolders(),
+              (std::vector<std::string>{"/usr/share/color/icc", "/usr/local/share/color/icc",
+                                        "/data/icc", "/home/someone/.color/icc"}));
+    ::unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(icm::SystemColorFolders()[2], "/home/someone/.local/share/icc");
+
+    savedHome ? ::setenv("HOME", home.c_str(), 1) : ::unsetenv("HOME");
+    if (savedData) {
+        ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+    }
+}
+
+} // namespace
