@@ -27,17 +27,23 @@ constexpr png_byte kIgnoredChunks[] = {
 
 } // namespace
 
+CPngReader::CHandles::CHandles() {
+    // The error callbacks are set per reader below; until then libpng's defaults stand.
+    png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    info = png != nullptr ? png_create_info_struct(png) : nullptr;
+    if (info == nullptr) {
+        png_destroy_read_struct(&png, nullptr, nullptr);
+        throw my::CException(IDS_WIC_GET_PIXEL_FORMAT_FAILED, "libpng could not start");
+    }
+}
+
+CPngReader::CHandles::~CHandles() {
+    png_destroy_read_struct(&png, &info, nullptr);
+}
+
 CPngReader::CPngReader(io::CInputStream& stream, const CPngLimits& limits)
-    : m_stream(stream), m_limits(limits) {
-    m_png = png_create_read_struct(PNG_LIBPNG_VER_STRING, this, &OnError, &OnWarning);
-    if (m_png == nullptr) {
-        throw my::CException(IDS_WIC_GET_PIXEL_FORMAT_FAILED, "libpng could not start");
-    }
-    m_info = png_create_info_struct(m_png);
-    if (m_info == nullptr) {
-        png_destroy_read_struct(&m_png, nullptr, nullptr);
-        throw my::CException(IDS_WIC_GET_PIXEL_FORMAT_FAILED, "libpng could not start");
-    }
+    : m_stream(stream), m_limits(limits), m_png(m_handles.png), m_info(m_handles.info) {
+    png_set_error_fn(m_png, this, &OnError, &OnWarning);
     if (!ReadInfo()) {
         Fail();
     }
@@ -51,10 +57,6 @@ CPngReader::CPngReader(io::CInputStream& stream, const CPngLimits& limits)
               std::to_string(m_height) + " pixels")
                  .c_str());
     }
-}
-
-CPngReader::~CPngReader() {
-    png_destroy_read_struct(&m_png, &m_info, nullptr);
 }
 
 void CPngReader::OnError(png_structp png, png_const_charp message) {

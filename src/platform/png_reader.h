@@ -27,7 +27,6 @@ public:
 
     // Reads the signature and header; failure raises 59002 (or the stream's own read message).
     CPngReader(io::CInputStream& stream, const CPngLimits& limits);
-    ~CPngReader();
     CPngReader(const CPngReader&) = delete;
     CPngReader& operator=(const CPngReader&) = delete;
 
@@ -59,10 +58,21 @@ private:
     [[noreturn]] void Fail();
     [[noreturn]] void Fail(const char* reason);
 
+    // Owns libpng's structures; a member, so that they go even when the constructor throws.
+    struct CHandles {
+        CHandles();
+        ~CHandles();
+        CHandles(const CHandles&) = delete;
+        CHandles& operator=(const CHandles&) = delete;
+        png_structp png = nullptr;
+        png_infop info = nullptr;
+    };
+
     io::CInputStream& m_stream;
     const CPngLimits m_limits;
-    png_structp m_png = nullptr;
-    png_infop m_info = nullptr;
+    CHandles m_handles;
+    png_structp m_png = nullptr;      // m_handles.png
+    png_infop m_info = nullptr;       // m_handles.info
     char m_reason[200] = {};          // libpng's last error text
     std::exception_ptr m_streamError; // a failure of the stream itself
     std::uint32_t m_width = 0;
