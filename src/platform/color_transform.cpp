@@ -65,6 +65,7 @@ CColorTransform::CColorTransform(const CColorProfile& source, std::uint32_t sour
         return;
     }
     // Few colours go through here, so the unoptimised pipeline gives the most exact values.
+    const CErrorScope errors(m_impl->context);
     m_impl->transform.reset(cmsCreateTransformTHR(
         m_impl->context.Get(), source.Handle(),
         sourceType == stroke::COLOR_CMYK ? TYPE_CMYK_16 : TYPE_RGB_16, destination.Handle(),

@@ -146,6 +146,7 @@ void TransformImage(const CImg& src, const CColorProfile& srcProfile, CImg& dst,
         CopyColors(src, dst);
     } else {
         CLcmsContext context;
+        const CErrorScope errors(context);
         const TransformHandle transform(
             cmsCreateTransformTHR(context.Get(), srcProfile.Handle(), EngineFormat(src.m_pixelType),
                                   dstProfile.Handle(), EngineFormat(dst.m_pixelType), kIntent, 0));

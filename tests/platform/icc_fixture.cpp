@@ -107,7 +107,8 @@ std::vector<std::uint8_t> MakeSrgbProfile(const std::string& description, double
     return Save(profile);
 }
 
-std::vector<std::uint8_t> MakeCmykProfile(const std::string& description) {
+std::vector<std::uint8_t> MakeCmykProfile(const std::string& description, unsigned cmykPoints,
+                                          unsigned labPoints) {
     LabBridge bridge;
     cmsHPROFILE profile = cmsCreateProfilePlaceholder(nullptr);
     cmsSetProfileVersion(profile, 4.3);
@@ -117,14 +118,11 @@ std::vector<std::uint8_t> MakeCmykProfile(const std::string& description) {
     cmsSetHeaderRenderingIntent(profile, INTENT_PERCEPTUAL);
     Describe(profile, description);
     cmsWriteTag(profile, cmsSigMediaWhitePointTag, cmsD50_XYZ());
-    cmsPipeline* toLab = Table(4, 3, 9, &CmykToLab, bridge);
-    cmsPipeline* fromLab = Table(3, 4, 17, &LabToCmyk, bridge);
-    for (const cmsTagSignature tag : {cmsSigAToB0Tag, cmsSigAToB1Tag, cmsSigAToB2Tag}) {
-        cmsWriteTag(profile, tag, toLab);
-    }
-    for (const cmsTagSignature tag : {cmsSigBToA0Tag, cmsSigBToA1Tag, cmsSigBToA2Tag}) {
-        cmsWriteTag(profile, tag, fromLab);
-    }
+    // The perceptual tables serve every intent.
+    cmsPipeline* toLab = Table(4, 3, cmykPoints, &CmykToLab, bridge);
+    cmsPipeline* fromLab = Table(3, 4, labPoints, &LabToCmyk, bridge);
+    cmsWriteTag(profile, cmsSigAToB0Tag, toLab);
+    cmsWriteTag(profile, cmsSigBToA0Tag, fromLab);
     cmsPipelineFree(toLab);
     cmsPipelineFree(fromLab);
     return Save(profile);

@@ -12,8 +12,10 @@ namespace morvane::test {
 std::vector<std::uint8_t> MakeSrgbProfile(const std::string& description, double version = 2.1);
 
 // A CMYK output profile of simple inks: CMYK goes to Lab through 1 - (1 - ink)(1 - black) per
-// RGB channel, and back with grey component replacement (full black generation).
-std::vector<std::uint8_t> MakeCmykProfile(const std::string& description);
+// RGB channel, and back with grey component replacement (full black generation). The grid
+// sizes of the two tables set the size and the precision of the profile.
+std::vector<std::uint8_t> MakeCmykProfile(const std::string& description, unsigned cmykPoints = 9,
+                                          unsigned labPoints = 17);
 
 // A grey (one-channel) display profile with gamma 2.2.
 std::vector<std::uint8_t> MakeGreyProfile(const std::string& description);
