@@ -3,6 +3,7 @@
 #include "common/color.h"
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "platform/color_transform.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
@@ -97,12 +98,12 @@ boost::shared_ptr<CColorProfile> CDefaultProfiles::Get(std::uint32_t colorType) 
     switch (colorType) {
     case stroke::COLOR_RGB:
         if (!m_rgb) {
-            m_rgb = Open(kRgbCandidates, "RGB", true);
+            m_rgb = Open(kRgbCandidates, stroke::COLOR_RGB, true);
         }
         return m_rgb;
     case stroke::COLOR_CMYK:
         if (!m_cmyk) {
-            m_cmyk = Open(kCmykCandidates, "CMYK", false);
+            m_cmyk = Open(kCmykCandidates, stroke::COLOR_CMYK, false);
         }
         return m_cmyk;
     default:
@@ -111,29 +112,37 @@ boost::shared_ptr<CColorProfile> CDefaultProfiles::Get(std::uint32_t colorType) 
 }
 
 boost::shared_ptr<CColorProfile>
-CDefaultProfiles::Open(std::span<const std::string_view> candidates, const char* space,
+CDefaultProfiles::Open(std::span<const std::string_view> candidates, std::uint32_t colorType,
                        bool builtInFallback) {
-    const std::string path = FindProfileFile(candidates, m_folders);
-    if (path.empty()) {
-        if (builtInFallback) {
-            return boost::make_shared<CColorProfile>();
+    // Installed profiles count for the colour space their data are in, so a file of another
+    // space under a candidate's name is passed over.
+    for (const std::string_view& candidate : candidates) {
+        const std::string path = FindProfileFile({&candidate, 1}, m_folders);
+        if (path.empty()) {
+            continue;
         }
-        throw my::CException(IDS_ICM_DEFAULT_PROFILE_NOT_FOUND, space);
-    }
-    auto profile = boost::make_shared<CColorProfile>();
-    try {
-        profile->Load(path);
-    } catch (const my::CException& e) {
-        if (e.m_id == IDS_ICM_PROFILE_OPEN_FAILED) {
-            throw;
+        auto profile = boost::make_shared<CColorProfile>();
+        try {
+            profile->Load(path);
+        } catch (const my::CException& e) {
+            if (e.m_id == IDS_ICM_PROFILE_OPEN_FAILED) {
+                throw;
+            }
+            // The file was found but could not be read: still a failure to open the profile.
+            my::CException failure(IDS_ICM_PROFILE_OPEN_FAILED,
+                                   path + ": " + my::SystemErrorText(int(e.m_code)));
+            failure.m_code = e.m_code;
+            throw failure;
         }
-        // The file was found but could not be read: still a failure to open the profile.
-        my::CException failure(IDS_ICM_PROFILE_OPEN_FAILED,
-                               path + ": " + my::SystemErrorText(int(e.m_code)));
-        failure.m_code = e.m_code;
-        throw failure;
+        if (ProfileMatchesType(*profile, colorType)) {
+            return profile;
+        }
     }
-    return profile;
+    if (builtInFallback) {
+        return boost::make_shared<CColorProfile>();
+    }
+    throw my::CException(IDS_ICM_DEFAULT_PROFILE_NOT_FOUND,
+                         colorType == stroke::COLOR_CMYK ? "CMYK" : "RGB");
 }
 
 } // namespace icm

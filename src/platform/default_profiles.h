@@ -35,7 +35,8 @@ public:
 
     // The default profile of a stroke::ColorType. RGB: the installed sRGB profile, else the
     // working space (the engine's built-in sRGB, the same colour space). CMYK: the first
-    // installed candidate; none raises 58993 naming the space. Another type raises 58991; a
+    // installed candidate; none raises 58993 naming the space. A candidate file whose data
+    // are of another colour space does not count. Another type raises 58991; a
     // found file that cannot be opened 58994. Made once, then the same object is returned;
     // callers share it and must not Load or Close it. Safe from several threads.
     boost::shared_ptr<CColorProfile> Get(std::uint32_t colorType);
@@ -44,8 +45,9 @@ public:
     static CDefaultProfiles& System();
 
 private:
+    // The first candidate installed whose data are of the colour type's space.
     boost::shared_ptr<CColorProfile> Open(std::span<const std::string_view> candidates,
-                                          const char* space, bool builtInFallback);
+                                          std::uint32_t colorType, bool builtInFallback);
 
     const std::vector<std::string> m_folders;
     std::mutex m_mutex;

@@ -16,7 +16,7 @@ using Layout = CPngReader::Layout;
 // Pixels of 128 and above are white in a 1-bit image made from grey.
 constexpr std::uint8_t kMonoThreshold = 128;
 
-std::string SizeText(std::uint64_t width, std::uint64_t height) {
+std::string SizeText(std::int64_t width, std::int64_t height) {
     return std::to_string(width) + " x " + std::to_string(height);
 }
 

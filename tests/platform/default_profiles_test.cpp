@@ -57,6 +57,17 @@ TEST_F(DefaultProfiles, EarlierCandidateWinsOverEarlierFolder) {
     EXPECT_EQ(onlySwop.Get(stroke::COLOR_CMYK)->Name(), u"SWOP");
 }
 
+TEST_F(DefaultProfiles, CandidateOfAnotherColourSpaceIsPassedOver) {
+    Install("system/JapanStandard.icc", morvane::test::MakeSrgbProfile("Misnamed RGB"));
+    Install("user/RSWOP.icm", morvane::test::MakeCmykProfile("SWOP"));
+    icm::CDefaultProfiles defaults(Folders());
+    EXPECT_EQ(defaults.Get(stroke::COLOR_CMYK)->Name(), u"SWOP");
+
+    fs::remove(m_root / "user/RSWOP.icm");
+    icm::CDefaultProfiles onlyMisnamed(Folders());
+    EXPECT_THROW(onlyMisnamed.Get(stroke::COLOR_CMYK), my::CException);
+}
+
 TEST_F(DefaultProfiles, MissingCmykProfileNamesTheSpace) {
     icm::CDefaultProfiles defaults(Folders());
     try {

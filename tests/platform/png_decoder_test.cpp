@@ -215,6 +215,22 @@ TEST(PngDecoder, InterlacedStreamsDecodeLikePlainOnes) {
                                          std::uint8_t((10 * 13 + 12) * 4 * 31 + 93)}));
 }
 
+TEST(PngDecoder, InterlacedOneBitStreamsKeepTheirPackedBits) {
+    PngImage bits;
+    bits.width = 13;
+    bits.height = 9;
+    bits.colorType = PNG_COLOR_TYPE_GRAY;
+    bits.bitDepth = 1;
+    for (std::size_t i = 0; i < bits.RowBytes() * bits.height; ++i) {
+        bits.pixels.push_back(std::uint8_t(i % 2 ? 0xA7 : 0x38 + i));
+    }
+    const CImg plain = Decode(EncodePng(bits), CImg::PIXEL_MONO1, 13, 9);
+    bits.interlaced = true;
+    const CImg interlaced = Decode(EncodePng(bits), CImg::PIXEL_MONO1, 13, 9);
+    EXPECT_EQ(plain.m_bits, interlaced.m_bits);
+    EXPECT_EQ(plain.Row(0)[0], 0x38);
+}
+
 TEST(PngDecoder, SizeDifferentFromTheBitmapIsRefused) {
     const auto png = EncodePng(SolidPng(4, 3, PNG_COLOR_TYPE_GRAY, {1}));
     try {
