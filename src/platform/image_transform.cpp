@@ -54,18 +54,26 @@ void CheckProfile(const CColorProfile& profile, std::uint32_t pixelType, const c
     }
 }
 
-// Same colour space on both sides: the colour bytes of each pixel are copied.
-void CopyColors(const CImg& src, CImg& dst) {
-    const unsigned channels = ColorTypeOf(src.m_pixelType) == stroke::COLOR_CMYK ? 4 : 3;
-    const unsigned srcStep = CImg::BitsPerPixel(src.m_pixelType) / 8;
-    const unsigned dstStep = CImg::BitsPerPixel(dst.m_pixelType) / 8;
+// Calls f(source pixel, target pixel) for each pixel of two images of the same size whose
+// pixels are whole bytes.
+template <class F> void ForEachPixelPair(const CImg& src, CImg& dst, F f) {
+    const std::size_t srcStep = CImg::BitsPerPixel(src.m_pixelType) / 8;
+    const std::size_t dstStep = CImg::BitsPerPixel(dst.m_pixelType) / 8;
     for (std::int32_t y = 0; y < src.m_height; ++y) {
         const std::uint8_t* in = src.Row(y);
         std::uint8_t* out = dst.Row(y);
         for (std::int32_t x = 0; x < src.m_width; ++x) {
-            std::memcpy(out + std::size_t(x) * dstStep, in + std::size_t(x) * srcStep, channels);
+            f(in + std::size_t(x) * srcStep, out + std::size_t(x) * dstStep);
         }
     }
+}
+
+// Same colour space on both sides: the colour bytes of each pixel are copied.
+void CopyColors(const CImg& src, CImg& dst) {
+    const std::size_t channels = ColorTypeOf(src.m_pixelType) == stroke::COLOR_CMYK ? 4 : 3;
+    ForEachPixelPair(src, dst, [channels](const std::uint8_t* in, std::uint8_t* out) {
+        std::memcpy(out, in, channels);
+    });
 }
 
 // Alpha is the last byte of a pixel in both alpha layouts.
@@ -73,16 +81,12 @@ void CarryAlpha(const CImg& src, CImg& dst) {
     if (!dst.HasAlpha()) {
         return;
     }
-    const unsigned srcStep = CImg::BitsPerPixel(src.m_pixelType) / 8;
-    const unsigned dstStep = CImg::BitsPerPixel(dst.m_pixelType) / 8;
-    for (std::int32_t y = 0; y < src.m_height; ++y) {
-        const std::uint8_t* in = src.Row(y);
-        std::uint8_t* out = dst.Row(y);
-        for (std::int32_t x = 0; x < src.m_width; ++x) {
-            out[std::size_t(x) * dstStep + dstStep - 1] =
-                src.HasAlpha() ? in[std::size_t(x) * srcStep + srcStep - 1] : 0xFF;
-        }
-    }
+    const std::size_t srcLast = CImg::BitsPerPixel(src.m_pixelType) / 8 - 1;
+    const std::size_t dstLast = CImg::BitsPerPixel(dst.m_pixelType) / 8 - 1;
+    const bool srcAlpha = src.HasAlpha();
+    ForEachPixelPair(src, dst, [=](const std::uint8_t* in, std::uint8_t* out) {
+        out[dstLast] = srcAlpha ? in[srcLast] : 0xFF;
+    });
 }
 
 } // namespace

@@ -2,11 +2,9 @@
 #include "common/message_ids.h"
 #include "platform/color_profile.h"
 #include "platform/icc_fixture.h"
+#include "platform/test_helpers.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
@@ -14,21 +12,13 @@ using morvane::test::FindTag;
 using morvane::test::MakeCmykProfile;
 using morvane::test::MakeSrgbProfile;
 
-CColorProfile Open(std::vector<std::uint8_t> bytes) {
-    CColorProfile profile;
-    profile.LoadFromMemory(std::move(bytes));
-    return profile;
-}
+using morvane::test::OpenProfile;
 
 // The text of the 58994 raised when bytes are opened, or "" when they open.
 std::string OpenFailure(std::vector<std::uint8_t> bytes) {
-    try {
-        Open(std::move(bytes));
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_ICM_PROFILE_OPEN_FAILED);
-        return e.m_text;
-    }
-    return {};
+    const CSimpleErr failure = morvane::test::FailureOf([&] { OpenProfile(std::move(bytes)); });
+    EXPECT_TRUE(failure.m_id == 0 || failure.m_id == IDS_ICM_PROFILE_OPEN_FAILED) << failure.m_text;
+    return failure.m_text;
 }
 
 void PutBigEndian32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
@@ -38,22 +28,22 @@ void PutBigEndian32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint3
 }
 
 TEST(ColorProfile, NameComesFromTheDescriptionOfEitherIccVersion) {
-    const CColorProfile v2 = Open(MakeSrgbProfile("Studio RGB"));
+    const CColorProfile v2 = OpenProfile(MakeSrgbProfile("Studio RGB"));
     EXPECT_EQ(v2.Name(), u"Studio RGB");
     EXPECT_EQ(v2.ColorSpace(), CColorProfile::kSignatureRgb);
     EXPECT_TRUE(v2.HasData());
 
-    const CColorProfile v4 = Open(MakeSrgbProfile("Studio RGB v4", 4.3));
+    const CColorProfile v4 = OpenProfile(MakeSrgbProfile("Studio RGB v4", 4.3));
     EXPECT_EQ(v4.Name(), u"Studio RGB v4");
 
-    const CColorProfile cmyk = Open(MakeCmykProfile("Press CMYK"));
+    const CColorProfile cmyk = OpenProfile(MakeCmykProfile("Press CMYK"));
     EXPECT_EQ(cmyk.Name(), u"Press CMYK");
     EXPECT_EQ(cmyk.ColorSpace(), CColorProfile::kSignatureCmyk);
 }
 
 TEST(ColorProfile, HeaderIsTheFirst128BytesAndDecidesSameness) {
     const std::vector<std::uint8_t> bytes = MakeSrgbProfile("A");
-    const CColorProfile a = Open(bytes);
+    const CColorProfile a = OpenProfile(bytes);
     EXPECT_TRUE(std::equal(a.GetHeader().begin(), a.GetHeader().end(), bytes.begin()));
 
     // Same header, other name: the same colour space.
@@ -61,11 +51,11 @@ TEST(ColorProfile, HeaderIsTheFirst128BytesAndDecidesSameness) {
     const auto desc = FindTag(renamed, "desc");
     ASSERT_GT(desc.size, 13u);
     renamed[desc.offset + 12] = 'B';
-    const CColorProfile b = Open(renamed);
+    const CColorProfile b = OpenProfile(renamed);
     EXPECT_EQ(b.Name(), u"B");
     EXPECT_TRUE(a.IsSame(b));
 
-    EXPECT_FALSE(a.IsSame(Open(MakeCmykProfile("A"))));
+    EXPECT_FALSE(a.IsSame(OpenProfile(MakeCmykProfile("A"))));
 }
 
 TEST(ColorProfile, MalformedDescriptionsAreRefused) {
@@ -97,7 +87,7 @@ TEST(ColorProfile, BytesThatAreNoProfileAreRefusedAndLeaveTheProfileAsItWas) {
     truncated.resize(truncated.size() / 2);
     EXPECT_FALSE(OpenFailure(truncated).empty());
 
-    CColorProfile profile = Open(MakeCmykProfile("Kept"));
+    CColorProfile profile = OpenProfile(MakeCmykProfile("Kept"));
     EXPECT_THROW(profile.LoadFromMemory({1, 2, 3}), my::CException);
     EXPECT_EQ(profile.Name(), u"Kept");
     EXPECT_EQ(profile.ColorSpace(), CColorProfile::kSignatureCmyk);
@@ -110,19 +100,19 @@ TEST(ColorProfile, DefaultAndClosedProfilesAreTheWorkingRgbSpace) {
     EXPECT_NE(working.Handle(), nullptr);
     EXPECT_FALSE(working.Name().empty());
 
-    CColorProfile closed = Open(MakeCmykProfile("Gone"));
+    CColorProfile closed = OpenProfile(MakeCmykProfile("Gone"));
     closed.Close();
     EXPECT_FALSE(closed.HasData());
     EXPECT_TRUE(closed.IsSame(working));
     EXPECT_EQ(closed.Name(), working.Name());
 
     // The working space opens from its own bytes like any profile.
-    const CColorProfile reopened = Open(CColorProfile::WorkingSpaceBytes());
+    const CColorProfile reopened = OpenProfile(CColorProfile::WorkingSpaceBytes());
     EXPECT_TRUE(reopened.IsSame(working));
 }
 
 TEST(ColorProfile, CopiesOwnTheirHandles) {
-    auto original = std::make_unique<CColorProfile>(Open(MakeCmykProfile("Copied")));
+    auto original = std::make_unique<CColorProfile>(OpenProfile(MakeCmykProfile("Copied")));
     const CColorProfile copy = *original;
     EXPECT_NE(copy.Handle(), original->Handle());
     original.reset();
@@ -134,20 +124,12 @@ TEST(ColorProfile, CopiesOwnTheirHandles) {
 }
 
 TEST(ColorProfile, LoadReadsAFileAndNamesItInFailures) {
-    const auto folder =
-        std::filesystem::temp_directory_path() / ("morvane-profile-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    const auto write = [&](const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        const auto path = (folder / name).string();
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return path;
-    };
+    const morvane::test::TempFolder folder;
     CColorProfile profile;
-    profile.Load(write("press.icc", MakeCmykProfile("From file")));
+    profile.Load(folder.Write("press.icc", MakeCmykProfile("From file")));
     EXPECT_EQ(profile.Name(), u"From file");
 
-    const std::string junk = write("junk.icc", std::vector<std::uint8_t>(200, 7));
+    const std::string junk = folder.Write("junk.icc", std::vector<std::uint8_t>(200, 7));
     try {
         profile.Load(junk);
         FAIL() << "junk opened";
@@ -156,13 +138,12 @@ TEST(ColorProfile, LoadReadsAFileAndNamesItInFailures) {
         EXPECT_NE(e.m_text.find(junk), std::string::npos) << e.m_text;
     }
     try {
-        profile.Load((folder / "absent.icc").string());
+        profile.Load((folder.Path() / "absent.icc").string());
         FAIL() << "absent file opened";
     } catch (const my::CException& e) {
         EXPECT_EQ(e.m_id, IDS_FILE_OPEN_FAILED);
     }
     EXPECT_EQ(profile.Name(), u"From file");
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "common/message_ids.h"
 #include "platform/color_transform.h"
 #include "platform/icc_fixture.h"
+#include "platform/test_helpers.h"
 
 #include <atomic>
 #include <gtest/gtest.h>
@@ -13,29 +14,18 @@ namespace {
 using icm::CColorTransform;
 using Channels = CColorTransform::Channels;
 
-CColorProfile Open(std::vector<std::uint8_t> bytes) {
-    CColorProfile profile;
-    profile.LoadFromMemory(std::move(bytes));
-    return profile;
-}
+using morvane::test::FailureId;
+using morvane::test::FailureOf;
+using morvane::test::OpenProfile;
 
 const CColorProfile& Cmyk() {
-    static const CColorProfile profile = Open(morvane::test::MakeCmykProfile("Test CMYK"));
+    static const CColorProfile profile = OpenProfile(morvane::test::MakeCmykProfile("Test CMYK"));
     return profile;
-}
-
-template <class F> my::CException FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const my::CException& e) {
-        return e;
-    }
-    return my::CException(CSimpleErr{});
 }
 
 TEST(ColorTransform, SameProfileAndTypeKeepEveryValue) {
     const CColorProfile working;
-    const CColorProfile rgb = Open(CColorProfile::WorkingSpaceBytes());
+    const CColorProfile rgb = OpenProfile(CColorProfile::WorkingSpaceBytes());
     const CColorTransform identity(rgb, stroke::COLOR_RGB, working, stroke::COLOR_RGB);
     EXPECT_TRUE(identity.IsIdentity());
     EXPECT_EQ(identity.Convert({65535, 0, 0, 12345}), (Channels{65535, 0, 0, 0}));
@@ -46,7 +36,7 @@ TEST(ColorTransform, SameProfileAndTypeKeepEveryValue) {
 }
 
 TEST(ColorTransform, SameSpaceUnderAnotherHeaderConvertsClosely) {
-    const CColorProfile v4 = Open(morvane::test::MakeSrgbProfile("sRGB v4", 4.3));
+    const CColorProfile v4 = OpenProfile(morvane::test::MakeSrgbProfile("sRGB v4", 4.3));
     const CColorTransform transform(v4, stroke::COLOR_RGB, CColorProfile(), stroke::COLOR_RGB);
     EXPECT_FALSE(transform.IsIdentity());
     const Channels out = transform.Convert({65535, 32768, 0, 0});
@@ -76,17 +66,16 @@ TEST(ColorTransform, RgbAndCmykConvertBothWays) {
 
 TEST(ColorTransform, ProfilesMustFitTheirColourTypes) {
     const CColorProfile rgb;
-    const my::CException wrongSpace =
+    const CSimpleErr wrongSpace =
         FailureOf([&] { CColorTransform(rgb, stroke::COLOR_CMYK, rgb, stroke::COLOR_RGB); });
     EXPECT_EQ(wrongSpace.m_id, IDS_ICM_TRANSFORM_CREATE_FAILED);
     EXPECT_EQ(wrongSpace.m_text,
               "ICM Failed to create color transform\n\nthe source profile is not a CMYK profile");
 
-    const CColorProfile grey = Open(morvane::test::MakeGreyProfile("Grey"));
-    EXPECT_EQ(
-        FailureOf([&] { CColorTransform(rgb, stroke::COLOR_RGB, grey, stroke::COLOR_RGB); }).m_id,
-        IDS_ICM_TRANSFORM_CREATE_FAILED);
-    EXPECT_EQ(FailureOf([&] { CColorTransform(rgb, 2, rgb, stroke::COLOR_RGB); }).m_id,
+    const CColorProfile grey = OpenProfile(morvane::test::MakeGreyProfile("Grey"));
+    EXPECT_EQ(FailureId([&] { CColorTransform(rgb, stroke::COLOR_RGB, grey, stroke::COLOR_RGB); }),
+              IDS_ICM_TRANSFORM_CREATE_FAILED);
+    EXPECT_EQ(FailureId([&] { CColorTransform(rgb, 2, rgb, stroke::COLOR_RGB); }),
               IDS_ICM_UNKNOWN_COLOR_SPACE);
 }
 

@@ -3,12 +3,11 @@
 #include "common/message_ids.h"
 #include "platform/default_profiles.h"
 #include "platform/icc_fixture.h"
+#include "platform/test_helpers.h"
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 #include <thread>
-#include <unistd.h>
 
 namespace {
 
@@ -17,23 +16,18 @@ namespace fs = std::filesystem;
 class DefaultProfiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_root = fs::temp_directory_path() /
-                 ("morvane-icc-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_root / "system" / "vendor");
-        fs::create_directories(m_root / "user");
+        fs::create_directories(m_root.Path() / "system" / "vendor");
+        fs::create_directories(m_root.Path() / "user");
     }
-    void TearDown() override { fs::remove_all(m_root); }
 
     void Install(const fs::path& relative, const std::vector<std::uint8_t>& bytes) {
-        std::ofstream(m_root / relative, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        m_root.Write(relative, bytes);
     }
     std::vector<std::string> Folders() const {
-        return {(m_root / "system").string(), (m_root / "user").string()};
+        return {(m_root.Path() / "system").string(), (m_root.Path() / "user").string()};
     }
 
-    fs::path m_root;
+    morvane::test::TempFolder m_root;
 };
 
 TEST_F(DefaultProfiles, CmykNamesMatchWithoutRegardToCase) {
@@ -52,7 +46,7 @@ TEST_F(DefaultProfiles, EarlierCandidateWinsOverEarlierFolder) {
     icm::CDefaultProfiles defaults(Folders());
     EXPECT_EQ(defaults.Get(stroke::COLOR_CMYK)->Name(), u"Japan Standard");
 
-    fs::remove(m_root / "user/JapanStandard.icc");
+    fs::remove(m_root.Path() / "user/JapanStandard.icc");
     icm::CDefaultProfiles onlySwop(Folders());
     EXPECT_EQ(onlySwop.Get(stroke::COLOR_CMYK)->Name(), u"SWOP");
 }
@@ -63,7 +57,7 @@ TEST_F(DefaultProfiles, CandidateOfAnotherColourSpaceIsPassedOver) {
     icm::CDefaultProfiles defaults(Folders());
     EXPECT_EQ(defaults.Get(stroke::COLOR_CMYK)->Name(), u"SWOP");
 
-    fs::remove(m_root / "user/RSWOP.icm");
+    fs::remove(m_root.Path() / "user/RSWOP.icm");
     icm::CDefaultProfiles onlyMisnamed(Folders());
     EXPECT_THROW(onlyMisnamed.Get(stroke::COLOR_CMYK), my::CException);
 }

@@ -3,17 +3,14 @@
 #include "common/message_ids.h"
 #include "platform/icc_fixture.h"
 #include "platform/image_transform.h"
+#include "platform/test_helpers.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
-CColorProfile Open(std::vector<std::uint8_t> bytes) {
-    CColorProfile profile;
-    profile.LoadFromMemory(std::move(bytes));
-    return profile;
-}
+using morvane::test::FailureId;
+using morvane::test::OpenProfile;
 
 CImg Make(std::uint32_t type, std::int32_t width, std::int32_t height,
           std::vector<std::uint8_t> pixel) {
@@ -33,17 +30,8 @@ CImg Blank(std::uint32_t type, std::int32_t width, std::int32_t height) {
     return img;
 }
 
-std::uint32_t FailureOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const my::CException& e) {
-        return std::uint32_t(e.m_id);
-    }
-    return 0;
-}
-
 TEST(ImageTransform, CmykWithAlphaToBgraKeepsEachAlpha) {
-    const CColorProfile cmyk = Open(morvane::test::MakeCmykProfile("Press"));
+    const CColorProfile cmyk = OpenProfile(morvane::test::MakeCmykProfile("Press"));
     CImg src = Make(CImg::PIXEL_CMYKA40, 3, 2, {0, 0, 0, 0, 0});
     src.Row(0)[4] = 17;          // paper, nearly transparent
     src.Row(1)[5 * 2 + 3] = 255; // full black
@@ -73,7 +61,7 @@ TEST(ImageTransform, SameProfileCopiesColoursAndSetsMissingAlphaOpaque) {
 }
 
 TEST(ImageTransform, ConvertedRowsLeaveThePaddingAlone) {
-    const CColorProfile v4 = Open(morvane::test::MakeSrgbProfile("v4", 4.3));
+    const CColorProfile v4 = OpenProfile(morvane::test::MakeSrgbProfile("v4", 4.3));
     CImg src = Make(CImg::PIXEL_BGR24, 3, 2, {0, 0, 255});
     CImg dst = Blank(CImg::PIXEL_BGR24, 3, 2);
     icm::TransformImage(src, v4, dst, CColorProfile());
@@ -102,7 +90,7 @@ TEST(ImageTransform, GreyIsWidenedToTheSourceSpaceFirst) {
     EXPECT_EQ(std::vector<std::uint8_t>(dst.Row(0), dst.Row(0) + 4),
               (std::vector<std::uint8_t>{90, 90, 90, 255}));
 
-    EXPECT_EQ(FailureOf([&] { icm::WidenGrey(rgb, stroke::COLOR_RGB); }),
+    EXPECT_EQ(FailureId([&] { icm::WidenGrey(rgb, stroke::COLOR_RGB); }),
               IDS_UNSUPPORTED_IMAGE_FORMAT);
 }
 
@@ -110,13 +98,13 @@ TEST(ImageTransform, RefusesTargetsWithoutColourAndProfilesOfTheWrongSpace) {
     const CColorProfile rgb;
     const CImg src = Make(CImg::PIXEL_BGR24, 2, 2, {1, 2, 3});
     CImg grey = Blank(CImg::PIXEL_GREY8, 2, 2);
-    EXPECT_EQ(FailureOf([&] { icm::TransformImage(src, rgb, grey, rgb); }),
+    EXPECT_EQ(FailureId([&] { icm::TransformImage(src, rgb, grey, rgb); }),
               IDS_UNSUPPORTED_IMAGE_FORMAT);
     CImg cmyk = Blank(CImg::PIXEL_CMYK32, 2, 2);
-    EXPECT_EQ(FailureOf([&] { icm::TransformImage(src, rgb, cmyk, rgb); }),
+    EXPECT_EQ(FailureId([&] { icm::TransformImage(src, rgb, cmyk, rgb); }),
               IDS_WIC_COLOR_TRANSFORM_CREATE_FAILED);
     CImg small = Blank(CImg::PIXEL_BGR24, 1, 2);
-    EXPECT_EQ(FailureOf([&] { icm::TransformImage(src, rgb, small, rgb); }), IDS_INTERNAL_ERROR);
+    EXPECT_EQ(FailureId([&] { icm::TransformImage(src, rgb, small, rgb); }), IDS_INTERNAL_ERROR);
 }
 
 } // namespace

@@ -2,16 +2,12 @@
 #include "common/message_ids.h"
 #include "platform/file_input_stream.h"
 #include "platform/input_stream.h"
+#include "platform/test_helpers.h"
 
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <numeric>
-#include <unistd.h>
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::vector<std::uint8_t> Counting(std::size_t n) {
     std::vector<std::uint8_t> bytes(n);
@@ -21,24 +17,9 @@ std::vector<std::uint8_t> Counting(std::size_t n) {
     return bytes;
 }
 
-class TempFolder : public ::testing::Test {
+class FileInputStream : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("morvane-stream-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(m_folder);
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
-
-    std::string Write(const std::string& name, const std::vector<std::uint8_t>& bytes) {
-        const fs::path path = m_folder / name;
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-        return path.string();
-    }
-
-    fs::path m_folder;
+    morvane::test::TempFolder m_folder;
 };
 
 TEST(MemoryInputStream, ReadsSeeksAndReportsShortReads) {
@@ -95,12 +76,10 @@ TEST(MemoryInputStream, MovedStreamKeepsItsBytesAndPosition) {
     EXPECT_EQ(byte, kept[4]);
 }
 
-using FileInputStream = TempFolder;
-
 TEST_F(FileInputStream, ReadsAcrossItsBufferAndAfterSeeks) {
     // Larger than the stream's buffer, so reads cross refills.
     const std::vector<std::uint8_t> bytes = Counting(200000);
-    io::CFileInputStream stream(Write("data.bin", bytes));
+    io::CFileInputStream stream(m_folder.Write("data.bin", bytes));
     EXPECT_EQ(stream.Size(), bytes.size());
 
     std::vector<std::uint8_t> head(70000);
@@ -125,7 +104,7 @@ TEST_F(FileInputStream, ReadsAcrossItsBufferAndAfterSeeks) {
 }
 
 TEST_F(FileInputStream, OpenFailuresNameThePathAndTheSystemReason) {
-    const std::string missing = (m_folder / "missing.strk").string();
+    const std::string missing = (m_folder.Path() / "missing.strk").string();
     try {
         io::CFileInputStream stream(missing);
         FAIL() << "missing file opened";
@@ -135,7 +114,7 @@ TEST_F(FileInputStream, OpenFailuresNameThePathAndTheSystemReason) {
         EXPECT_EQ(e.m_text, "Failed to open file - " + missing + "\n\nNo such file or directory");
     }
     try {
-        io::CFileInputStream stream(m_folder.string());
+        io::CFileInputStream stream(m_folder.Path().string());
         FAIL() << "folder opened as a file";
     } catch (const my::CException& e) {
         EXPECT_EQ(e.m_id, IDS_FILE_OPEN_FAILED);
@@ -144,7 +123,7 @@ TEST_F(FileInputStream, OpenFailuresNameThePathAndTheSystemReason) {
 }
 
 TEST_F(FileInputStream, SizeIsTakenOnceAtOpening) {
-    const std::string path = Write("grows.bin", Counting(4));
+    const std::string path = m_folder.Write("grows.bin", Counting(4));
     io::CFileInputStream stream(path);
     std::ofstream(path, std::ios::binary | std::ios::app).write("more", 4);
     std::uint8_t buffer[8] = {};

@@ -2,6 +2,7 @@
 #include "common/message_ids.h"
 #include "platform/png_decoder.h"
 #include "platform/png_fixture.h"
+#include "platform/test_helpers.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 namespace {
 
 using morvane::test::EncodePng;
+using morvane::test::FailureId;
 using morvane::test::PngImage;
 using morvane::test::SolidPng;
 
@@ -42,16 +44,6 @@ std::vector<std::uint8_t> Bytes(const CImg& img, std::int32_t y, std::size_t fro
     return {img.Row(y) + from, img.Row(y) + from + n};
 }
 
-// The message ID raised by f, or 0.
-template <class F> std::uint32_t FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const my::CException& e) {
-        return std::uint32_t(e.m_id);
-    }
-    return 0;
-}
-
 TEST(ImageRecord, StrideIsRowBitsRoundedUpToFourBytes) {
     EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_BGRA32, 3), 12u);
     EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_BGR24, 3), 12u); // 9 bytes, padded
@@ -66,7 +58,7 @@ TEST(PngDecoder, StreamCountPerPixelType) {
     EXPECT_EQ(codec::PngStreamCount(CImg::PIXEL_BGRA32), 1u);
     EXPECT_EQ(codec::PngStreamCount(CImg::PIXEL_CMYKA40), 2u);
     EXPECT_EQ(codec::PngStreamCount(CImg::PIXEL_MONO1), 1u);
-    EXPECT_EQ(FailureOf([] { codec::PngStreamCount(6); }), IDS_WIC_UNKNOWN_FORMAT);
+    EXPECT_EQ(FailureId([] { codec::PngStreamCount(6); }), IDS_WIC_UNKNOWN_FORMAT);
 }
 
 TEST(PngDecoder, BgraKeepsStraightAlphaAndFillsOpaqueWhenTheStreamHasNone) {
@@ -114,7 +106,7 @@ TEST(PngDecoder, CmykComesFromThirtyTwoBitStreamsInBgraOrder) {
                             CImg::PIXEL_CMYK32, 2, 1);
     EXPECT_EQ(Bytes(img, 0, 4, 4), (std::vector<std::uint8_t>{10, 20, 30, 40}));
 
-    EXPECT_EQ(FailureOf([] {
+    EXPECT_EQ(FailureId([] {
                   Decode(EncodePng(SolidPng(2, 1, PNG_COLOR_TYPE_RGB, {1, 2, 3})),
                          CImg::PIXEL_CMYK32, 2, 1);
               }),
@@ -144,21 +136,21 @@ TEST(PngDecoder, CmykWithAlphaRefusesAnInkStreamOtherThanThirtyTwoBits) {
     deep.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
     deep.bitDepth = 16; // also 32 bits per pixel, but not four 8-bit inks
     deep.pixels.assign(deep.RowBytes() * 2, 0);
-    EXPECT_EQ(FailureOf([&] { DecodeCmykAlpha(EncodePng(deep), alpha, 2, 2); }),
+    EXPECT_EQ(FailureId([&] { DecodeCmykAlpha(EncodePng(deep), alpha, 2, 2); }),
               IDS_WIC_UNKNOWN_FORMAT);
     EXPECT_EQ(
-        FailureOf([&] {
+        FailureId([&] {
             DecodeCmykAlpha(EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_RGB, {1, 2, 3})), alpha, 2, 2);
         }),
         IDS_WIC_UNKNOWN_FORMAT);
     // Both streams must have the bitmap's size.
-    EXPECT_EQ(FailureOf([&] {
+    EXPECT_EQ(FailureId([&] {
                   DecodeCmykAlpha(EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_RGB_ALPHA, {1, 2, 3, 4})),
                                   EncodePng(SolidPng(2, 1, PNG_COLOR_TYPE_GRAY, {1})), 2, 2);
               }),
               IDS_WIC_UNKNOWN_FORMAT);
     // Pixel format 2 cannot come from one stream.
-    EXPECT_EQ(FailureOf([&] { Decode(alpha, CImg::PIXEL_CMYKA40, 2, 2); }), IDS_WIC_UNKNOWN_FORMAT);
+    EXPECT_EQ(FailureId([&] { Decode(alpha, CImg::PIXEL_CMYKA40, 2, 2); }), IDS_WIC_UNKNOWN_FORMAT);
 }
 
 TEST(PngDecoder, GreyFromAnyDepthOrColour) {
@@ -258,12 +250,12 @@ TEST(PngDecoder, DamagedStreamsRaiseTheDecoderMessage) {
 
     auto badCrc = good;
     badCrc[good.size() - 20] ^= 0x55; // inside the IDAT chunk
-    EXPECT_EQ(FailureOf([&] { Decode(badCrc, CImg::PIXEL_BGR24, 8, 8); }),
+    EXPECT_EQ(FailureId([&] { Decode(badCrc, CImg::PIXEL_BGR24, 8, 8); }),
               IDS_WIC_GET_PIXEL_FORMAT_FAILED);
 
     for (const std::size_t length : {std::size_t{0}, std::size_t{20}, good.size() - 16}) {
         const std::vector<std::uint8_t> truncated(good.begin(), good.begin() + length);
-        EXPECT_EQ(FailureOf([&] { Decode(truncated, CImg::PIXEL_BGR24, 8, 8); }),
+        EXPECT_EQ(FailureId([&] { Decode(truncated, CImg::PIXEL_BGR24, 8, 8); }),
                   IDS_WIC_GET_PIXEL_FORMAT_FAILED)
             << length << " bytes";
     }
@@ -280,16 +272,16 @@ TEST(PngDecoder, LimitsAreCheckedBeforeTheRowsAreAllocated) {
     const std::vector<std::uint8_t> head(full.begin(), full.begin() + 200);
     CImg img = Target(CImg::PIXEL_BGRA32, 1000, 1000);
     io::CMemoryInputStream stream = io::CMemoryInputStream::Over(head);
-    EXPECT_EQ(FailureOf([&] { codec::DecodePng(stream, img); }), IDS_WIC_GET_PIXEL_FORMAT_FAILED);
+    EXPECT_EQ(FailureId([&] { codec::DecodePng(stream, img); }), IDS_WIC_GET_PIXEL_FORMAT_FAILED);
     EXPECT_TRUE(img.m_bits.empty());
 
     codec::CPngLimits narrow;
     narrow.m_maxWidth = 800;
-    EXPECT_EQ(FailureOf([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, narrow); }),
+    EXPECT_EQ(FailureId([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, narrow); }),
               IDS_WIC_GET_PIXEL_FORMAT_FAILED);
     codec::CPngLimits small;
     small.m_maxPixelBytes = 1000 * 1000 * 4 - 1;
-    EXPECT_EQ(FailureOf([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, small); }),
+    EXPECT_EQ(FailureId([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, small); }),
               IDS_WIC_GET_PIXEL_FORMAT_FAILED);
     EXPECT_EQ(Decode(full, CImg::PIXEL_BGRA32, 1000, 1000).ByteSize(), 1000u * 1000u * 4u);
 }
