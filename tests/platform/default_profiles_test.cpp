@@ -117,24 +117,4 @@ TEST_F(DefaultProfiles, ConcurrentFirstRequestsShareOneProfile) {
     }
 }
 
-TEST(SystemColorFolders, FollowTheDataHomeAndTheHomeFolder) {
-    const char* savedHome = std::getenv("HOME");
-    const char* savedData = std::getenv("XDG_DATA_HOME");
-    const std::string home = savedHome ? savedHome : "";
-    const std::string data = savedData ? savedData : "";
-
-    ::setenv("HOME", "/home/someone", 1);
-    ::setenv("XDG_DATA_HOME", "/data", 1);
-    EXPECT_EQ(icm::SystemColorFolders(),
-              (std::vector<std::string>{"/usr/share/color/icc", "/usr/local/share/color/icc",
-                                        "/data/icc", "/home/someone/.color/icc"}));
-    ::unsetenv("XDG_DATA_HOME");
-    EXPECT_EQ(icm::SystemColorFolders()[2], "/home/someone/.local/share/icc");
-
-    savedHome ? ::setenv("HOME", home.c_str(), 1) : ::unsetenv("HOME");
-    if (savedData) {
-        ::setenv("XDG_DATA_HOME", data.c_str(), 1);
-    }
-}
-
 } // namespace

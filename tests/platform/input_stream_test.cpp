@@ -4,7 +4,6 @@
 #include "platform/input_stream.h"
 #include "platform/test_helpers.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -120,15 +119,6 @@ TEST_F(FileInputStream, OpenFailuresNameThePathAndTheSystemReason) {
         EXPECT_EQ(e.m_id, IDS_FILE_OPEN_FAILED);
         EXPECT_NE(e.m_text.find("Is a directory"), std::string::npos) << e.m_text;
     }
-}
-
-TEST_F(FileInputStream, SizeIsTakenOnceAtOpening) {
-    const std::string path = m_folder.Write("grows.bin", Counting(4));
-    io::CFileInputStream stream(path);
-    std::ofstream(path, std::ios::binary | std::ios::app).write("more", 4);
-    std::uint8_t buffer[8] = {};
-    EXPECT_EQ(stream.Read(buffer, 8), 4u);
-    EXPECT_EQ(stream.Size(), 4u);
 }
 
 } // namespace

@@ -54,13 +54,6 @@ TEST(ImageRecord, StrideIsRowBitsRoundedUpToFourBytes) {
     EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_MONO1, 0), 0u);
 }
 
-TEST(PngDecoder, StreamCountPerPixelType) {
-    EXPECT_EQ(codec::PngStreamCount(CImg::PIXEL_BGRA32), 1u);
-    EXPECT_EQ(codec::PngStreamCount(CImg::PIXEL_CMYKA40), 2u);
-    EXPECT_EQ(codec::PngStreamCount(CImg::PIXEL_MONO1), 1u);
-    EXPECT_EQ(FailureId([] { codec::PngStreamCount(6); }), IDS_WIC_UNKNOWN_FORMAT);
-}
-
 TEST(PngDecoder, BgraKeepsStraightAlphaAndFillsOpaqueWhenTheStreamHasNone) {
     const CImg rgba =
         Decode(EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_RGB_ALPHA, {200, 100, 50, 128})),
@@ -149,7 +142,8 @@ TEST(PngDecoder, CmykWithAlphaRefusesAnInkStreamOtherThanThirtyTwoBits) {
                                   EncodePng(SolidPng(2, 1, PNG_COLOR_TYPE_GRAY, {1})), 2, 2);
               }),
               IDS_WIC_UNKNOWN_FORMAT);
-    // Pixel format 2 cannot come from one stream.
+    // Pixel format 2 cannot come from one stream, and there is no format 6.
+    EXPECT_EQ(FailureId([&] { Decode(alpha, 6, 2, 2); }), IDS_WIC_UNKNOWN_FORMAT);
     EXPECT_EQ(FailureId([&] { Decode(alpha, CImg::PIXEL_CMYKA40, 2, 2); }), IDS_WIC_UNKNOWN_FORMAT);
 }
 
