@@ -1,7 +1,7 @@
 # Set-up and developer commands. `make test` and `make demo` work on a fresh Debian 12.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-sanitize test-tsan format clean
+.PHONY: all deps build test test-sanitize test-tsan fuzz-smoke format clean
 
 all: build
 
@@ -25,6 +25,16 @@ test-tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS)
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L thread
+
+# Each libFuzzer target for FUZZ_SECONDS, in a clang build with ASan and UBSan (build-fuzz/).
+FUZZ_SECONDS ?= 60
+fuzz-smoke: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+		-DCMAKE_CXX_COMPILER=clang++ -DMORVANE_BUILD_TESTS=ON \
+		-DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer" \
+		-DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined"
+	cmake --build build-fuzz --target fuzz_targets -j $(JOBS)
+	bash tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -17,6 +17,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-ipafont-gothic
     pngcheck clang-format
+    clang libclang-rt-14-dev
 )
 
 missing=()

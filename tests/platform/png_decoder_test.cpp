@@ -1,0 +1,313 @@
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "platform/png_decoder.h"
+#include "platform/png_fixture.h"
+#include "platform/test_helpers.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <png.h>
+
+namespace {
+
+using morvane::test::EncodePng;
+using morvane::test::FailureId;
+using morvane::test::PngImage;
+using morvane::test::SolidPng;
+
+CImg Target(std::uint32_t type, std::int32_t width, std::int32_t height) {
+    CImg img;
+    img.m_pixelType = type;
+    img.m_width = width;
+    img.m_height = height;
+    return img;
+}
+
+CImg Decode(const std::vector<std::uint8_t>& png, std::uint32_t type, std::int32_t width,
+            std::int32_t height, const codec::CPngLimits& limits = {}) {
+    CImg img = Target(type, width, height);
+    io::CMemoryInputStream stream = io::CMemoryInputStream::Over(png);
+    codec::DecodePng(stream, img, limits);
+    return img;
+}
+
+CImg DecodeCmykAlpha(const std::vector<std::uint8_t>& inks, const std::vector<std::uint8_t>& alpha,
+                     std::int32_t width, std::int32_t height) {
+    CImg img = Target(CImg::PIXEL_CMYKA40, width, height);
+    io::CMemoryInputStream first = io::CMemoryInputStream::Over(inks);
+    io::CMemoryInputStream second = io::CMemoryInputStream::Over(alpha);
+    codec::DecodePngCmykAlpha(first, second, img);
+    return img;
+}
+
+std::vector<std::uint8_t> Bytes(const CImg& img, std::int32_t y, std::size_t from, std::size_t n) {
+    return {img.Row(y) + from, img.Row(y) + from + n};
+}
+
+TEST(ImageRecord, StrideIsRowBitsRoundedUpToFourBytes) {
+    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_BGRA32, 3), 12u);
+    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_BGR24, 3), 12u); // 9 bytes, padded
+    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_CMYKA40, 3), 16u);
+    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_CMYK32, 3), 12u);
+    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_GREY8, 5), 8u);
+    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_MONO1, 33), 8u); // 5 bytes, padded
+    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_MONO1, 0), 0u);
+}
+
+TEST(PngDecoder, BgraKeepsStraightAlphaAndFillsOpaqueWhenTheStreamHasNone) {
+    const CImg rgba =
+        Decode(EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_RGB_ALPHA, {200, 100, 50, 128})),
+               CImg::PIXEL_BGRA32, 2, 2);
+    EXPECT_EQ(rgba.m_stride, 8u);
+    EXPECT_EQ(Bytes(rgba, 1, 4, 4), (std::vector<std::uint8_t>{50, 100, 200, 128}));
+
+    const CImg grey =
+        Decode(EncodePng(SolidPng(1, 1, PNG_COLOR_TYPE_GRAY, {77})), CImg::PIXEL_BGRA32, 1, 1);
+    EXPECT_EQ(Bytes(grey, 0, 0, 4), (std::vector<std::uint8_t>{77, 77, 77, 255}));
+
+    PngImage palette;
+    palette.width = 2;
+    palette.colorType = PNG_COLOR_TYPE_PALETTE;
+    palette.bitDepth = 4;
+    palette.palette = {10, 20, 30, 40, 50, 60};
+    palette.trns = {0};
+    palette.pixels = {0x01};
+    const CImg indexed = Decode(EncodePng(palette), CImg::PIXEL_BGRA32, 2, 1);
+    EXPECT_EQ(Bytes(indexed, 0, 0, 8), (std::vector<std::uint8_t>{30, 20, 10, 0, 60, 50, 40, 255}));
+}
+
+TEST(PngDecoder, SixteenBitSamplesAreRoundedToEight) {
+    PngImage deep;
+    deep.colorType = PNG_COLOR_TYPE_RGB;
+    deep.bitDepth = 16;
+    deep.pixels = {0xFF, 0xFF, 0x80, 0x80, 0x00, 0x7F};
+    const CImg img = Decode(EncodePng(deep), CImg::PIXEL_BGR24, 1, 1);
+    EXPECT_EQ(Bytes(img, 0, 0, 3), (std::vector<std::uint8_t>{0, 128, 255}));
+}
+
+TEST(PngDecoder, BgrDropsAlphaAndLeavesTheRowPaddingZero) {
+    const CImg img = Decode(EncodePng(SolidPng(3, 2, PNG_COLOR_TYPE_RGB_ALPHA, {1, 2, 3, 0})),
+                            CImg::PIXEL_BGR24, 3, 2);
+    EXPECT_EQ(img.m_stride, 12u);
+    EXPECT_EQ(Bytes(img, 1, 0, 12),
+              (std::vector<std::uint8_t>{3, 2, 1, 3, 2, 1, 3, 2, 1, 0, 0, 0}));
+}
+
+TEST(PngDecoder, CmykComesFromThirtyTwoBitStreamsInBgraOrder) {
+    // Stream samples R, G, B, A carry Y, M, C, K.
+    const CImg img = Decode(EncodePng(SolidPng(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, {30, 20, 10, 40})),
+                            CImg::PIXEL_CMYK32, 2, 1);
+    EXPECT_EQ(Bytes(img, 0, 4, 4), (std::vector<std::uint8_t>{10, 20, 30, 40}));
+
+    EXPECT_EQ(FailureId([] {
+                  Decode(EncodePng(SolidPng(2, 1, PNG_COLOR_TYPE_RGB, {1, 2, 3})),
+                         CImg::PIXEL_CMYK32, 2, 1);
+              }),
+              IDS_WIC_FORMAT_UNKNOWN);
+}
+
+TEST(PngDecoder, CmykWithAlphaTakesAlphaFromChannelZeroOfTheSecondStream) {
+    const auto inks = EncodePng(SolidPng(3, 2, PNG_COLOR_TYPE_RGB_ALPHA, {30, 20, 10, 40}));
+    const CImg fromGrey =
+        DecodeCmykAlpha(inks, EncodePng(SolidPng(3, 2, PNG_COLOR_TYPE_GRAY, {99})), 3, 2);
+    EXPECT_EQ(fromGrey.m_stride, 16u);
+    EXPECT_EQ(
+        Bytes(fromGrey, 1, 0, 16),
+        (std::vector<std::uint8_t>{10, 20, 30, 40, 99, 10, 20, 30, 40, 99, 10, 20, 30, 40, 99, 0}));
+
+    // A colour alpha stream gives its first byte in B, G, R order: blue.
+    const CImg fromColour =
+        DecodeCmykAlpha(inks, EncodePng(SolidPng(3, 2, PNG_COLOR_TYPE_RGB, {7, 8, 9})), 3, 2);
+    EXPECT_EQ(fromColour.Row(0)[4], 9);
+}
+
+TEST(PngDecoder, CmykWithAlphaRefusesAnInkStreamOtherThanThirtyTwoBits) {
+    const auto alpha = EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_GRAY, {255}));
+    PngImage deep;
+    deep.width = 2;
+    deep.height = 2;
+    deep.colorType = PNG_COLOR_TYPE_GRAY_ALPHA;
+    deep.bitDepth = 16; // also 32 bits per pixel, but not four 8-bit inks
+    deep.pixels.assign(deep.RowBytes() * 2, 0);
+    EXPECT_EQ(FailureId([&] { DecodeCmykAlpha(EncodePng(deep), alpha, 2, 2); }),
+              IDS_WIC_FORMAT_UNKNOWN);
+    EXPECT_EQ(
+        FailureId([&] {
+            DecodeCmykAlpha(EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_RGB, {1, 2, 3})), alpha, 2, 2);
+        }),
+        IDS_WIC_FORMAT_UNKNOWN);
+    // Both streams must have the bitmap's size.
+    EXPECT_EQ(FailureId([&] {
+                  DecodeCmykAlpha(EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_RGB_ALPHA, {1, 2, 3, 4})),
+                                  EncodePng(SolidPng(2, 1, PNG_COLOR_TYPE_GRAY, {1})), 2, 2);
+              }),
+              IDS_WIC_FORMAT_UNKNOWN);
+    // Pixel format 2 cannot come from one stream, and there is no format 6.
+    EXPECT_EQ(FailureId([&] { Decode(alpha, 6, 2, 2); }), IDS_WIC_FORMAT_UNKNOWN);
+    EXPECT_EQ(FailureId([&] { Decode(alpha, CImg::PIXEL_CMYKA40, 2, 2); }), IDS_WIC_FORMAT_UNKNOWN);
+}
+
+TEST(PngDecoder, GreyFromAnyDepthOrColour) {
+    PngImage deep;
+    deep.colorType = PNG_COLOR_TYPE_GRAY;
+    deep.bitDepth = 2;
+    deep.width = 4;
+    deep.pixels = {0b00011011};
+    const CImg expanded = Decode(EncodePng(deep), CImg::PIXEL_GREY8, 4, 1);
+    EXPECT_EQ(Bytes(expanded, 0, 0, 4), (std::vector<std::uint8_t>{0, 85, 170, 255}));
+
+    const CImg red =
+        Decode(EncodePng(SolidPng(1, 1, PNG_COLOR_TYPE_RGB, {255, 0, 0})), CImg::PIXEL_GREY8, 1, 1);
+    EXPECT_NEAR(red.Row(0)[0], 54, 2); // Rec. 709 weight of red
+    const CImg white = Decode(EncodePng(SolidPng(1, 1, PNG_COLOR_TYPE_RGB, {255, 255, 255})),
+                              CImg::PIXEL_GREY8, 1, 1);
+    EXPECT_EQ(white.Row(0)[0], 255);
+}
+
+TEST(PngDecoder, MonoCopiesOneBitStreamsAndThresholdsOthers) {
+    PngImage bits;
+    bits.colorType = PNG_COLOR_TYPE_GRAY;
+    bits.bitDepth = 1;
+    bits.width = 10;
+    bits.pixels = {0b10110011, 0b01111111}; // the six spare bits are set in the stream
+    const CImg copied = Decode(EncodePng(bits), CImg::PIXEL_MONO1, 10, 1);
+    EXPECT_EQ(copied.m_stride, 4u);
+    EXPECT_EQ(Bytes(copied, 0, 0, 4), (std::vector<std::uint8_t>{0b10110011, 0b01000000, 0, 0}));
+
+    PngImage grey;
+    grey.colorType = PNG_COLOR_TYPE_GRAY;
+    grey.width = 3;
+    grey.pixels = {127, 128, 255};
+    const CImg thresholded = Decode(EncodePng(grey), CImg::PIXEL_MONO1, 3, 1);
+    EXPECT_EQ(thresholded.Row(0)[0], 0b01100000);
+}
+
+TEST(PngDecoder, InterlacedStreamsDecodeLikePlainOnes) {
+    PngImage image;
+    image.width = 13;
+    image.height = 11;
+    image.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    for (std::size_t i = 0; i < 13 * 11 * 4; ++i) {
+        image.pixels.push_back(std::uint8_t(i * 31));
+    }
+    const CImg plain = Decode(EncodePng(image), CImg::PIXEL_BGRA32, 13, 11);
+    image.interlaced = true;
+    const CImg interlaced = Decode(EncodePng(image), CImg::PIXEL_BGRA32, 13, 11);
+    EXPECT_EQ(plain.m_bits, interlaced.m_bits);
+    EXPECT_EQ(Bytes(plain, 10, 12 * 4, 4),
+              (std::vector<std::uint8_t>{std::uint8_t((10 * 13 + 12) * 4 * 31 + 62),
+                                         std::uint8_t((10 * 13 + 12) * 4 * 31 + 31),
+                                         std::uint8_t((10 * 13 + 12) * 4 * 31),
+                                         std::uint8_t((10 * 13 + 12) * 4 * 31 + 93)}));
+}
+
+TEST(PngDecoder, InterlacedOneBitStreamsKeepTheirPackedBits) {
+    PngImage bits;
+    bits.width = 13;
+    bits.height = 9;
+    bits.colorType = PNG_COLOR_TYPE_GRAY;
+    bits.bitDepth = 1;
+    for (std::size_t i = 0; i < bits.RowBytes() * bits.height; ++i) {
+        bits.pixels.push_back(std::uint8_t(i % 2 ? 0xA7 : 0x38 + i));
+    }
+    const CImg plain = Decode(EncodePng(bits), CImg::PIXEL_MONO1, 13, 9);
+    bits.interlaced = true;
+    const CImg interlaced = Decode(EncodePng(bits), CImg::PIXEL_MONO1, 13, 9);
+    EXPECT_EQ(plain.m_bits, interlaced.m_bits);
+    EXPECT_EQ(plain.Row(0)[0], 0x38);
+}
+
+TEST(PngDecoder, SizeDifferentFromTheBitmapIsRefused) {
+    const auto png = EncodePng(SolidPng(4, 3, PNG_COLOR_TYPE_GRAY, {1}));
+    try {
+        Decode(png, CImg::PIXEL_GREY8, 3, 4);
+        FAIL() << "size mismatch accepted";
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_WIC_FORMAT_UNKNOWN);
+        EXPECT_EQ(e.m_text, "WIC Unknown format is specified\n\nthe PNG stream holds 4 x 3 "
+                            "pixels, the bitmap 3 x 4");
+    }
+}
+
+TEST(PngDecoder, DamagedStreamsRaiseTheDecoderMessage) {
+    const auto good = EncodePng(SolidPng(8, 8, PNG_COLOR_TYPE_RGB, {1, 2, 3}));
+
+    auto badSignature = good;
+    badSignature[1] = 'Q';
+    try {
+        Decode(badSignature, CImg::PIXEL_BGR24, 8, 8);
+        FAIL() << "not a PNG";
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_WIC_PIXEL_FORMAT_FAILED);
+        EXPECT_EQ(e.m_text.rfind("WIC Failed to get pixel format\n\nPNG: ", 0), 0u) << e.m_text;
+    }
+
+    auto badCrc = good;
+    badCrc[good.size() - 20] ^= 0x55; // inside the IDAT chunk
+    EXPECT_EQ(FailureId([&] { Decode(badCrc, CImg::PIXEL_BGR24, 8, 8); }),
+              IDS_WIC_PIXEL_FORMAT_FAILED);
+
+    for (const std::size_t length : {std::size_t{0}, std::size_t{20}, good.size() - 16}) {
+        const std::vector<std::uint8_t> truncated(good.begin(), good.begin() + length);
+        EXPECT_EQ(FailureId([&] { Decode(truncated, CImg::PIXEL_BGR24, 8, 8); }),
+                  IDS_WIC_PIXEL_FORMAT_FAILED)
+            << length << " bytes";
+    }
+}
+
+TEST(PngDecoder, LimitsAreCheckedBeforeTheRowsAreAllocated) {
+    // A header that claims far more pixels than its few bytes can inflate to.
+    PngImage tall;
+    tall.width = 1000;
+    tall.height = 1000;
+    tall.colorType = PNG_COLOR_TYPE_RGB_ALPHA;
+    tall.pixels.assign(tall.RowBytes() * tall.height, 0);
+    const auto full = EncodePng(tall);
+    const std::vector<std::uint8_t> head(full.begin(), full.begin() + 200);
+    CImg img = Target(CImg::PIXEL_BGRA32, 1000, 1000);
+    io::CMemoryInputStream stream = io::CMemoryInputStream::Over(head);
+    EXPECT_EQ(FailureId([&] { codec::DecodePng(stream, img); }), IDS_WIC_PIXEL_FORMAT_FAILED);
+    EXPECT_TRUE(img.m_bits.empty());
+
+    codec::CPngLimits narrow;
+    narrow.m_maxWidth = 800;
+    EXPECT_EQ(FailureId([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, narrow); }),
+              IDS_WIC_PIXEL_FORMAT_FAILED);
+    codec::CPngLimits small;
+    small.m_maxPixelBytes = 1000 * 1000 * 4 - 1;
+    EXPECT_EQ(FailureId([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, small); }),
+              IDS_WIC_PIXEL_FORMAT_FAILED);
+    EXPECT_EQ(Decode(full, CImg::PIXEL_BGRA32, 1000, 1000).ByteSize(), 1000u * 1000u * 4u);
+}
+
+// A stream whose reads fail, as a file on a failing disk does.
+class CFailingStream : public io::CInputStream {
+public:
+    explicit CFailingStream(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
+    std::uint64_t Size() const override { return m_bytes.Size(); }
+    std::uint64_t Position() const override { return m_bytes.Position(); }
+    void Seek(std::uint64_t position) override { m_bytes.Seek(position); }
+    std::size_t Read(void* buffer, std::size_t n) override {
+        if (m_bytes.Position() >= 40) {
+            throw my::CException::FromCode(IDS_STREAM_READ_FAILED, EIO);
+        }
+        return m_bytes.Read(buffer, n);
+    }
+
+private:
+    io::CMemoryInputStream m_bytes;
+};
+
+TEST(PngDecoder, ReadFailuresOfTheStreamPassThrough) {
+    CFailingStream stream(EncodePng(SolidPng(8, 8, PNG_COLOR_TYPE_RGB, {1, 2, 3})));
+    CImg img = Target(CImg::PIXEL_BGR24, 8, 8);
+    try {
+        codec::DecodePng(stream, img);
+        FAIL() << "read failure lost";
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_STREAM_READ_FAILED);
+        EXPECT_EQ(e.m_code, std::uint32_t(EIO));
+    }
+}
+
+} // namespace
