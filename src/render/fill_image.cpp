@@ -51,63 +51,72 @@ std::vector<CStop> ReadStops(const std::vector<CGradationStop>& stops, CStopLayo
 
 } // namespace
 
-void PaintGradation(CFillImage& image, const std::vector<CGradationStop>& stops, CStopLayout layout,
-                    double angleDegrees, double start, double length) {
-    const std::vector<CStop> w = ReadStops(stops, layout);
-    const int channels = layout.m_cmyk ? 5 : 4;
-    const double theta = angleDegrees * std::numbers::pi / 180.0;
-    const double dirX = std::cos(theta), dirY = std::sin(theta);
+namespace {
+
+template <int Channels>
+void PaintRows(CFillImage& image, const std::vector<CStop>& w, double dirX, double dirY,
+               double start, double length, const CCoverageView& coverage) {
     const CRect& area = image.Area();
     const CStop& first = w.front();
     const CStop& last = w.back();
     std::size_t hint = 0; // interval of the previous pixel; neighbours mostly share it
-
-    for (int y = area.m_y0; y < area.m_y1; ++y) {
-        for (int x = area.m_x0; x < area.m_x1; ++x) {
-            double t = ((x + 0.5) * dirX + (y + 0.5) * dirY - start) / length;
+    for (int row = 0; row < area.Height(); ++row) {
+        const std::uint8_t* covered = coverage.Row(row);
+        const double yTerm = (area.m_y0 + row + 0.5) * dirY;
+        for (int col = 0; col < area.Width(); ++col) {
+            if (covered != nullptr && covered[col] == 0) {
+                continue; // never shows
+            }
+            double t = ((area.m_x0 + col + 0.5) * dirX + yTerm - start) / length;
             // Pixels whose centre lies just outside the extent are the antialiased rim of the
             // shape; they take the colour of the nearer end.
             t = std::clamp(t, 0.0, 1.0);
-            std::uint8_t straight[5];
-            const CStop* a = nullptr;
-            const CStop* b = nullptr;
-            if (t < first.m_position) {
-                a = &first;
-            } else if (t >= last.m_position) {
-                a = &last;
+            std::uint8_t px[Channels];
+            if (t < first.m_position || t >= last.m_position) {
+                const CStop& end = t < first.m_position ? first : last;
+                for (int i = 0; i < Channels; ++i) {
+                    px[i] = static_cast<std::uint8_t>(end.m_bytes[i]);
+                }
             } else {
-                if (hint + 1 >= w.size() ||
-                    !(w[hint].m_position <= t && t < w[hint + 1].m_position)) {
+                if (!(w[hint].m_position <= t && t < w[hint + 1].m_position)) {
                     // The first stop above t, and the one before it.
                     const auto above =
                         std::upper_bound(w.begin(), w.end(), t,
                                          [](double v, const CStop& s) { return v < s.m_position; });
                     hint = std::size_t(above - w.begin()) - 1;
                 }
-                a = &w[hint];
-                b = &w[hint + 1];
-            }
-            if (b == nullptr) {
-                for (int i = 0; i < channels; ++i) {
-                    straight[i] = static_cast<std::uint8_t>(a->m_bytes[i]);
-                }
-            } else {
+                const CStop& a = w[hint];
+                const CStop& b = w[hint + 1];
                 // (c1 (p2 − t) + c2 (t − p1)) / (p2 − p1), truncated; the allowance keeps
                 // equal stop bytes from falling one short through rounding of the reals.
-                const double f = (t - a->m_position) / (b->m_position - a->m_position);
-                for (int i = 0; i < channels; ++i) {
-                    const double c = a->m_bytes[i] + (b->m_bytes[i] - a->m_bytes[i]) * f;
-                    straight[i] = static_cast<std::uint8_t>(std::clamp(c + 1e-9, 0.0, 255.0));
+                const double f = (t - a.m_position) / (b.m_position - a.m_position);
+                for (int i = 0; i < Channels; ++i) {
+                    const double c = a.m_bytes[i] + (b.m_bytes[i] - a.m_bytes[i]) * f;
+                    px[i] = static_cast<std::uint8_t>(std::clamp(c + 1e-9, 0.0, 255.0));
                 }
             }
-            const std::uint8_t alpha = straight[channels - 1];
-            std::uint8_t premultiplied[5];
-            for (int i = 0; i < channels - 1; ++i) {
-                premultiplied[i] = Premultiply(straight[i], alpha);
+            const std::uint8_t alpha = px[Channels - 1];
+            if (alpha != 255) {
+                for (int i = 0; i < Channels - 1; ++i) {
+                    px[i] = Premultiply(px[i], alpha);
+                }
             }
-            premultiplied[channels - 1] = alpha;
-            image.Store(y - area.m_y0, x - area.m_x0, premultiplied);
+            image.Store<Channels>(row, col, px);
         }
+    }
+}
+
+} // namespace
+
+void PaintGradation(CFillImage& image, const std::vector<CGradationStop>& stops, CStopLayout layout,
+                    double angleDegrees, double start, double length,
+                    const CCoverageView& coverage) {
+    const std::vector<CStop> w = ReadStops(stops, layout);
+    const double theta = angleDegrees * std::numbers::pi / 180.0;
+    if (layout.m_cmyk) {
+        PaintRows<5>(image, w, std::cos(theta), std::sin(theta), start, length, coverage);
+    } else {
+        PaintRows<4>(image, w, std::cos(theta), std::sin(theta), start, length, coverage);
     }
 }
 

@@ -5,6 +5,7 @@
 #include "render/vector_renderer.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace raster {
@@ -36,13 +37,10 @@ public:
         return m_cmyk5.data() + std::size_t(row) * m_area.Width() * 5;
     }
     // Stores a premultiplied pixel given as bytes of the target layout (B, G, R, A or C, M, Y,
-    // K, A).
-    void Store(int row, int col, const std::uint8_t* px) {
-        if (m_cmyk) {
-            std::uint8_t* d = CmykRow(row) + std::size_t(col) * 5;
-            for (int i = 0; i < 5; ++i) {
-                d[i] = px[i];
-            }
+    // K, A); Channels must match the image.
+    template <int Channels> void Store(int row, int col, const std::uint8_t* px) {
+        if constexpr (Channels == 5) {
+            std::memcpy(CmykRow(row) + std::size_t(col) * 5, px, 5);
         } else {
             RgbRow(row)[col] = std::uint32_t(px[3]) << 24 | std::uint32_t(px[2]) << 16 |
                                std::uint32_t(px[1]) << 8 | px[0];
@@ -58,6 +56,17 @@ private:
     std::vector<std::uint8_t> m_cmyk5;
 };
 
+// Coverage of a shape over the area of a fill image, one byte per pixel; pixels of coverage 0
+// need no fill. A view without data stands for full coverage.
+struct CCoverageView {
+    const std::uint8_t* m_data = nullptr;
+    int m_stride = 0;
+
+    const std::uint8_t* Row(int row) const {
+        return m_data != nullptr ? m_data + std::size_t(row) * m_stride : nullptr;
+    }
+};
+
 // How the stops of a gradation are read: the stop bytes follow the target's pixel type, which
 // has 3 (B, G, R), 4 (B, G, R, A or C, M, Y, K) or 5 (C, M, Y, K, A) channels.
 struct CStopLayout {
@@ -69,7 +78,9 @@ struct CStopLayout {
 // length, held to [0, 1]; the colour is the first stop's below the first position, the last
 // stop's at or beyond the last one, else each byte blended linearly between the two stops around
 // t and truncated. Stops must be sorted by position and not empty; length must be positive.
+// Pixels without coverage are left transparent.
 void PaintGradation(CFillImage& image, const std::vector<CGradationStop>& stops, CStopLayout layout,
-                    double angleDegrees, double start, double length);
+                    double angleDegrees, double start, double length,
+                    const CCoverageView& coverage = {});
 
 } // namespace raster

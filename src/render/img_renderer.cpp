@@ -5,6 +5,7 @@
 #include "platform/img.h"
 #include "render/cairo_paths.h"
 #include "render/fill_image.h"
+#include "render/pixel_math.h"
 #include "render/texture_painter.h"
 
 #include <cmath>
@@ -186,6 +187,13 @@ void CImgRenderer::FinishPixels() {
                     continue;
                 }
                 const std::uint8_t a = v >> 24, r = v >> 16, g = v >> 8, b = v;
+                if (a == 255) {
+                    p[0] = b;
+                    p[1] = g;
+                    p[2] = r;
+                    p[3] = a;
+                    continue;
+                }
                 p[0] = Unpremultiply(b, a);
                 p[1] = Unpremultiply(g, a);
                 p[2] = Unpremultiply(r, a);
@@ -272,6 +280,7 @@ void CImgRenderer::PaintThroughFillImage(const CSideState& side, bool stroke) {
     const CPen penValue{GetLineWidth(), LineJoinValue(), LineCapValue()};
     const CPen* pen = stroke ? &penValue : nullptr;
     const bool cmyk = IsCmyk();
+    const std::uint32_t failure = stroke ? IDS_DRAW_PATH_FAILED : IDS_FILL_PATH_FAILED;
 
     CBox box;
     if (!PaintedBox(m_page->m_measure.get(), Paths(), pen, box)) {
@@ -284,48 +293,45 @@ void CImgRenderer::PaintThroughFillImage(const CSideState& side, bool stroke) {
     if (area.Empty()) {
         return;
     }
-
-    CColorBytes solid;
-    std::unique_ptr<CFillImage> image;
-    if (!side.m_stops.empty()) {
+    const bool gradation = !side.m_stops.empty();
+    const bool texture = !gradation && side.m_texture.m_image;
+    const CColorBytes solid = CColorBytes::From(side.m_color, side.m_cmyk, side.m_alpha, cmyk);
+    if (texture ? !(side.m_texture.m_alpha > 0.0) : !gradation && solid.Alpha(cmyk) == 0) {
+        return; // nothing visible
+    }
+    double low = 0.0, length = 0.0;
+    if (gradation) {
         const double theta = side.m_gradationAngle * std::numbers::pi / 180.0;
-        double low = 0.0, high = 0.0;
+        double high = 0.0;
         PaintedProjection(m_page->m_measure.get(), Paths(), pen, std::cos(theta), std::sin(theta),
                           low, high);
-        const double length = high - low;
+        length = high - low;
         if (!(length > 0.0) || !std::isfinite(length)) {
             throw my::CException(IDS_PATH_BOUNDS_FAILED);
         }
+    }
+
+    CCairoSurface mask = RenderCoverage(Paths(), pen, area, !NoAntialias());
+    const CCoverageView coverage{cairo_image_surface_get_data(mask.get()),
+                                 cairo_image_surface_get_stride(mask.get())};
+    if (coverage.m_data == nullptr) {
+        throw my::CException(failure);
+    }
+    std::unique_ptr<CFillImage> image;
+    if (gradation) {
         image = std::make_unique<CFillImage>(area, cmyk);
         const CStopLayout layout{cmyk, m_pixelType == CImg::PIXEL_BGRA32 ||
                                            m_pixelType == CImg::PIXEL_CMYKA40};
-        PaintGradation(*image, side.m_stops, layout, side.m_gradationAngle, low, length);
-    } else if (side.m_texture.m_image) {
-        if (!(side.m_texture.m_alpha > 0.0)) {
-            return;
-        }
+        PaintGradation(*image, side.m_stops, layout, side.m_gradationAngle, low, length, coverage);
+    } else if (texture) {
         image = std::make_unique<CFillImage>(area, cmyk);
-        m_page->m_textures.Paint(*image, side.m_texture, shape);
-    } else {
-        solid = CColorBytes::From(side.m_color, side.m_cmyk, side.m_alpha, cmyk);
-        if (solid.Alpha(cmyk) == 0) {
-            return;
-        }
+        m_page->m_textures.Paint(*image, side.m_texture, shape, coverage);
     }
-    Blend(image.get(), solid, area, stroke);
-}
 
-void CImgRenderer::Blend(CFillImage* image, const CColorBytes& solid, const CRect& area,
-                         bool stroke) {
-    const CPen penValue{GetLineWidth(), LineJoinValue(), LineCapValue()};
-    CCairoSurface mask =
-        RenderCoverage(Paths(), stroke ? &penValue : nullptr, area, !NoAntialias());
-    const std::uint32_t failure = stroke ? IDS_DRAW_PATH_FAILED : IDS_FILL_PATH_FAILED;
-
-    if (!IsCmyk()) {
+    if (!cmyk) {
         cairo_t* cr = m_page->m_cr.get();
         CCairoSurface source;
-        if (image != nullptr) {
+        if (image) {
             source.reset(cairo_image_surface_create_for_data(
                 reinterpret_cast<unsigned char*>(image->RgbRow(0)), CAIRO_FORMAT_ARGB32,
                 area.Width(), area.Height(), image->RgbStride()));
@@ -346,14 +352,9 @@ void CImgRenderer::Blend(CFillImage* image, const CColorBytes& solid, const CRec
         solidPremultiplied[i] = Premultiply(solid.m_v[i], solid.m_v[4]);
     }
     solidPremultiplied[4] = solid.m_v[4];
-    const unsigned char* coverage = cairo_image_surface_get_data(mask.get());
-    const int coverageStride = cairo_image_surface_get_stride(mask.get());
-    if (coverage == nullptr) {
-        throw my::CException(failure);
-    }
     CImg& work = *m_page->m_work;
     for (int row = 0; row < area.Height(); ++row) {
-        const unsigned char* cov = coverage + std::size_t(row) * coverageStride;
+        const std::uint8_t* cov = coverage.Row(row);
         std::uint8_t* dst = work.Row(area.m_y0 + row) + std::size_t(area.m_x0) * 5;
         const std::uint8_t* src = image ? image->CmykRow(row) : nullptr;
         for (int col = 0; col < area.Width(); ++col, dst += 5) {

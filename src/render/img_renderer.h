@@ -3,7 +3,6 @@
 #pragma once
 
 #include "render/cached_renderer.h"
-#include "render/pixel_math.h"
 
 #include <boost/shared_ptr.hpp>
 #include <memory>
@@ -11,9 +10,6 @@
 struct CImg;
 
 namespace raster {
-
-struct CRect;
-class CFillImage;
 
 class CImgRenderer : public CCachedRenderer {
 public:
@@ -47,7 +43,6 @@ private:
     void PaintSide(const CSideState& side, bool stroke);
     void PaintSolidRgb(const CSideState& side, bool stroke);
     void PaintThroughFillImage(const CSideState& side, bool stroke);
-    void Blend(CFillImage* image, const CColorBytes& solid, const CRect& area, bool stroke);
     void FinishPixels();
 
     std::uint32_t m_pixelType;

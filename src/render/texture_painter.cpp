@@ -178,7 +178,8 @@ const CTexels& CTexturePainter::Texels(const boost::shared_ptr<CImg>& image, boo
     return m_cache.back().m_texels;
 }
 
-void CTexturePainter::Paint(CFillImage& image, const CTextureParam& texture, const CRect& shape) {
+void CTexturePainter::Paint(CFillImage& image, const CTextureParam& texture, const CRect& shape,
+                            const CCoverageView& coverage) {
     if (!texture.m_image || !(texture.m_alpha > 0.0)) {
         return;
     }
@@ -264,7 +265,11 @@ void CTexturePainter::Paint(CFillImage& image, const CTextureParam& texture, con
         static_cast<std::uint32_t>(std::min(texture.m_alpha, 1.0) * 65536.0 + 0.5);
     const int lastX = texels.m_width - 1, lastY = texels.m_height - 1;
     for (int row = 0; row < area.Height(); ++row) {
+        const std::uint8_t* covered = coverage.Row(row);
         for (int col = 0; col < area.Width(); ++col) {
+            if (covered != nullptr && covered[col] == 0) {
+                continue;
+            }
             const double u = u0 + dux * col + duy * row;
             const double v = v0 + dvx * col + dvy * row;
             // Outside the image (or not a number) the fill stays transparent.
@@ -292,7 +297,11 @@ void CTexturePainter::Paint(CFillImage& image, const CTextureParam& texture, con
                     (p00[i] * w00 + p10[i] * w10 + p01[i] * w01 + p11[i] * w11 + 32768) >> 16;
                 px[i] = static_cast<std::uint8_t>((c * alphaScale + 32768) >> 16);
             }
-            image.Store(row, col, px);
+            if (channels == 5) {
+                image.Store<5>(row, col, px);
+            } else {
+                image.Store<4>(row, col, px);
+            }
         }
     }
 }

@@ -39,8 +39,10 @@ class CTexturePainter {
 public:
     // Paints the texture into image. shape is the bounds of the shape the fill belongs to (the
     // fit types and offsets refer to it; the image may cover only a part of it). Raises 58967
-    // when a rate is not above 0. An alpha of 0 or below leaves the image transparent.
-    void Paint(CFillImage& image, const CTextureParam& texture, const CRect& shape);
+    // when a rate is not above 0. An alpha of 0 or below leaves the image transparent, and so do
+    // pixels without coverage.
+    void Paint(CFillImage& image, const CTextureParam& texture, const CRect& shape,
+               const CCoverageView& coverage = {});
 
 private:
     const CTexels& Texels(const boost::shared_ptr<CImg>& image, bool cmyk, int factorX,
