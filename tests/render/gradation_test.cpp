@@ -10,7 +10,7 @@ using render_test::At;
 using render_test::Dump;
 using render_test::Render;
 using render_test::Rgba;
-using Rgba4 = std::array<int, 4>;
+using render_test::Rgba4;
 
 // Stops for RGB pages: bytes B, G, R, A.
 CGradationStop Bgra(double position, int r, int g, int b, int a = 255) {

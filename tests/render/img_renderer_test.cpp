@@ -16,7 +16,7 @@ using render_test::Rgba;
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
-using Rgba4 = std::array<int, 4>;
+using render_test::Rgba4;
 const Rgba4 kWhite{255, 255, 255, 255};
 const Rgba4 kRed{255, 0, 0, 255};
 
@@ -375,6 +375,10 @@ TEST(ImgRenderer, BadNumbersNeverCrashOrSpoilTheRest) {
         t.SetStrokeRgb(1, 0, 0);
         t.MoveTo(-1e15, 40);
         t.LineTo(1e15, 40);
+        t.Stroke();
+        // A curve swinging far beyond the rasteriser's range (drawn in the same red).
+        t.MoveTo(0, 40);
+        t.CurveTo(1e20, -1e20, -1e20, 1e20, 50, 40);
         t.Stroke();
         // Non-finite transforms, widths and points paint nothing.
         t.SetLineWidth(kNan);

@@ -14,6 +14,7 @@
 namespace render_test {
 
 using Pixel = std::array<int, 5>;
+using Rgba4 = std::array<int, 4>;
 
 inline boost::shared_ptr<CImg> Render(std::uint32_t pixelType, int width, int height,
                                       const std::function<void(raster::CImgRenderer&)>& draw,
@@ -41,7 +42,7 @@ inline Pixel At(const CImg& img, int x, int y) {
 }
 
 // Straight R, G, B, A of a pixel of type 0.
-inline std::array<int, 4> Rgba(const CImg& img, int x, int y) {
+inline Rgba4 Rgba(const CImg& img, int x, int y) {
     const Pixel p = At(img, x, y);
     return {p[2], p[1], p[0], p[3]};
 }

@@ -19,22 +19,15 @@ struct CInk {
 };
 constexpr CInk kRed{0, 1, 1}, kCyan{1, 0, 0}, kBlue{1, 1, 0}, kYellow{0, 0, 1};
 
-void SetFill(CImgRenderer& t, bool cmyk, CInk ink, double alpha) {
+void SetColor(CImgRenderer& t, bool cmyk, bool stroke, CInk ink, double alpha) {
     if (cmyk) {
-        t.SetFillCmyk(ink.c, ink.m, ink.y, 0);
+        (t.*(stroke ? &CImgRenderer::SetStrokeCmyk : &CImgRenderer::SetFillCmyk))(ink.c, ink.m,
+                                                                                  ink.y, 0);
     } else {
-        t.SetFillRgb(1 - ink.c, 1 - ink.m, 1 - ink.y);
+        (t.*(stroke ? &CImgRenderer::SetStrokeRgb : &CImgRenderer::SetFillRgb))(
+            1 - ink.c, 1 - ink.m, 1 - ink.y);
     }
-    t.SetFillAlpha(alpha);
-}
-
-void SetStroke(CImgRenderer& t, bool cmyk, CInk ink, double alpha) {
-    if (cmyk) {
-        t.SetStrokeCmyk(ink.c, ink.m, ink.y, 0);
-    } else {
-        t.SetStrokeRgb(1 - ink.c, 1 - ink.m, 1 - ink.y);
-    }
-    t.SetStrokeAlpha(alpha);
+    (t.*(stroke ? &CImgRenderer::SetStrokeAlpha : &CImgRenderer::SetFillAlpha))(alpha);
 }
 
 CGradationStop Stop(bool cmyk, double position, CInk ink) {
@@ -79,7 +72,7 @@ boost::shared_ptr<CImg> DrawScene(bool cmyk) {
     t.BeginPage(240, 160);
     t.SetTransform({2, 0, 0, 2, 0, 0, 2}); // model units of two pixels
 
-    SetFill(t, cmyk, kRed, 1);
+    SetColor(t, cmyk, false, kRed, 1);
     t.AddEllipse(5, 5, 50, 30);
     t.Fill();
 
@@ -102,7 +95,7 @@ boost::shared_ptr<CImg> DrawScene(bool cmyk) {
     t.SetFillTexture(CTextureParam{});
 
     // A curve stroked half transparent across everything, then one graded along its width.
-    SetStroke(t, cmyk, kCyan, 0.6);
+    SetColor(t, cmyk, true, kCyan, 0.6);
     t.SetLineWidth(4);
     t.SetLineCap(CImgRenderer::CAP_ROUND);
     t.SetLineJoin(CImgRenderer::JOIN_ROUND);

@@ -15,7 +15,7 @@ using render_test::At;
 using render_test::Dump;
 using render_test::Render;
 using render_test::Rgba;
-using Rgba4 = std::array<int, 4>;
+using render_test::Rgba4;
 
 const Rgba4 kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255},
     kWhite{255, 255, 255, 255};
