@@ -96,6 +96,8 @@ protected:
         return {t.m_11 * x + t.m_21 * y + t.m_dx, t.m_12 * x + t.m_22 * y + t.m_dy};
     }
     void ClearPaths() { m_paths.Clear(); }
+    // Tells the path list which page the paths are for (they are kept safe around it).
+    void SetPageSize(double width, double height) { m_paths.SetPageSize(width, height); }
 
 private:
     static void SetRgb(CSideState& side, double r, double g, double b);

@@ -149,6 +149,7 @@ void CImgRenderer::BeginPage(double width, double height) {
     }
     page->m_measureSurface.reset(cairo_image_surface_create(CAIRO_FORMAT_A8, 1, 1));
     page->m_measure = MakeContext(page->m_measureSurface.get(), true);
+    SetPageSize(w, h);
     m_img = std::move(img);
     m_page = std::move(page);
 }

@@ -17,13 +17,15 @@
 namespace raster {
 namespace {
 
-constexpr double kBox = CPathList::kSafeExtent;
-// Coordinates beyond this are nonsense; pulling them in keeps the arithmetic below finite.
-constexpr double kHuge = 1e200;
+// Coordinates beyond this are pulled in (a straight line to such a point may change its slope);
+// below it, splitting a curve down to chords near the box edge stays within kMaxDepth and the
+// rounding of the reals stays far below a pixel on the page.
+constexpr double kHuge = 1e15;
 // Curve pieces straddling the box edge are replaced by chords once they are this small; the
-// difference then lies within this distance of the box edge, far from any page.
-constexpr double kStraddleSize = 16384.0;
-constexpr int kMaxDepth = 48;
+// difference then lies within this distance of the box edge, farther from the page than the
+// widest pen reaches.
+constexpr double kStraddleSize = 4096.0;
+constexpr int kMaxDepth = 64;
 
 bool Finite(my::pointd p) {
     return std::isfinite(p.x) && std::isfinite(p.y);
@@ -33,19 +35,24 @@ my::pointd Tame(my::pointd p) {
     return {std::clamp(p.x, -kHuge, kHuge), std::clamp(p.y, -kHuge, kHuge)};
 }
 
-bool Inside(my::pointd p) {
-    return std::abs(p.x) <= kBox && std::abs(p.y) <= kBox;
-}
-
-my::pointd Clamp(my::pointd p) {
-    return {std::clamp(p.x, -kBox, kBox), std::clamp(p.y, -kBox, kBox)};
-}
-
 my::pointd Mid(my::pointd a, my::pointd b) {
     return {(a.x + b.x) * 0.5, (a.y + b.y) * 0.5};
 }
 
 } // namespace
+
+void CPathList::SetPageSize(double width, double height) {
+    const double w = std::isfinite(width) ? std::clamp(width, 0.0, kHuge) : 0.0;
+    const double h = std::isfinite(height) ? std::clamp(height, 0.0, kHuge) : 0.0;
+    m_box[0] = -kMargin;
+    m_box[1] = -kMargin;
+    m_box[2] = w + kMargin;
+    m_box[3] = h + kMargin;
+}
+
+my::pointd CPathList::Clamp(my::pointd p) const {
+    return {std::clamp(p.x, m_box[0], m_box[2]), std::clamp(p.y, m_box[1], m_box[3])};
+}
 
 void CPathList::NewPath() {
     if (m_count == m_paths.size()) {
@@ -162,10 +169,12 @@ void CPathList::EmitLine(my::pointd from, my::pointd to) {
     int n = 0;
     const double dx = to.x - from.x;
     const double dy = to.y - from.y;
-    for (double edge : {-kBox, kBox}) {
+    for (double edge : {m_box[0], m_box[2]}) {
         if ((from.x - edge) * (to.x - edge) < 0) {
             cuts[n++] = (edge - from.x) / dx;
         }
+    }
+    for (double edge : {m_box[1], m_box[3]}) {
         if ((from.y - edge) * (to.y - edge) < 0) {
             cuts[n++] = (edge - from.y) / dy;
         }
@@ -202,7 +211,8 @@ void CPathList::EmitCurve(my::pointd p0, my::pointd p1, my::pointd p2, my::point
     const double maxX = std::max({p0.x, p1.x, p2.x, p3.x});
     const double minY = std::min({p0.y, p1.y, p2.y, p3.y});
     const double maxY = std::max({p0.y, p1.y, p2.y, p3.y});
-    const bool beyondOneSide = maxX < -kBox || minX > kBox || maxY < -kBox || minY > kBox;
+    const bool beyondOneSide =
+        maxX < m_box[0] || minX > m_box[2] || maxY < m_box[1] || minY > m_box[3];
     const bool small = maxX - minX < kStraddleSize && maxY - minY < kStraddleSize;
     if (beyondOneSide || small || depth >= kMaxDepth) {
         // The region between the piece and its chord lies beyond the box edge (or hugs it).

@@ -58,12 +58,17 @@ private:
 
 class CPathList {
 public:
-    // Geometry beyond this distance from the page origin (pixels) is clipped onto a box of this
-    // half size, which keeps every coordinate, widened by the largest pen, inside the 24.8
-    // fixed-point range of the rasteriser. Inside the box nothing changes.
-    static constexpr double kSafeExtent = 2097152.0; // 2^21
-    // The largest pen width (pixels) that is handed to the rasteriser.
-    static constexpr double kMaxPenWidth = 1048576.0; // 2^20
+    // Geometry farther than this beyond the page (pixels) is clipped onto a box of the page grown
+    // by this margin. cairo's rasteriser misplaces edges that reach a hundred thousand pixels or
+    // more across (and its fixed-point numbers end at 2^23), so nothing it receives may; inside
+    // the box nothing changes.
+    static constexpr double kMargin = 32768.0;
+    // The largest pen width (pixels) that is handed to the rasteriser: its half stays inside the
+    // margin, and it still covers the largest page from any point of it.
+    static constexpr double kMaxPenWidth = kMargin;
+
+    // The page the paths are drawn on; sets the safe box for the paths that follow.
+    void SetPageSize(double width, double height);
 
     // Starts a new, empty path that receives the following figures.
     void NewPath();
@@ -91,6 +96,10 @@ private:
     void EmitLine(my::pointd from, my::pointd to);
     void EmitCurve(my::pointd p0, my::pointd p1, my::pointd p2, my::pointd p3, int depth);
     void EmitPoint(CPath::Op op, my::pointd p);
+    bool Inside(my::pointd p) const {
+        return p.x >= m_box[0] && p.x <= m_box[2] && p.y >= m_box[1] && p.y <= m_box[3];
+    }
+    my::pointd Clamp(my::pointd p) const;
 
     std::vector<CPath> m_paths; // the first m_count are in use
     std::size_t m_count = 0;
@@ -98,6 +107,7 @@ private:
     bool m_hasLast = false;
     my::pointd m_start; // first point of the open figure, as given
     my::pointd m_last;  // last point given
+    double m_box[4] = {-kMargin, -kMargin, kMargin, kMargin}; // left, top, right, bottom
 };
 
 } // namespace raster

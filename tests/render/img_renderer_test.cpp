@@ -361,6 +361,48 @@ TEST(ImgRenderer, PathCommandsWithoutAPathAndPaintsWithoutAPageAreRefused) {
     EXPECT_EQ(early.Paths().Count(), 0u);
 }
 
+TEST(ImgRenderer, LongEdgesThroughThePageLandWhereTheyShould) {
+    // Lines through (25, 25) whose ends lie far away: stroked 4 wide with a solid colour, and
+    // filled as 4-wide bands through a fill image.
+    for (double angle : {0.0, 0.3, 0.785398, 1.2}) {
+        for (double reach : {1e5, 1e6, 1e9}) {
+            const double dx = std::cos(angle), dy = std::sin(angle);
+            const double nx = -dy * 2, ny = dx * 2;
+            auto check = [&](const CImg& img, const char* what) {
+                int wrong = 0;
+                for (int y = 0; y < 50; ++y) {
+                    for (int x = 0; x < 50; ++x) {
+                        const double d = std::abs((x + 0.5 - 25) * dy - (y + 0.5 - 25) * dx);
+                        wrong += (d < 1 && !Dark(img, x, y)) || (d > 3 && !Light(img, x, y));
+                    }
+                }
+                EXPECT_EQ(wrong, 0) << what << " angle " << angle << " reach " << reach;
+            };
+            check(*Render(CImg::PIXEL_BGRA32, 50, 50,
+                          [&](CImgRenderer& t) {
+                              BlackPen(t, 4);
+                              t.MoveTo(25 - reach * dx, 25 - reach * dy);
+                              t.LineTo(25 + reach * dx, 25 + reach * dy);
+                              t.Stroke();
+                          }),
+                  "stroke");
+            check(*Render(CImg::PIXEL_BGRA32, 50, 50,
+                          [&](CImgRenderer& t) {
+                              CGradationStop black;
+                              black.m_color[3] = 255;
+                              t.SetFillGradation(&black, 1, 0);
+                              t.MoveTo(25 - reach * dx + nx, 25 - reach * dy + ny);
+                              t.LineTo(25 + reach * dx + nx, 25 + reach * dy + ny);
+                              t.LineTo(25 + reach * dx - nx, 25 + reach * dy - ny);
+                              t.LineTo(25 - reach * dx - nx, 25 - reach * dy - ny);
+                              t.ClosePath();
+                              t.Fill();
+                          }),
+                  "band");
+        }
+    }
+}
+
 TEST(ImgRenderer, BadNumbersNeverCrashOrSpoilTheRest) {
     auto img = Render(CImg::PIXEL_BGRA32, 50, 50, [](CImgRenderer& t) {
         t.SetFillRgb(kNan, 0, 0); // a colour value that is not a number reads as 0
@@ -376,9 +418,10 @@ TEST(ImgRenderer, BadNumbersNeverCrashOrSpoilTheRest) {
         t.MoveTo(-1e15, 40);
         t.LineTo(1e15, 40);
         t.Stroke();
-        // A curve swinging far beyond the rasteriser's range (drawn in the same red).
+        // A curve swinging far beyond the rasteriser's range comes back through (6.25, 10)
+        // along x + y = 16.25.
         t.MoveTo(0, 40);
-        t.CurveTo(1e20, -1e20, -1e20, 1e20, 50, 40);
+        t.CurveTo(1e9, -1e9, -1e9, 1e9, 50, 40);
         t.Stroke();
         // Non-finite transforms, widths and points paint nothing.
         t.SetLineWidth(kNan);
@@ -403,14 +446,27 @@ TEST(ImgRenderer, BadNumbersNeverCrashOrSpoilTheRest) {
         t.Fill(); // a lone point
     });
     Dump(*img, "bad_numbers");
-    EXPECT_EQ(Rgba(*img, 0, 0), (Rgba4{0, 0, 0, 255}));
-    EXPECT_EQ(Rgba(*img, 49, 49), (Rgba4{0, 0, 0, 255}));
-    EXPECT_EQ(Rgba(*img, 25, 25), (Rgba4{0, 0, 0, 255}));
-    EXPECT_EQ(Rgba(*img, 0, 12), kWhite);
+    // The curve leaves the page along x + y = 40, comes back along x + y = 16.25 and ends
+    // along x + y = 90.
+    const Rgba4 black{0, 0, 0, 255};
+    for (auto [x, y] : {std::pair{0, 0}, {49, 49}, {25, 25}, {4, 4}, {35, 20}, {20, 25}}) {
+        EXPECT_EQ(Rgba(*img, x, y), black) << x << "," << y;
+    }
+    EXPECT_EQ(Rgba(*img, 45, 12), kWhite);
     EXPECT_EQ(Rgba(*img, 49, 14), kWhite);
-    EXPECT_EQ(Rgba(*img, 25, 15), (Rgba4{0, 0, 0, 255}));
-    EXPECT_EQ(Rgba(*img, 0, 39), kRed);
-    EXPECT_EQ(Rgba(*img, 49, 40), kRed);
+    for (auto [x, y] : {std::pair{2, 39}, {49, 40}, {8, 8}, {20, 19}, {46, 43}}) {
+        EXPECT_EQ(Rgba(*img, x, y), kRed) << x << "," << y;
+    }
+
+    // Numbers so large that only their order of magnitude survives still draw in bounded time.
+    Render(CImg::PIXEL_BGRA32, 20, 20, [](CImgRenderer& t) {
+        BlackPen(t, 2);
+        t.MoveTo(0, 0);
+        t.CurveTo(1e300, -1e300, -1e300, 1e300, 10, 10);
+        t.LineTo(-1e300, 1e308);
+        t.ClosePath();
+        t.FillStroke();
+    });
 
     // A pen far wider than the page covers all of it.
     auto wide = Render(CImg::PIXEL_BGRA32, 20, 20, [](CImgRenderer& t) {

@@ -105,19 +105,24 @@ TEST(PathList, NonFinitePointsAreSkipped) {
 
 TEST(PathList, FarGeometryIsClippedIntoTheSafeBoxWithoutMovingTheNearPart) {
     CPathList paths;
-    // A line from the page to very far away along slope 1/2.
+    paths.SetPageSize(100, 50);
+    const double left = -CPathList::kMargin, top = -CPathList::kMargin;
+    const double right = 100 + CPathList::kMargin, bottom = 50 + CPathList::kMargin;
+    // A line from the page to very far away along slope 1/2, and a curve swinging far out.
     paths.MoveTo({0, 0});
     paths.LineTo({1e12, 5e11});
     paths.CurveTo({-1e15, 3e14}, {4e9, -7e13}, {50, 50});
     paths.ClosePath();
     const CRecorder r = Record(paths[0]);
     for (const P& p : r.m_points) {
-        EXPECT_LE(std::abs(p.x), CPathList::kSafeExtent);
-        EXPECT_LE(std::abs(p.y), CPathList::kSafeExtent);
+        EXPECT_GE(p.x, left);
+        EXPECT_LE(p.x, right);
+        EXPECT_GE(p.y, top);
+        EXPECT_LE(p.y, bottom);
     }
     // The first piece keeps the slope of the original line up to the box edge.
     ASSERT_GE(r.m_points.size(), 2u);
-    EXPECT_EQ(r.m_points[1], P(CPathList::kSafeExtent, CPathList::kSafeExtent / 2));
+    EXPECT_EQ(r.m_points[1], P(right, right / 2));
     // A curve that is wholly inside stays a curve.
     paths.NewPath();
     paths.MoveTo({0, 0});
