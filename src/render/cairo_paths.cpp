@@ -98,7 +98,8 @@ CCairoContext MakeContext(cairo_surface_t* surface, bool antialias) {
 }
 
 void ApplyPen(cairo_t* cr, const CPen& pen) {
-    cairo_set_line_width(cr, std::min(pen.m_width, CPathList::kMaxPenWidth));
+    const double width = std::min(pen.m_width, CPathList::kMaxPenWidth);
+    cairo_set_line_width(cr, width);
     switch (pen.m_join) {
     case 1:
         cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
@@ -121,7 +122,9 @@ void ApplyPen(cairo_t* cr, const CPen& pen) {
         cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
         break;
     }
-    cairo_set_miter_limit(cr, 65535.0);
+    // A miter spike (limit × width / 2 long) must stay within cairo's fixed-point range: with
+    // the limit of 65535, pens from 64 pixels up get a lower limit that keeps it under 2^21.
+    cairo_set_miter_limit(cr, std::min(pen.m_miterLimit, 4194304.0 / width));
 }
 
 void SetPath(cairo_t* cr, const CPath& path) {

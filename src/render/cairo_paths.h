@@ -22,6 +22,7 @@ struct CPen {
     double m_width = 0.0;
     std::int32_t m_join = 0;
     std::int32_t m_cap = 0;
+    double m_miterLimit = 65535.0;
 
     // False for widths that paint nothing (zero, negative, not a number).
     bool Paints() const { return m_width > 0.0 && m_width == m_width; }
@@ -30,7 +31,8 @@ struct CPen {
 // A new context over a surface, with the target's drawing settings; raises 59064 when cairo
 // cannot make it.
 CCairoContext MakeContext(cairo_surface_t* surface, bool antialias);
-// Sets width (held to the largest safe width), join, cap and the miter limit.
+// Sets width (held to the largest safe width), join, cap and the miter limit (held so that a
+// miter stays within cairo's range).
 void ApplyPen(cairo_t* cr, const CPen& pen);
 // Replaces the context's path by a path of the list; with a direction (cos, sin) the points are
 // turned so that x becomes the projection on that direction.

@@ -50,6 +50,11 @@ void BlendCmykPixel(std::uint8_t* dst, const std::uint8_t* src, std::uint8_t cov
     dst[4] = static_cast<std::uint8_t>(std::min(255.0f, outA * 255.0f + 0.5f));
 }
 
+CPen PenOf(const CCachedRenderer& state) {
+    return {state.GetLineWidth(), state.LineJoinValue(), state.LineCapValue(),
+            CCachedRenderer::kMiterLimit};
+}
+
 } // namespace
 
 struct CImgRenderer::CPage {
@@ -240,7 +245,7 @@ void CImgRenderer::Paint(bool fill, bool stroke) {
 }
 
 void CImgRenderer::PaintSide(const CSideState& side, bool stroke) {
-    if (stroke && !CPen{GetLineWidth(), LineJoinValue(), LineCapValue()}.Paints()) {
+    if (stroke && !PenOf(*this).Paints()) {
         return; // a pen without width draws nothing
     }
     if (side.IsSolid() && !IsCmyk()) {
@@ -260,7 +265,7 @@ void CImgRenderer::PaintSolidRgb(const CSideState& side, bool stroke) {
     cairo_set_source_rgba(cr, color.m_v[2] / 255.0, color.m_v[1] / 255.0, color.m_v[0] / 255.0,
                           color.m_v[3] / 255.0);
     if (stroke) {
-        ApplyPen(cr, CPen{GetLineWidth(), LineJoinValue(), LineCapValue()});
+        ApplyPen(cr, PenOf(*this));
     }
     for (const CPath& path : Paths()) {
         if (!path.HasSegments()) {
@@ -278,7 +283,7 @@ void CImgRenderer::PaintSolidRgb(const CSideState& side, bool stroke) {
 }
 
 void CImgRenderer::PaintThroughFillImage(const CSideState& side, bool stroke) {
-    const CPen penValue{GetLineWidth(), LineJoinValue(), LineCapValue()};
+    const CPen penValue = PenOf(*this);
     const CPen* pen = stroke ? &penValue : nullptr;
     const bool cmyk = IsCmyk();
     const std::uint32_t failure = stroke ? IDS_DRAW_PATH_FAILED : IDS_FILL_PATH_FAILED;

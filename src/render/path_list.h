@@ -64,7 +64,7 @@ public:
     // the box nothing changes.
     static constexpr double kMargin = 32768.0;
     // The largest pen width (pixels) that is handed to the rasteriser: its half stays inside the
-    // margin, and it still covers the largest page from any point of it.
+    // margin, so the clipped parts of a path never paint onto the page.
     static constexpr double kMaxPenWidth = kMargin;
 
     // The page the paths are drawn on; sets the safe box for the paths that follow.
