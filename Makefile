@@ -41,3 +41,9 @@ format:
 
 clean:
 	rm -rf build build-sanitize build-tsan
+
+# Benchmarks: time per frame of rendering and encoding at 1920x1080.
+bench: deps
+	cmake --preset release -DMORVANE_BUILD_BENCH=ON
+	cmake --build --preset release -j $(JOBS)
+	for b in build/bench/*_bench; do $$b; done

@@ -1,0 +1,150 @@
+#include "render/render_test_util.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+using raster::CImgRenderer;
+using render_test::At;
+using render_test::Dump;
+using render_test::Render;
+using render_test::Rgba;
+using render_test::Rgba4;
+
+// Stops for RGB pages: bytes B, G, R, A.
+CGradationStop Bgra(double position, int r, int g, int b, int a = 255) {
+    CGradationStop s;
+    s.m_position = position;
+    s.m_color[0] = static_cast<std::uint8_t>(b);
+    s.m_color[1] = static_cast<std::uint8_t>(g);
+    s.m_color[2] = static_cast<std::uint8_t>(r);
+    s.m_color[3] = static_cast<std::uint8_t>(a);
+    return s;
+}
+
+boost::shared_ptr<CImg> FillRect(const std::vector<CGradationStop>& stops, double angle, double x,
+                                 double y, double w, double h, int pageW, int pageH) {
+    return Render(CImg::PIXEL_BGRA32, pageW, pageH, [&](CImgRenderer& t) {
+        t.SetFillGradation(stops.data(), stops.size(), angle);
+        t.AddRect(x, y, w, h);
+        t.Fill();
+    });
+}
+
+TEST(Gradation, ColoursAtBothEndsAndTheMiddleFollowTheTruncatedBlend) {
+    // x from 5 to 105: pixel x has t = (x + 0.5 − 5) / 100.
+    auto img = FillRect({Bgra(0, 255, 0, 0), Bgra(1, 0, 0, 255)}, 0, 5, 0, 100, 10, 110, 10);
+    Dump(*img, "gradation");
+    EXPECT_EQ(Rgba(*img, 5, 5), (Rgba4{253, 0, 1, 255}));    // t 0.005
+    EXPECT_EQ(Rgba(*img, 54, 5), (Rgba4{128, 0, 126, 255})); // t 0.495: 128.775, 126.225
+    EXPECT_EQ(Rgba(*img, 104, 5), (Rgba4{1, 0, 253, 255}));  // t 0.995
+    EXPECT_EQ(Rgba(*img, 4, 5), (Rgba4{255, 255, 255, 255}));
+    EXPECT_EQ(Rgba(*img, 105, 5), (Rgba4{255, 255, 255, 255}));
+
+    // Top to bottom at 90 degrees, through a middle stop.
+    auto vertical = FillRect({Bgra(0, 255, 0, 0), Bgra(0.5, 0, 255, 0), Bgra(1, 0, 0, 255)}, 90, 0,
+                             0, 4, 200, 4, 200);
+    EXPECT_EQ(Rgba(*vertical, 2, 49), (Rgba4{128, 126, 0, 255})); // t 0.2475 → f 0.495
+    EXPECT_EQ(Rgba(*vertical, 2, 100), (Rgba4{0, 253, 1, 255}));  // t 0.5025 → f 0.005
+    EXPECT_EQ(Rgba(*vertical, 2, 199), (Rgba4{0, 1, 253, 255}));
+}
+
+TEST(Gradation, OneStopPaintsItsColourEverywhere) {
+    auto img = FillRect({Bgra(0.3, 10, 200, 30)}, 45, 2, 2, 20, 20, 24, 24);
+    for (int y = 2; y < 22; ++y) {
+        for (int x = 2; x < 22; ++x) {
+            EXPECT_EQ(Rgba(*img, x, y), (Rgba4{10, 200, 30, 255}));
+        }
+    }
+}
+
+TEST(Gradation, StopsArePaintedInPositionOrder) {
+    const auto ordered = FillRect(
+        {Bgra(0.2, 255, 0, 0), Bgra(0.6, 0, 255, 0), Bgra(0.9, 0, 0, 255)}, 0, 0, 0, 50, 4, 50, 4);
+    const auto shuffled = FillRect(
+        {Bgra(0.9, 0, 0, 255), Bgra(0.2, 255, 0, 0), Bgra(0.6, 0, 255, 0)}, 0, 0, 0, 50, 4, 50, 4);
+    EXPECT_EQ(ordered->m_bits, shuffled->m_bits);
+    // Before the first stop its colour, at or beyond the last stop the last colour.
+    EXPECT_EQ(Rgba(*ordered, 2, 1), (Rgba4{255, 0, 0, 255}));
+    EXPECT_EQ(Rgba(*ordered, 47, 1), (Rgba4{0, 0, 255, 255}));
+}
+
+TEST(Gradation, RimPixelsTakeTheNearerEndsColour) {
+    // x from 5.5 to 105.5: columns 5 and 105 are half covered and lie just outside the extent.
+    auto img = FillRect({Bgra(0, 255, 0, 0), Bgra(1, 0, 0, 255)}, 0, 5.5, 0, 100, 10, 110, 10);
+    const Rgba4 left = Rgba(*img, 5, 5), right = Rgba(*img, 105, 5);
+    EXPECT_EQ(left[0], 255);
+    EXPECT_NEAR(left[2], 128, 2);
+    EXPECT_EQ(right[2], 255);
+    EXPECT_NEAR(right[0], 128, 2);
+}
+
+TEST(Gradation, AlphaIsBlendedPerByteLikeTheColours) {
+    auto img =
+        Render(CImg::PIXEL_BGRA32, 100, 2,
+               [](CImgRenderer& t) {
+                   const CGradationStop stops[] = {Bgra(0, 0, 0, 255, 0), Bgra(1, 0, 0, 255, 255)};
+                   t.SetFillGradation(stops, 2, 0);
+                   t.AddRect(0, 0, 100, 2);
+                   t.Fill();
+               },
+               {0, 0, 0, 0});
+    EXPECT_EQ(Rgba(*img, 0, 0), (Rgba4{0, 0, 255, 1}));
+    EXPECT_EQ(Rgba(*img, 50, 0), (Rgba4{0, 0, 255, 128})); // t 0.505 → 128.775
+}
+
+TEST(Gradation, StrokesAreGradedAcrossTheirWidenedOutline) {
+    // A horizontal stroke 10 wide from y 15 to 25, graded from top to bottom.
+    auto img = Render(CImg::PIXEL_BGRA32, 100, 40, [](CImgRenderer& t) {
+        const CGradationStop stops[] = {Bgra(0, 255, 0, 0), Bgra(1, 0, 0, 255)};
+        t.SetStrokeGradation(stops, 2, 90);
+        t.SetLineWidth(10);
+        t.MoveTo(10, 20);
+        t.LineTo(90, 20);
+        t.Stroke();
+    });
+    EXPECT_EQ(Rgba(*img, 50, 15), (Rgba4{242, 0, 12, 255})); // t 0.05
+    EXPECT_EQ(Rgba(*img, 50, 24), (Rgba4{12, 0, 242, 255})); // t 0.95
+    EXPECT_EQ(Rgba(*img, 50, 14), (Rgba4{255, 255, 255, 255}));
+    EXPECT_EQ(Rgba(*img, 5, 20), (Rgba4{255, 255, 255, 255}));
+}
+
+TEST(Gradation, DirectionTurnsWithTheTransformAndShapesWithoutAreaPaintNothing) {
+    CImgRenderer t(CImg::PIXEL_BGRA32);
+    t.SetTransform({0, 1, -1, 0, 0, 0, 1}); // a quarter turn
+    const CGradationStop stops[] = {Bgra(0, 255, 0, 0), Bgra(1, 0, 0, 255)};
+    t.SetFillGradation(stops, 2, 30);
+    EXPECT_DOUBLE_EQ(t.FillState().m_gradationAngle, 120.0);
+
+    auto img = Render(CImg::PIXEL_BGRA32, 20, 20, [&](CImgRenderer& r) {
+        r.SetFillGradation(stops, 2, 0);
+        r.MoveTo(5, 0);
+        r.LineTo(5, 20); // a fill of a line has no area
+        r.Fill();
+    });
+    for (int x = 0; x < 20; ++x) {
+        EXPECT_EQ(Rgba(*img, x, 10), (Rgba4{255, 255, 255, 255}));
+    }
+}
+
+TEST(Gradation, CmykStopsPaintCmykPages) {
+    CImgRenderer t(CImg::PIXEL_CMYKA40);
+    t.SetBackgroundCmyk(0, 0, 0, 0, 1);
+    t.BeginPage(100, 4);
+    CGradationStop stops[2];
+    stops[0].m_position = 0;
+    stops[0].m_color[0] = 255; // cyan
+    stops[0].m_color[4] = 255;
+    stops[1].m_position = 1;
+    stops[1].m_color[3] = 255; // black
+    stops[1].m_color[4] = 255;
+    t.SetFillGradation(stops, 2, 0);
+    t.AddRect(0, 0, 100, 4);
+    t.Fill();
+    auto img = t.TakeImage();
+    EXPECT_EQ(At(*img, 0, 1), (render_test::Pixel{253, 0, 0, 1, 255}));
+    EXPECT_EQ(At(*img, 99, 1), (render_test::Pixel{1, 0, 0, 253, 255}));
+}
+
+} // namespace

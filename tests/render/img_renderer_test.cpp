@@ -1,0 +1,497 @@
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "render/render_test_util.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+using raster::CImgRenderer;
+using render_test::At;
+using render_test::Dump;
+using render_test::Render;
+using render_test::Rgba;
+
+constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
+
+using render_test::Rgba4;
+const Rgba4 kWhite{255, 255, 255, 255};
+const Rgba4 kRed{255, 0, 0, 255};
+
+bool Dark(const CImg& img, int x, int y) {
+    return Rgba(img, x, y)[0] < 60;
+}
+bool Light(const CImg& img, int x, int y) {
+    return Rgba(img, x, y)[0] > 200;
+}
+
+void BlackPen(CImgRenderer& t, double width) {
+    t.SetStrokeRgb(0, 0, 0);
+    t.SetStrokeAlpha(1);
+    t.SetLineWidth(width);
+}
+
+TEST(ImgRenderer, StateAfterConstruction) {
+    CImgRenderer t(CImg::PIXEL_BGRA32);
+    EXPECT_EQ(t.Transform(), CTransform{});
+    EXPECT_EQ(t.GetLineWidth(), 0.0);
+    EXPECT_EQ(t.LineJoinValue(), CImgRenderer::JOIN_MITER);
+    EXPECT_EQ(t.LineCapValue(), CImgRenderer::CAP_FLAT);
+    for (const raster::CSideState* side : {&t.StrokeState(), &t.FillState()}) {
+        EXPECT_FALSE(side->m_cmyk);
+        EXPECT_EQ(side->m_color[0] + side->m_color[1] + side->m_color[2], 0.0);
+        EXPECT_EQ(side->m_alpha, 0.0);
+        EXPECT_TRUE(side->IsSolid());
+    }
+    EXPECT_EQ(t.Paths().Count(), 0u);
+    EXPECT_FALSE(t.NoAntialias());
+
+    // Values outside the tables leave join and cap as they are.
+    t.SetLineJoin(CImgRenderer::JOIN_BEVEL);
+    t.SetLineJoin(7);
+    t.SetLineCap(CImgRenderer::CAP_ROUND);
+    t.SetLineCap(-1);
+    EXPECT_EQ(t.LineJoinValue(), CImgRenderer::JOIN_BEVEL);
+    EXPECT_EQ(t.LineCapValue(), CImgRenderer::CAP_ROUND);
+}
+
+TEST(ImgRenderer, PixelTypesBeyondCmykAreRefused) {
+    for (std::uint32_t type : {4u, 5u, 99u}) {
+        try {
+            CImgRenderer t(type);
+            FAIL() << type;
+        } catch (const my::CException& e) {
+            EXPECT_EQ(e.m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
+        }
+    }
+}
+
+TEST(ImgRenderer, PenWidthIsScaledByTheWidthScaleOfTheTransform) {
+    CImgRenderer t(CImg::PIXEL_BGRA32);
+    t.SetLineWidth(2);
+    EXPECT_EQ(t.GetLineWidth(), 2.0);
+    const double px = 72 / 25.4, py = 2 * px;
+    t.SetTransform({px, 0, 0, py, 0, 0, std::sqrt((px * px + py * py) / 2)});
+    t.SetLineWidth(2);
+    EXPECT_DOUBLE_EQ(t.GetLineWidth(), 2 * std::sqrt((px * px + py * py) / 2));
+
+    // 3 model units at scale 2 are 6 pixels: rows 37 to 42 around the line at y = 40.
+    auto img = Render(CImg::PIXEL_BGRA32, 80, 80, [](CImgRenderer& r) {
+        r.SetTransform({2, 0, 0, 2, 0, 0, 2});
+        BlackPen(r, 3);
+        r.MoveTo(10, 20);
+        r.LineTo(30, 20);
+        r.Stroke();
+    });
+    EXPECT_TRUE(Dark(*img, 40, 37));
+    EXPECT_TRUE(Dark(*img, 40, 42));
+    EXPECT_TRUE(Light(*img, 40, 36));
+    EXPECT_TRUE(Light(*img, 40, 43));
+    EXPECT_TRUE(Light(*img, 19, 40));
+    EXPECT_TRUE(Dark(*img, 20, 40));
+}
+
+TEST(ImgRenderer, BackgroundIsWrittenIntoEveryPixelExactly) {
+    struct Case {
+        std::array<double, 4> rgba;
+        Rgba4 expected;
+    };
+    // trunc(v · 255 + 0.5): 0.2 → 51, 0.4 → 102, 0.6 → 153, 0.5 → 128, 0.01 → 3.
+    for (const Case& c :
+         {Case{{0.2, 0.4, 0.6, 0.5}, {51, 102, 153, 128}},
+          Case{{0.2, 0.4, 0.6, 0.01}, {51, 102, 153, 3}}, Case{{1, 1, 1, 0}, {255, 255, 255, 0}},
+          Case{{0, 0, 0, 1}, {0, 0, 0, 255}}}) {
+        auto img = Render(
+            CImg::PIXEL_BGRA32, 7, 5,
+            [](CImgRenderer& t) {
+                t.SetFillRgb(1, 0, 0);
+                t.SetFillAlpha(1);
+                t.AddRect(0, 0, 2, 2);
+                t.Fill();
+            },
+            c.rgba);
+        ASSERT_EQ(img->m_pixelType, CImg::PIXEL_BGRA32);
+        ASSERT_EQ(img->m_width, 7);
+        ASSERT_EQ(img->m_height, 5);
+        EXPECT_EQ(Rgba(*img, 0, 0), kRed);
+        for (int y = 0; y < 5; ++y) {
+            for (int x = 0; x < 7; ++x) {
+                if (x >= 2 || y >= 2) {
+                    EXPECT_EQ(Rgba(*img, x, y), c.expected) << x << "," << y;
+                }
+            }
+        }
+    }
+
+    CImgRenderer cmyk(CImg::PIXEL_CMYKA40);
+    cmyk.SetBackgroundCmyk(0.1, 0.2, 0.3, 0.4, 0.5);
+    cmyk.BeginPage(3, 2);
+    auto img = cmyk.TakeImage();
+    ASSERT_EQ(img->m_pixelType, CImg::PIXEL_CMYKA40);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(At(*img, x, y), (render_test::Pixel{26, 51, 77, 102, 128}));
+        }
+    }
+}
+
+TEST(ImgRenderer, FilledShapesLandOnTheirPixels) {
+    auto img = Render(CImg::PIXEL_BGRA32, 60, 40, [](CImgRenderer& t) {
+        t.SetFillRgb(1, 0, 0);
+        t.SetFillAlpha(1);
+        t.AddRect(10, 5, 20, 10);
+        t.Fill();
+        t.SetFillColorRef(0x00FF0000); // blue
+        t.AddEllipse(20, 20, 30, 16);
+        t.Fill();
+    });
+    Dump(*img, "shapes");
+    EXPECT_EQ(Rgba(*img, 10, 5), kRed);
+    EXPECT_EQ(Rgba(*img, 29, 14), kRed);
+    EXPECT_EQ(Rgba(*img, 9, 5), kWhite);
+    EXPECT_EQ(Rgba(*img, 30, 5), kWhite);
+    EXPECT_EQ(Rgba(*img, 10, 4), kWhite);
+    EXPECT_EQ(Rgba(*img, 10, 15), kWhite);
+    // Ellipse centred at (35, 28), half axes 15 and 8.
+    EXPECT_EQ(Rgba(*img, 35, 28), (Rgba4{0, 0, 255, 255}));
+    EXPECT_EQ(Rgba(*img, 21, 28), (Rgba4{0, 0, 255, 255}));
+    EXPECT_EQ(Rgba(*img, 35, 21), (Rgba4{0, 0, 255, 255}));
+    EXPECT_EQ(Rgba(*img, 21, 21), kWhite); // corner of the bounding box, outside the ellipse
+    EXPECT_EQ(Rgba(*img, 35, 19), kWhite);
+    EXPECT_EQ(Rgba(*img, 51, 28), kWhite);
+}
+
+TEST(ImgRenderer, TransformMapsModelPointsToPixels) {
+    auto img = Render(CImg::PIXEL_BGRA32, 40, 40, [](CImgRenderer& t) {
+        t.SetTransform({2, 0, 0, 3, 5, 1, 1});
+        t.SetFillRgb(0, 0, 0);
+        t.SetFillAlpha(1);
+        t.AddSquare(5, 5, 2); // model 3..7 → x 11..19, y 10..22
+        t.Fill();
+    });
+    EXPECT_TRUE(Dark(*img, 11, 10));
+    EXPECT_TRUE(Dark(*img, 18, 21));
+    EXPECT_TRUE(Light(*img, 10, 10));
+    EXPECT_TRUE(Light(*img, 19, 10));
+    EXPECT_TRUE(Light(*img, 11, 22));
+}
+
+TEST(ImgRenderer, ImageAlphaIsStraightNotPremultiplied) {
+    auto img = Render(CImg::PIXEL_BGRA32, 20, 20,
+                      [](CImgRenderer& t) {
+                          t.SetFillRgb(1, 0, 0);
+                          t.SetFillAlpha(0.5);
+                          t.AddRect(0, 0, 10, 20);
+                          t.Fill();
+                      },
+                      {0, 0, 0, 0});
+    EXPECT_EQ(Rgba(*img, 5, 5), (Rgba4{255, 0, 0, 128}));
+    EXPECT_EQ(Rgba(*img, 15, 5), (Rgba4{0, 0, 0, 0}));
+
+    // Half red over half white: alpha 0.75, red 255, green and blue a third.
+    auto over = Render(CImg::PIXEL_BGRA32, 4, 4,
+                       [](CImgRenderer& t) {
+                           t.SetFillRgb(1, 0, 0);
+                           t.SetFillAlpha(0.5);
+                           t.AddRect(0, 0, 4, 4);
+                           t.Fill();
+                       },
+                       {1, 1, 1, 0.5});
+    const Rgba4 p = Rgba(*over, 1, 1);
+    EXPECT_EQ(p[0], 255);
+    EXPECT_NEAR(p[1], 85, 2);
+    EXPECT_NEAR(p[2], 85, 2);
+    EXPECT_NEAR(p[3], 192, 1);
+}
+
+TEST(ImgRenderer, CapsReachBeyondTheEndsAsTheirShapeSays) {
+    // A line from x = 20 to 60 at y = 20, 10 pixels wide.
+    auto draw = [](std::int32_t cap) {
+        return Render(CImg::PIXEL_BGRA32, 80, 40, [cap](CImgRenderer& t) {
+            BlackPen(t, 10);
+            t.SetLineCap(cap);
+            t.MoveTo(20, 20);
+            t.LineTo(60, 20);
+            t.Stroke();
+        });
+    };
+    auto butt = draw(CImgRenderer::CAP_FLAT);
+    auto square = draw(CImgRenderer::CAP_SQUARE);
+    auto round = draw(CImgRenderer::CAP_ROUND);
+    Dump(*round, "cap_round");
+    for (auto* img : {butt.get(), square.get(), round.get()}) {
+        EXPECT_TRUE(Dark(*img, 40, 20));
+        EXPECT_TRUE(Dark(*img, 40, 15));
+        EXPECT_TRUE(Light(*img, 40, 25));
+        EXPECT_TRUE(Light(*img, 13, 20));
+        EXPECT_TRUE(Light(*img, 66, 20));
+    }
+    EXPECT_TRUE(Light(*butt, 17, 20));
+    EXPECT_TRUE(Light(*butt, 61, 20));
+    EXPECT_TRUE(Dark(*square, 16, 20));
+    EXPECT_TRUE(Dark(*square, 63, 20));
+    EXPECT_TRUE(Dark(*square, 16, 15)); // the corner of the square cap
+    EXPECT_TRUE(Dark(*round, 16, 20));
+    EXPECT_TRUE(Dark(*round, 63, 20));
+    EXPECT_TRUE(Light(*round, 16, 15)); // outside the half circle
+}
+
+TEST(ImgRenderer, JoinsShapeTheOuterCorner) {
+    // An L turning at (60, 60), 16 pixels wide: the miter reaches (68, 68), the bevel cuts along
+    // x + y = 128, the round join stays within 8 pixels of the corner.
+    auto draw = [](std::int32_t join) {
+        return Render(CImg::PIXEL_BGRA32, 90, 90, [join](CImgRenderer& t) {
+            BlackPen(t, 16);
+            t.SetLineJoin(join);
+            t.MoveTo(20, 60);
+            t.LineTo(60, 60);
+            t.LineTo(60, 20);
+            t.Stroke();
+        });
+    };
+    auto miter = draw(CImgRenderer::JOIN_MITER);
+    auto bevel = draw(CImgRenderer::JOIN_BEVEL);
+    auto round = draw(CImgRenderer::JOIN_ROUND);
+    Dump(*miter, "join_miter");
+    EXPECT_TRUE(Dark(*miter, 66, 66));
+    EXPECT_TRUE(Dark(*miter, 64, 64));
+    EXPECT_TRUE(Light(*bevel, 66, 66));
+    EXPECT_TRUE(Light(*bevel, 64, 64));
+    EXPECT_TRUE(Light(*round, 66, 66));
+    EXPECT_TRUE(Dark(*round, 64, 64));
+    for (auto* img : {miter.get(), bevel.get(), round.get()}) {
+        EXPECT_TRUE(Dark(*img, 62, 62));
+        EXPECT_TRUE(Light(*img, 69, 69));
+    }
+}
+
+TEST(ImgRenderer, NoAntialiasingGivesOnlyWholePixels) {
+    auto img = Render(CImg::PIXEL_BGRA32, 30, 30, [](CImgRenderer& t) {
+        t.SetNoAntialias(true);
+        t.SetFillRgb(0, 0, 0);
+        t.SetFillAlpha(1);
+        t.AddCircle(15, 15, 9.3);
+        t.Fill();
+    });
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 30; ++x) {
+            const int v = Rgba(*img, x, y)[0];
+            EXPECT_TRUE(v == 0 || v == 255) << x << "," << y << " " << v;
+        }
+    }
+}
+
+TEST(ImgRenderer, CmykPagesFillAndStrokeLikeRgbPages) {
+    CImgRenderer t(CImg::PIXEL_CMYKA40);
+    t.SetBackgroundCmyk(0, 0, 0, 0, 1);
+    t.BeginPage(60, 40);
+    t.SetFillCmyk(1, 0, 0, 0);
+    t.SetFillAlpha(1);
+    t.AddRect(10.5, 5, 20, 10); // left edge through the middle of column 10
+    t.Fill();
+    t.SetStrokeCmyk(0, 0, 0, 1);
+    t.SetStrokeAlpha(0.5);
+    t.SetLineWidth(4);
+    t.MoveTo(0, 30);
+    t.LineTo(60, 30);
+    t.Stroke();
+    t.EndPage();
+    auto img = t.TakeImage();
+    Dump(*img, "cmyk");
+    using P = render_test::Pixel;
+    EXPECT_EQ(At(*img, 20, 10), (P{255, 0, 0, 0, 255}));
+    EXPECT_EQ(At(*img, 20, 20), (P{0, 0, 0, 0, 255}));
+    EXPECT_EQ(At(*img, 5, 10), (P{0, 0, 0, 0, 255}));
+    const P edge = At(*img, 10, 10);
+    EXPECT_NEAR(edge[0], 128, 2);
+    EXPECT_EQ(edge[4], 255);
+    // Half-opaque black over opaque white: K at half, still opaque.
+    const P stroke = At(*img, 30, 29);
+    EXPECT_EQ(stroke[0], 0);
+    EXPECT_NEAR(stroke[3], 128, 1);
+    EXPECT_EQ(stroke[4], 255);
+    EXPECT_EQ(At(*img, 30, 33), (P{0, 0, 0, 0, 255}));
+}
+
+TEST(ImgRenderer, TypesWithoutAlphaKeepTheColours) {
+    auto rgb = Render(CImg::PIXEL_BGR24, 5, 3, [](CImgRenderer& t) {
+        t.SetFillRgb(0, 1, 0);
+        t.SetFillAlpha(1);
+        t.AddRect(0, 0, 1, 3);
+        t.Fill();
+    });
+    ASSERT_EQ(rgb->m_pixelType, CImg::PIXEL_BGR24);
+    EXPECT_EQ(rgb->m_stride, 16u);
+    EXPECT_EQ(At(*rgb, 0, 2), (render_test::Pixel{0, 255, 0, 0, 0}));
+    EXPECT_EQ(At(*rgb, 4, 2), (render_test::Pixel{255, 255, 255, 0, 0}));
+
+    CImgRenderer t(CImg::PIXEL_CMYK32);
+    t.SetBackgroundRgb(1, 0, 0, 1); // red as CMYK: magenta and yellow
+    t.BeginPage(2, 2);
+    auto cmyk = t.TakeImage();
+    ASSERT_EQ(cmyk->m_pixelType, CImg::PIXEL_CMYK32);
+    EXPECT_EQ(At(*cmyk, 1, 1), (render_test::Pixel{0, 255, 255, 0, 0}));
+}
+
+TEST(ImgRenderer, PathCommandsWithoutAPathAndPaintsWithoutAPageAreRefused) {
+    CImgRenderer t(CImg::PIXEL_BGRA32);
+    t.BeginPage(10, 10);
+    try {
+        t.LineTo(1, 1);
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_PATH_NOT_BEGUN);
+    }
+    // A paint empties the list, so the next segment again has no path.
+    t.AddRect(0, 0, 5, 5);
+    t.Fill();
+    EXPECT_EQ(t.Paths().Count(), 0u);
+    EXPECT_THROW(t.ClosePath(), my::CException);
+
+    CImgRenderer early(CImg::PIXEL_BGRA32);
+    early.AddRect(0, 0, 1, 1);
+    try {
+        early.Fill();
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_INTERNAL_ERROR);
+    }
+    EXPECT_EQ(early.Paths().Count(), 0u);
+}
+
+TEST(ImgRenderer, LongEdgesThroughThePageLandWhereTheyShould) {
+    // Lines through (25, 25) whose ends lie far away: stroked 4 wide with a solid colour, and
+    // filled as 4-wide bands through a fill image.
+    for (double angle : {0.0, 0.3, 0.785398, 1.2}) {
+        for (double reach : {1e5, 1e6, 1e9}) {
+            const double dx = std::cos(angle), dy = std::sin(angle);
+            const double nx = -dy * 2, ny = dx * 2;
+            auto check = [&](const CImg& img, const char* what) {
+                int wrong = 0;
+                for (int y = 0; y < 50; ++y) {
+                    for (int x = 0; x < 50; ++x) {
+                        const double d = std::abs((x + 0.5 - 25) * dy - (y + 0.5 - 25) * dx);
+                        wrong += (d < 1 && !Dark(img, x, y)) || (d > 3 && !Light(img, x, y));
+                    }
+                }
+                EXPECT_EQ(wrong, 0) << what << " angle " << angle << " reach " << reach;
+            };
+            check(*Render(CImg::PIXEL_BGRA32, 50, 50,
+                          [&](CImgRenderer& t) {
+                              BlackPen(t, 4);
+                              t.MoveTo(25 - reach * dx, 25 - reach * dy);
+                              t.LineTo(25 + reach * dx, 25 + reach * dy);
+                              t.Stroke();
+                          }),
+                  "stroke");
+            check(*Render(CImg::PIXEL_BGRA32, 50, 50,
+                          [&](CImgRenderer& t) {
+                              CGradationStop black;
+                              black.m_color[3] = 255;
+                              t.SetFillGradation(&black, 1, 0);
+                              t.MoveTo(25 - reach * dx + nx, 25 - reach * dy + ny);
+                              t.LineTo(25 + reach * dx + nx, 25 + reach * dy + ny);
+                              t.LineTo(25 + reach * dx - nx, 25 + reach * dy - ny);
+                              t.LineTo(25 - reach * dx - nx, 25 - reach * dy - ny);
+                              t.ClosePath();
+                              t.Fill();
+                          }),
+                  "band");
+        }
+    }
+}
+
+TEST(ImgRenderer, BadNumbersNeverCrashOrSpoilTheRest) {
+    auto img = Render(CImg::PIXEL_BGRA32, 50, 50, [](CImgRenderer& t) {
+        t.SetFillRgb(kNan, 0, 0); // a colour value that is not a number reads as 0
+        t.SetFillAlpha(1);
+        // A rectangle far larger than the rasteriser's range still covers exactly the page.
+        t.AddRect(-1e30, -1e30, 2e30, 2e30);
+        t.Fill();
+        t.SetFillRgb(1, 1, 1);
+        t.AddRect(-1e12, 10, 2e12, 5); // rows 10 to 14 across the page
+        t.Fill();
+        BlackPen(t, 4);
+        t.SetStrokeRgb(1, 0, 0);
+        t.MoveTo(-1e15, 40);
+        t.LineTo(1e15, 40);
+        t.Stroke();
+        // A curve swinging far beyond the rasteriser's range comes back through (6.25, 10)
+        // along x + y = 16.25.
+        t.MoveTo(0, 40);
+        t.CurveTo(1e9, -1e9, -1e9, 1e9, 50, 40);
+        t.Stroke();
+        // Non-finite transforms, widths and points paint nothing.
+        t.SetLineWidth(kNan);
+        t.MoveTo(0, 0);
+        t.LineTo(50, 50);
+        t.Stroke();
+        t.SetLineWidth(-3);
+        t.MoveTo(0, 0);
+        t.LineTo(50, 50);
+        t.Stroke();
+        t.SetLineWidth(0);
+        t.MoveTo(0, 0);
+        t.LineTo(50, 50);
+        t.Stroke();
+        t.SetTransform({kNan, 0, 0, 1, 0, 0, 1});
+        t.AddRect(0, 0, 50, 50);
+        t.Fill();
+        t.SetTransform({});
+        t.NewPath();
+        t.Fill(); // an empty path
+        t.MoveTo(3, 3);
+        t.Fill(); // a lone point
+    });
+    Dump(*img, "bad_numbers");
+    // The curve leaves the page along x + y = 40, comes back along x + y = 16.25 and ends
+    // along x + y = 90.
+    const Rgba4 black{0, 0, 0, 255};
+    for (auto [x, y] : {std::pair{0, 0}, {49, 49}, {25, 25}, {4, 4}, {35, 20}, {20, 25}}) {
+        EXPECT_EQ(Rgba(*img, x, y), black) << x << "," << y;
+    }
+    EXPECT_EQ(Rgba(*img, 45, 12), kWhite);
+    EXPECT_EQ(Rgba(*img, 49, 14), kWhite);
+    for (auto [x, y] : {std::pair{2, 39}, {49, 40}, {8, 8}, {20, 19}, {46, 43}}) {
+        EXPECT_EQ(Rgba(*img, x, y), kRed) << x << "," << y;
+    }
+
+    // Numbers so large that only their order of magnitude survives still draw in bounded time.
+    Render(CImg::PIXEL_BGRA32, 20, 20, [](CImgRenderer& t) {
+        BlackPen(t, 2);
+        t.MoveTo(0, 0);
+        t.CurveTo(1e300, -1e300, -1e300, 1e300, 10, 10);
+        t.LineTo(-1e300, 1e308);
+        t.ClosePath();
+        t.FillStroke();
+    });
+
+    // A pen far wider than the page covers all of it.
+    auto wide = Render(CImg::PIXEL_BGRA32, 20, 20, [](CImgRenderer& t) {
+        BlackPen(t, 1e30);
+        t.SetLineCap(CImgRenderer::CAP_ROUND);
+        t.MoveTo(10, 10);
+        t.LineTo(11, 10);
+        t.Stroke();
+    });
+    EXPECT_TRUE(Dark(*wide, 0, 0));
+    EXPECT_TRUE(Dark(*wide, 19, 19));
+
+    CImgRenderer t(CImg::PIXEL_BGRA32);
+    EXPECT_THROW(t.BeginPage(kNan, 10), my::CException);
+    EXPECT_THROW(t.BeginPage(-1, 10), my::CException);
+    try {
+        t.BeginPage(40000, 1);
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_GRAPHICS_CREATE_FAILED);
+    }
+    t.BeginPage(0, 0);
+    t.AddRect(0, 0, 1, 1);
+    t.Fill();
+    EXPECT_EQ(t.TakeImage()->m_width, 0);
+}
+
+} // namespace

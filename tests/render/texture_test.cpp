@@ -1,0 +1,242 @@
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "render/render_test_util.h"
+#include "render/texture_painter.h"
+
+#include <cmath>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+using raster::CImgRenderer;
+using render_test::At;
+using render_test::Dump;
+using render_test::Render;
+using render_test::Rgba;
+using render_test::Rgba4;
+
+const Rgba4 kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255},
+    kWhite{255, 255, 255, 255};
+
+// Two by two texels: red, green on top; blue, white below.
+boost::shared_ptr<CImg> Quadrants() {
+    auto img = boost::shared_ptr<CImg>(new CImg);
+    img->Allocate(CImg::PIXEL_BGRA32, 2, 2);
+    const std::uint8_t top[] = {0, 0, 255, 255, 0, 255, 0, 255};
+    const std::uint8_t bottom[] = {255, 0, 0, 255, 255, 255, 255, 255};
+    std::memcpy(img->Row(0), top, 8);
+    std::memcpy(img->Row(1), bottom, 8);
+    return img;
+}
+
+CTextureParam Texture(boost::shared_ptr<CImg> image, std::int32_t fit = CTextureParam::FIT_NONE,
+                      double rate = 10) {
+    CTextureParam t;
+    t.m_image = std::move(image);
+    t.m_alpha = 1.0;
+    t.m_fitType = fit;
+    t.m_rateX = t.m_rateY = rate;
+    // The bounds of a shape reach one pixel beyond it: this puts the image's corner on (0, 0).
+    t.m_offsetX = t.m_offsetY = 1;
+    return t;
+}
+
+boost::shared_ptr<CImg> Paint(const CTextureParam& texture, double w = 20, double h = 20,
+                              std::uint32_t pixelType = CImg::PIXEL_BGRA32,
+                              std::array<double, 4> background = {1, 1, 1, 1}) {
+    return Render(
+        pixelType, 40, 40,
+        [&](CImgRenderer& t) {
+            t.SetFillTexture(texture);
+            t.AddRect(0, 0, w, h);
+            t.Fill();
+        },
+        background);
+}
+
+// The colours at the inner corners of the four 10 × 10 quadrants.
+std::array<Rgba4, 4> Corners(const CImg& img) {
+    return {Rgba(img, 2, 2), Rgba(img, 17, 2), Rgba(img, 2, 17), Rgba(img, 17, 17)};
+}
+
+TEST(Texture, TexelsLandWhereMirrorRotateAndOffsetPutThem) {
+    const auto plain = Paint(Texture(Quadrants()));
+    Dump(*plain, "texture_plain");
+    EXPECT_EQ(Corners(*plain), (std::array<Rgba4, 4>{kRed, kGreen, kBlue, kWhite}));
+    // Between two texel centres the colours are blended.
+    EXPECT_EQ(Rgba(*plain, 7, 2), (Rgba4{191, 64, 0, 255}));
+
+    CTextureParam t = Texture(Quadrants());
+    t.m_flip = CTextureParam::FLIP_HORIZONTAL;
+    EXPECT_EQ(Corners(*Paint(t)), (std::array<Rgba4, 4>{kGreen, kRed, kWhite, kBlue}));
+    t.m_flip = CTextureParam::FLIP_VERTICAL;
+    EXPECT_EQ(Corners(*Paint(t)), (std::array<Rgba4, 4>{kBlue, kWhite, kRed, kGreen}));
+    t.m_flip = CTextureParam::FLIP_HORIZONTAL | CTextureParam::FLIP_VERTICAL;
+    EXPECT_EQ(Corners(*Paint(t)), (std::array<Rgba4, 4>{kWhite, kBlue, kGreen, kRed}));
+
+    // A quarter turn clockwise about the image's centre.
+    t.m_flip = 0;
+    t.m_angle = 90;
+    const auto turned = Paint(t);
+    Dump(*turned, "texture_turned");
+    EXPECT_EQ(Corners(*turned), (std::array<Rgba4, 4>{kBlue, kRed, kWhite, kGreen}));
+
+    // The offset moves the image; where it does not reach, the shape shows nothing.
+    t.m_angle = 0;
+    t.m_offsetX = 11;
+    const auto moved = Paint(t);
+    EXPECT_EQ(Rgba(*moved, 5, 5), kWhite);
+    EXPECT_EQ(Rgba(*moved, 12, 2), kRed);
+}
+
+TEST(Texture, FitTypesScaleToTheShapesBounds) {
+    // A 40 × 20 rectangle: its bounds are 42 × 22 pixels.
+    const auto width = Paint(Texture(Quadrants(), CTextureParam::FIT_WIDTH, 1), 40, 20);
+    EXPECT_EQ(Rgba(*width, 5, 2), kRed);
+    EXPECT_EQ(Rgba(*width, 35, 2), kGreen);
+    EXPECT_NE(Rgba(*width, 5, 18), kBlue); // 21 pixels a texel: row 18 is still blending
+    const auto stretch = Paint(Texture(Quadrants(), CTextureParam::FIT_STRETCH, 1), 40, 20);
+    EXPECT_EQ(Rgba(*stretch, 5, 18), kBlue);
+    EXPECT_EQ(Rgba(*stretch, 35, 18), kWhite);
+    const auto height = Paint(Texture(Quadrants(), CTextureParam::FIT_HEIGHT, 1), 40, 20);
+    EXPECT_EQ(Rgba(*height, 2, 2), kRed);
+    EXPECT_EQ(Rgba(*height, 30, 5), kWhite); // beyond the 22 pixels of the image: background
+
+    // Each rate scales its own axis; equal rates keep the texels square.
+    CTextureParam t = Texture(Quadrants(), CTextureParam::FIT_NONE, 5);
+    t.m_rateY = 10;
+    const auto rates = Paint(t);
+    EXPECT_EQ(Rgba(*rates, 1, 17), kBlue);
+    EXPECT_EQ(Rgba(*rates, 8, 17), kWhite);
+    EXPECT_EQ(Rgba(*rates, 12, 2), kWhite); // beyond the 10 pixels of the image
+}
+
+TEST(Texture, AlphaMultipliesTheTexture) {
+    CTextureParam t = Texture(Quadrants());
+    t.m_alpha = 0.5;
+    const auto half = Paint(t, 20, 20, CImg::PIXEL_BGRA32, {0, 0, 0, 0});
+    EXPECT_EQ(Rgba(*half, 2, 2), (Rgba4{255, 0, 0, 128}));
+    const auto overWhite = Paint(t);
+    EXPECT_EQ(Rgba(*overWhite, 2, 2), (Rgba4{255, 127, 127, 255}));
+
+    // Alpha 0 paints nothing and asks nothing of the rates.
+    t.m_alpha = 0;
+    t.m_rateX = -1;
+    const auto none = Paint(t, 20, 20, CImg::PIXEL_BGRA32, {0, 0, 0, 0});
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            ASSERT_EQ(Rgba(*none, x, y), (Rgba4{0, 0, 0, 0}));
+        }
+    }
+}
+
+TEST(Texture, RatesAtOrBelowZeroRaise58967WithTheValue) {
+    for (double rate : {0.0, -2.0, std::numeric_limits<double>::quiet_NaN()}) {
+        CTextureParam t = Texture(Quadrants());
+        t.m_rateY = rate;
+        try {
+            Paint(t);
+            FAIL() << rate;
+        } catch (const my::CException& e) {
+            EXPECT_EQ(e.m_id, IDS_IMAGE_RATE_INVALID);
+            if (rate == -2.0) {
+                EXPECT_STREQ(e.what(), "Invalid image rate -2");
+            }
+        }
+    }
+}
+
+TEST(Texture, SmallRatesAverageTheImageInsteadOfPickingTexels) {
+    // A 64 × 64 checkerboard of single black and white texels at a quarter of its size.
+    auto board = boost::shared_ptr<CImg>(new CImg);
+    board->Allocate(CImg::PIXEL_GREY8, 64, 64);
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            board->Row(y)[x] = (x + y) % 2 ? 255 : 0;
+        }
+    }
+    const auto img = Paint(Texture(board, CTextureParam::FIT_NONE, 0.25));
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 16; ++x) {
+            EXPECT_NEAR(Rgba(*img, x, y)[0], 128, 2) << x << "," << y;
+        }
+    }
+    EXPECT_EQ(Rgba(*img, 17, 5), kWhite);
+
+    raster::CTexels texels = raster::ConvertTexture(*board, false);
+    const raster::CTexels reduced = raster::ReduceTexture(texels, 3, 5);
+    EXPECT_EQ(reduced.m_width, 22); // 21 whole boxes and a partial one
+    EXPECT_EQ(reduced.m_height, 13);
+    EXPECT_EQ(reduced.m_factorX, 3);
+}
+
+TEST(Texture, EveryPixelTypeIsReadInTheTargetsLayout) {
+    auto make = [](std::uint32_t type, std::initializer_list<std::uint8_t> row0,
+                   std::initializer_list<std::uint8_t> row1) {
+        auto img = boost::shared_ptr<CImg>(new CImg);
+        img->Allocate(type, 2, 2);
+        std::copy(row0.begin(), row0.end(), img->Row(0));
+        std::copy(row1.begin(), row1.end(), img->Row(1));
+        return img;
+    };
+    const Rgba4 kCyan{0, 255, 255, 255}, kBlack{0, 0, 0, 255};
+    const auto bgr =
+        Paint(Texture(make(CImg::PIXEL_BGR24, {0, 0, 255, 0, 255, 0}, {255, 0, 0, 255, 255, 255})));
+    EXPECT_EQ(Corners(*bgr), (std::array<Rgba4, 4>{kRed, kGreen, kBlue, kWhite}));
+    const auto cmyka =
+        Paint(Texture(make(CImg::PIXEL_CMYKA40, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255},
+                           {0, 0, 0, 0, 255, 0, 0, 0, 0, 0})));
+    EXPECT_EQ(Corners(*cmyka), (std::array<Rgba4, 4>{kCyan, kBlack, kWhite, kWhite}));
+    const auto cmyk = Paint(Texture(
+        make(CImg::PIXEL_CMYK32, {0, 255, 255, 0, 0, 0, 0, 255}, {0, 0, 0, 0, 0, 0, 0, 0})));
+    EXPECT_EQ(Corners(*cmyk), (std::array<Rgba4, 4>{kRed, kBlack, kWhite, kWhite}));
+    const auto grey = Paint(Texture(make(CImg::PIXEL_GREY8, {0, 85}, {170, 255})));
+    EXPECT_EQ(Corners(*grey), (std::array<Rgba4, 4>{kBlack, Rgba4{85, 85, 85, 255},
+                                                    Rgba4{170, 170, 170, 255}, kWhite}));
+    const auto mono = Paint(Texture(make(CImg::PIXEL_MONO1, {0x80}, {0x40})));
+    EXPECT_EQ(Corners(*mono), (std::array<Rgba4, 4>{kWhite, kBlack, kBlack, kWhite}));
+
+    // An RGB texture on a CMYK page.
+    CImgRenderer t(CImg::PIXEL_CMYKA40);
+    t.SetBackgroundCmyk(0, 0, 0, 0, 0);
+    t.BeginPage(40, 40);
+    t.SetFillTexture(Texture(Quadrants()));
+    t.AddRect(0, 0, 20, 20);
+    t.Fill();
+    auto page = t.TakeImage();
+    Dump(*page, "texture_cmyk");
+    EXPECT_EQ(At(*page, 2, 2), (render_test::Pixel{0, 255, 255, 0, 255}));
+    EXPECT_EQ(At(*page, 17, 2), (render_test::Pixel{255, 0, 255, 0, 255}));
+    EXPECT_EQ(At(*page, 17, 17), (render_test::Pixel{0, 0, 0, 0, 255}));
+    EXPECT_EQ(At(*page, 30, 30), (render_test::Pixel{0, 0, 0, 0, 0}));
+}
+
+TEST(Texture, BrokenImagesAndWildNumbersAreHandled) {
+    auto bad = Quadrants();
+    bad->m_pixelType = 9;
+    EXPECT_THROW(Paint(Texture(bad)), my::CException);
+    auto shortBits = Quadrants();
+    shortBits->m_bits.resize(7);
+    try {
+        Paint(Texture(shortBits));
+        FAIL();
+    } catch (const my::CException& e) {
+        EXPECT_EQ(e.m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
+    }
+    auto empty = boost::shared_ptr<CImg>(new CImg);
+    Paint(Texture(empty)); // nothing to lay: the shape stays empty
+
+    // A texel magnified past the page shows one colour; one shrunk to nothing shows none.
+    const auto huge = Paint(Texture(Quadrants(), CTextureParam::FIT_NONE, 1e12));
+    EXPECT_EQ(Rgba(*huge, 10, 10), kRed);
+    const auto tiny = Paint(Texture(Quadrants(), CTextureParam::FIT_NONE, 1e-300));
+    EXPECT_EQ(Rgba(*tiny, 10, 10), kWhite);
+    CTextureParam t = Texture(Quadrants());
+    t.m_offsetX = std::numeric_limits<double>::infinity();
+    t.m_angle = std::numeric_limits<double>::quiet_NaN();
+    EXPECT_EQ(Rgba(*Paint(t), 10, 10), kWhite);
+}
+
+} // namespace
