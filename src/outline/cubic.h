@@ -33,6 +33,11 @@ inline Point Normalized(Point a) {
 inline Point Perpendicular(Point a) {
     return {-a.y, a.x};
 }
+// a turned by a quarter turn from +y towards +x: for a direction of travel, the normal on
+// side A of an outline.
+inline Point RightNormal(Point a) {
+    return {a.y, -a.x};
+}
 // a turned by angle (radians, from +x towards +y).
 inline Point Rotated(Point a, double angle) {
     const double c = std::cos(angle), s = std::sin(angle);

@@ -32,7 +32,7 @@ TEST(CutRuns, ZeroWidthPointEndsOneRunAndBeginsTheNext) {
     EXPECT_EQ(runs[1].source, (Indices{3, 4, 5}));
     EXPECT_FALSE(runs[0].closed);
     EXPECT_FALSE(runs[1].closed);
-    EXPECT_EQ(runs[1].points[0].pos, (outline::Point{3, 0.9}));
+    EXPECT_EQ(runs[1].points[0].pos, (my::pointd{3, 0.9}));
 }
 
 TEST(CutRuns, OpenPartWithoutZeroIsOneOpenRun) {
@@ -97,8 +97,8 @@ TEST(CutRuns, CoincidentGroupKeepsTheHandlesLeadingInAndOut) {
     const auto runs = outline::CutRuns(part);
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].source, (Indices{0, 1, 3, 4}));
-    EXPECT_EQ(runs[0].points[1].in, (outline::Point{8, 1}));
-    EXPECT_EQ(runs[0].points[2].out, (outline::Point{11, 4}));
+    EXPECT_EQ(runs[0].points[1].in, (my::pointd{8, 1}));
+    EXPECT_EQ(runs[0].points[2].out, (my::pointd{11, 4}));
 }
 
 TEST(CutRuns, ClosedRunCleansAcrossTheWrap) {

@@ -1,0 +1,188 @@
+#include "outline/fold_cover.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <initializer_list>
+#include <numbers>
+
+namespace outline {
+
+namespace {
+
+// Folds are looked for between the samples of a segment.
+constexpr int kFoldSteps = kSamplesPerSegment;
+constexpr int kMaxCoverDepth = 10;
+constexpr double kMaxPieceTurn = 0.35; // radians, about 20 degrees
+
+struct Section {
+    double t;
+    Point a, b, centre, tangent;
+    double half;
+};
+
+Section SectionAt(const SegmentGeometry& g, double t) {
+    const Point centre = g.Curve().At(t);
+    const Point normal = g.Normal(t);
+    const double half = g.HalfWidth(t);
+    return {t, centre + normal * half, centre - normal * half, centre, g.Tangent(t), half};
+}
+
+double DistanceToSegment(Point p, Point a, Point b) {
+    const Point ab = b - a;
+    const double len2 = Dot(ab, ab);
+    const double u = len2 > 0.0 ? std::clamp(Dot(p - a, ab) / len2, 0.0, 1.0) : 0.0;
+    return Distance(p, a + ab * u);
+}
+
+// Adds a closed polygon as a figure turning positively; a polygon without area is left out.
+void AddPolygon(std::initializer_list<Point> corners, double tiny, std::vector<Figure>& figures) {
+    std::vector<Point> points(corners);
+    double twice = 0.0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        twice += Cross(points[i], points[(i + 1) % points.size()]);
+    }
+    if (std::abs(twice) <= tiny) {
+        return;
+    }
+    if (twice < 0.0) {
+        std::reverse(points.begin(), points.end());
+    }
+    Path path(points.front());
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        path.LineTo(points[i]);
+    }
+    Figure figure = path.ToFigure();
+    if (!figure.points.empty()) {
+        figures.push_back(std::move(figure));
+    }
+}
+
+class FoldCover {
+public:
+    FoldCover(const SegmentGeometry& g, double tolerance, std::vector<Figure>& figures)
+        : m_g(g), m_tolerance(tolerance), m_figures(figures) {
+        const double scale = g.Curve().HullLength() + g.HalfStart() + g.HalfEnd();
+        m_tiny = scale * scale * 1e-18;
+    }
+
+    void Cover(const Section& s0, const Section& s1, int depth) {
+        const Section sm = SectionAt(m_g, (s0.t + s1.t) / 2.0);
+        const bool fine = DistanceToSegment(sm.a, s0.a, s1.a) <= m_tolerance &&
+                          DistanceToSegment(sm.b, s0.b, s1.b) <= m_tolerance &&
+                          DistanceToSegment(sm.centre, s0.centre, s1.centre) <= m_tolerance &&
+                          std::abs(TurnAngle(s0.tangent, s1.tangent)) <= kMaxPieceTurn;
+        if (!fine && depth < kMaxCoverDepth) {
+            Cover(s0, sm, depth + 1);
+            Cover(sm, s1, depth + 1);
+            return;
+        }
+        if (std::abs(TurnAngle(s0.tangent, s1.tangent)) > kMaxPieceTurn) {
+            // The tangent still turns within a piece too small to split: the centre has a
+            // cusp here and turns back on itself without sweeping its normal round. A disc
+            // covers the tip, as it would a round corner.
+            const Section tip = SectionAt(m_g, (s0.t + s1.t) / 2.0);
+            const double radius = std::max(s0.half, s1.half);
+            if (radius > 0.0) {
+                const Point east{radius, 0.0};
+                Path disc(tip.centre + east);
+                AddArc(disc, tip.centre, tip.centre + east, tip.centre - east, std::numbers::pi,
+                       m_tolerance);
+                AddArc(disc, tip.centre, tip.centre - east, tip.centre + east, std::numbers::pi,
+                       m_tolerance);
+                m_figures.push_back(disc.ToFigure());
+            }
+        }
+        // Where the two normals cross, the piece is a bow tie: two triangles meeting there.
+        const Point r = s0.b - s0.a, s = s1.b - s1.a, q = s1.a - s0.a;
+        const double denom = Cross(r, s);
+        if (denom != 0.0) {
+            const double u = Cross(q, s) / denom, v = Cross(q, r) / denom;
+            if (u > 0.0 && u < 1.0 && v > 0.0 && v < 1.0) {
+                const Point cross = s0.a + r * u;
+                AddPolygon({s0.a, s1.a, cross}, m_tiny, m_figures);
+                AddPolygon({s0.b, s1.b, cross}, m_tiny, m_figures);
+                return;
+            }
+        }
+        AddPolygon({s0.a, s1.a, s1.b, s0.b}, m_tiny, m_figures);
+    }
+
+private:
+    const SegmentGeometry& m_g;
+    double m_tolerance;
+    std::vector<Figure>& m_figures;
+    double m_tiny;
+};
+
+} // namespace
+
+std::vector<Stretch> SplitAtFolds(const SegmentGeometry& g, double tolerance) {
+    // How far the inner side runs backwards over a step: the half width times the turn of the
+    // tangent, less the step's length.
+    std::array<Point, kFoldSteps + 1> centre, tangent;
+    std::array<double, kFoldSteps + 1> half;
+    for (int j = 0; j <= kFoldSteps; ++j) {
+        const double t = static_cast<double>(j) / kFoldSteps;
+        centre[j] = g.SampleAt(j);
+        tangent[j] = g.Tangent(t);
+        half[j] = g.HalfWidth(t);
+    }
+    std::array<double, kFoldSteps> excess;
+    for (int j = 0; j < kFoldSteps; ++j) {
+        const double h = std::max(half[j], half[j + 1]);
+        const double step = Distance(centre[j], centre[j + 1]);
+        const double cross = std::abs(Cross(tangent[j], tangent[j + 1]));
+        // Below a quarter turn the angle is at most pi/2 times its sine: most steps need no
+        // arc tangent to show that they do not fold.
+        if (Dot(tangent[j], tangent[j + 1]) > 0.0 && h * cross * (std::numbers::pi / 2.0) <= step) {
+            excess[j] = 0.0;
+        } else {
+            excess[j] = h * std::abs(TurnAngle(tangent[j], tangent[j + 1])) - step;
+        }
+    }
+    std::vector<Stretch> stretches;
+    auto add = [&](int from, int to, bool folded) {
+        const double t0 = static_cast<double>(from) / kFoldSteps;
+        const double t1 = static_cast<double>(to) / kFoldSteps;
+        if (!stretches.empty() && stretches.back().folded == folded) {
+            stretches.back().t1 = t1;
+        } else {
+            stretches.push_back({t0, t1, folded});
+        }
+    };
+    int done = 0; // steps before this are in `stretches`
+    for (int j = 0; j < kFoldSteps;) {
+        if (excess[j] <= 0.0) {
+            ++j;
+            continue;
+        }
+        int end = j;
+        double sum = 0.0;
+        while (end < kFoldSteps && excess[end] > 0.0) {
+            sum += excess[end++];
+        }
+        if (sum > tolerance) {
+            // One step more on each side, as a fold may begin inside a step that did not show.
+            const int from = std::max(done, j - 1), to = std::min(kFoldSteps, end + 1);
+            if (from > done) {
+                add(done, from, false);
+            }
+            add(from, to, true);
+            done = to;
+        }
+        j = std::max(end, done);
+    }
+    if (done < kFoldSteps) {
+        add(done, kFoldSteps, false);
+    }
+    return stretches;
+}
+
+void CoverFold(const SegmentGeometry& g, double t0, double t1, double tolerance,
+               std::vector<Figure>& figures) {
+    FoldCover cover(g, tolerance, figures);
+    cover.Cover(SectionAt(g, t0), SectionAt(g, t1), 0);
+}
+
+} // namespace outline
