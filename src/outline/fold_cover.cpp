@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <initializer_list>
 #include <numbers>
 
 namespace outline {
@@ -35,28 +34,17 @@ double DistanceToSegment(Point p, Point a, Point b) {
     return Distance(p, a + ab * u);
 }
 
-// Adds a closed polygon as a figure turning positively; a polygon without area is left out.
-void AddPolygon(std::initializer_list<Point> corners, double tiny, std::vector<Figure>& figures) {
-    std::vector<Point> points(corners);
-    double twice = 0.0;
-    for (std::size_t i = 0; i < points.size(); ++i) {
-        twice += Cross(points[i], points[(i + 1) % points.size()]);
+// The part of one small piece on one side of the centre: the straight edge from outer0 to
+// outer1 along the side, closed through the points where the piece's two normals end on the
+// other part (the centre, or the crossing of the normals).
+struct HalfPiece {
+    Point outer0, outer1, inner0, inner1;
+
+    double TwiceArea() const {
+        return Cross(outer0, outer1) + Cross(outer1, inner1) + Cross(inner1, inner0) +
+               Cross(inner0, outer0);
     }
-    if (std::abs(twice) <= tiny) {
-        return;
-    }
-    if (twice < 0.0) {
-        std::reverse(points.begin(), points.end());
-    }
-    Path path(points.front());
-    for (std::size_t i = 1; i < points.size(); ++i) {
-        path.LineTo(points[i]);
-    }
-    Figure figure = path.ToFigure();
-    if (!figure.points.empty()) {
-        figures.push_back(std::move(figure));
-    }
-}
+};
 
 class FoldCover {
 public:
@@ -68,51 +56,108 @@ public:
 
     void Cover(const Section& s0, const Section& s1, int depth) {
         const Section sm = SectionAt(m_g, (s0.t + s1.t) / 2.0);
-        const bool fine = DistanceToSegment(sm.a, s0.a, s1.a) <= m_tolerance &&
+        const bool turnsLittle = std::abs(TurnAngle(s0.tangent, s1.tangent)) <= kMaxPieceTurn;
+        const bool fine = turnsLittle && DistanceToSegment(sm.a, s0.a, s1.a) <= m_tolerance &&
                           DistanceToSegment(sm.b, s0.b, s1.b) <= m_tolerance &&
-                          DistanceToSegment(sm.centre, s0.centre, s1.centre) <= m_tolerance &&
-                          std::abs(TurnAngle(s0.tangent, s1.tangent)) <= kMaxPieceTurn;
+                          DistanceToSegment(sm.centre, s0.centre, s1.centre) <= m_tolerance;
         if (!fine && depth < kMaxCoverDepth) {
             Cover(s0, sm, depth + 1);
             Cover(sm, s1, depth + 1);
             return;
         }
-        if (std::abs(TurnAngle(s0.tangent, s1.tangent)) > kMaxPieceTurn) {
+        if (!turnsLittle) {
             // The tangent still turns within a piece too small to split: the centre has a
             // cusp here and turns back on itself without sweeping its normal round. A disc
             // covers the tip, as it would a round corner.
-            const Section tip = SectionAt(m_g, (s0.t + s1.t) / 2.0);
-            const double radius = std::max(s0.half, s1.half);
-            if (radius > 0.0) {
-                const Point east{radius, 0.0};
-                Path disc(tip.centre + east);
-                AddArc(disc, tip.centre, tip.centre + east, tip.centre - east, std::numbers::pi,
-                       m_tolerance);
-                AddArc(disc, tip.centre, tip.centre - east, tip.centre + east, std::numbers::pi,
-                       m_tolerance);
-                m_figures.push_back(disc.ToFigure());
-            }
+            AddDisc(sm.centre, std::max(s0.half, s1.half));
         }
-        // Where the two normals cross, the piece is a bow tie: two triangles meeting there.
+        // Where the two normals cross, the piece is a bow tie: two triangles meeting there;
+        // otherwise the centre divides it.
+        Point inner0 = s0.centre, inner1 = s1.centre;
         const Point r = s0.b - s0.a, s = s1.b - s1.a, q = s1.a - s0.a;
         const double denom = Cross(r, s);
         if (denom != 0.0) {
             const double u = Cross(q, s) / denom, v = Cross(q, r) / denom;
             if (u > 0.0 && u < 1.0 && v > 0.0 && v < 1.0) {
-                const Point cross = s0.a + r * u;
-                AddPolygon({s0.a, s1.a, cross}, m_tiny, m_figures);
-                AddPolygon({s0.b, s1.b, cross}, m_tiny, m_figures);
-                return;
+                inner0 = inner1 = s0.a + r * u;
             }
         }
-        AddPolygon({s0.a, s1.a, s1.b, s0.b}, m_tiny, m_figures);
+        m_sideA.push_back({s0.a, s1.a, inner0, inner1});
+        m_sideB.push_back({s0.b, s1.b, inner0, inner1});
+    }
+
+    // Emits the pieces, each side's consecutive pieces of one orientation as one polygon.
+    void Finish() {
+        Merge(m_sideA);
+        Merge(m_sideB);
     }
 
 private:
+    // Consecutive pieces share a normal line, and the points where their inner edges meet it
+    // lie on it too, so one polygon along the outer edges and back along the inner points
+    // winds exactly as the pieces together do, provided they all turn the same way.
+    void Merge(const std::vector<HalfPiece>& pieces) {
+        std::size_t begin = 0;
+        int sign = 0;
+        for (std::size_t i = 0; i <= pieces.size(); ++i) {
+            int s = sign;
+            if (i < pieces.size()) {
+                const double twice = pieces[i].TwiceArea();
+                s = twice > m_tiny ? 1 : twice < -m_tiny ? -1 : sign;
+            }
+            if (i == pieces.size() || (s != sign && sign != 0)) {
+                Emit(pieces, begin, i, sign);
+                begin = i;
+            }
+            sign = s;
+        }
+    }
+
+    void Emit(const std::vector<HalfPiece>& pieces, std::size_t begin, std::size_t end, int sign) {
+        if (sign == 0 || begin == end) {
+            return; // no area
+        }
+        std::vector<Point> ring;
+        ring.push_back(pieces[begin].outer0);
+        for (std::size_t i = begin; i < end; ++i) {
+            ring.push_back(pieces[i].outer1);
+        }
+        for (std::size_t i = end; i-- > begin;) {
+            ring.push_back(pieces[i].inner1);
+            ring.push_back(pieces[i].inner0);
+        }
+        if (sign < 0) {
+            std::reverse(ring.begin(), ring.end());
+        }
+        Path path(ring.front());
+        for (const Point& p : ring) {
+            path.LineTo(p);
+        }
+        Push(path.ToFigure());
+    }
+
+    void AddDisc(Point centre, double radius) {
+        if (radius <= 0.0) {
+            return;
+        }
+        const Point east{radius, 0.0};
+        Path disc(centre + east);
+        AddArc(disc, centre, centre + east, centre - east, std::numbers::pi, m_tolerance);
+        AddArc(disc, centre, centre - east, centre + east, std::numbers::pi, m_tolerance);
+        Push(disc.ToFigure());
+    }
+
+    void Push(Figure figure) {
+        if (figure.points.size() >= 3) {
+            m_figures.push_back(std::move(figure));
+        }
+    }
+
     const SegmentGeometry& m_g;
     double m_tolerance;
     std::vector<Figure>& m_figures;
     double m_tiny;
+    std::vector<HalfPiece> m_sideA, m_sideB;
 };
 
 } // namespace
@@ -183,6 +228,7 @@ void CoverFold(const SegmentGeometry& g, double t0, double t1, double tolerance,
                std::vector<Figure>& figures) {
     FoldCover cover(g, tolerance, figures);
     cover.Cover(SectionAt(g, t0), SectionAt(g, t1), 0);
+    cover.Finish();
 }
 
 } // namespace outline

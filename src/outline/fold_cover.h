@@ -22,8 +22,9 @@ struct Stretch {
 std::vector<Stretch> SplitAtFolds(const SegmentGeometry& geometry, double tolerance);
 
 // Covers the stroke of a folded stretch: the normals from side A to side B, swept from t0 to
-// t1, in pieces small enough that their straight sides stay within tolerance; each piece (a
-// quadrilateral, or two triangles where its two normals cross) turns positively.
+// t1, cut into pieces small enough that their straight sides stay within tolerance. Each piece
+// is split at the centre, or where its two normals cross, and the parts on each side become
+// polygons that turn positively; a cusp of the centre gets a disc.
 void CoverFold(const SegmentGeometry& geometry, double t0, double t1, double tolerance,
                std::vector<Figure>& figures);
 
