@@ -165,25 +165,36 @@ private:
 std::vector<Stretch> SplitAtFolds(const SegmentGeometry& g, double tolerance) {
     // How far the inner side runs backwards over a step: the half width times the turn of the
     // tangent, less the step's length.
-    std::array<Point, kFoldSteps + 1> centre, tangent;
-    std::array<double, kFoldSteps + 1> half;
+    // Directions are left unnormalised (the derivative) wherever it does not vanish: the tests
+    // below compare squares and so need no square roots for most steps.
+    std::array<Point, kFoldSteps + 1> centre, direction;
+    std::array<double, kFoldSteps + 1> half, speed2;
+    const double tiny2 = g.Tiny() * g.Tiny();
     for (int j = 0; j <= kFoldSteps; ++j) {
         const double t = static_cast<double>(j) / kFoldSteps;
         centre[j] = g.SampleAt(j);
-        tangent[j] = g.Tangent(t);
+        direction[j] = g.Curve().Derivative(t);
+        speed2[j] = Dot(direction[j], direction[j]);
+        if (speed2[j] <= tiny2 || j == 0 || j == kFoldSteps) {
+            direction[j] = g.Tangent(t);
+            speed2[j] = 1.0;
+        }
         half[j] = g.HalfWidth(t);
     }
     std::array<double, kFoldSteps> excess;
     for (int j = 0; j < kFoldSteps; ++j) {
         const double h = std::max(half[j], half[j + 1]);
-        const double step = Distance(centre[j], centre[j + 1]);
-        const double cross = std::abs(Cross(tangent[j], tangent[j + 1]));
-        // Below a quarter turn the angle is at most pi/2 times its sine: most steps need no
-        // arc tangent to show that they do not fold.
-        if (Dot(tangent[j], tangent[j + 1]) > 0.0 && h * cross * (std::numbers::pi / 2.0) <= step) {
+        const Point chord = centre[j + 1] - centre[j];
+        const double step2 = Dot(chord, chord);
+        const double cross = Cross(direction[j], direction[j + 1]);
+        const double dot = Dot(direction[j], direction[j + 1]);
+        // Below a quarter turn the angle is at most pi/2 times its sine, which shows for most
+        // steps that they do not fold.
+        const double bound = h * cross * (std::numbers::pi / 2.0);
+        if (dot > 0.0 && bound * bound <= step2 * speed2[j] * speed2[j + 1]) {
             excess[j] = 0.0;
         } else {
-            excess[j] = h * std::abs(TurnAngle(tangent[j], tangent[j + 1])) - step;
+            excess[j] = h * std::abs(std::atan2(cross, dot)) - std::sqrt(step2);
         }
     }
     std::vector<Stretch> stretches;

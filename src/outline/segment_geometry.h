@@ -31,6 +31,8 @@ public:
     Point Side(int side, double t) const {
         return m_curve.At(t) + Normal(t) * (side * HalfWidth(t));
     }
+    // A derivative no longer than this counts as none.
+    double Tiny() const { return m_tiny; }
     // The centre at t = s / kSamplesPerSegment, s = 0 ... kSamplesPerSegment, from the samples.
     Point SampleAt(int s) const;
 
