@@ -82,8 +82,11 @@ private:
         const std::size_t segments = m_run.SegmentCount();
         m_geometry.resize(segments);
         for (std::size_t k = 0; k < segments; ++k) {
-            if (!IsCoincidentSegment(m_run, k)) {
-                m_geometry[k].emplace(SegmentCurve(m_run, k), Half(k), Half(k + 1), m_table, k);
+            // Between two points at one position the handles may still draw a loop, which is
+            // outlined like any segment; a segment that is a single point is a corner.
+            const Cubic curve = SegmentCurve(m_run, k);
+            if (!curve.IsPoint()) {
+                m_geometry[k].emplace(curve, Half(k), Half(k + 1), m_table, k);
                 m_live.push_back(k);
             }
         }
@@ -100,8 +103,8 @@ private:
                 e.t1 = s.t1;
                 m_elements.push_back(e);
             }
-            // Segments between coincident points are skipped: their neighbours meet in a
-            // corner, whose two widths may differ.
+            // Segments that are single points are skipped: their neighbours meet in a corner,
+            // whose two widths may differ.
             if (i + 1 < m_live.size() || m_run.closed) {
                 const SegmentGeometry& next = *m_geometry[m_live[(i + 1) % m_live.size()]];
                 Element e;

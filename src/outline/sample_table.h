@@ -44,7 +44,7 @@ struct SampleTable {
 
 // The Bezier segment from run point i to the next (the first one, for the closing segment).
 Cubic SegmentCurve(const Run& run, std::size_t segment);
-// Whether a segment joins two points at one position: it adds no length and is a corner.
+// Whether a segment joins two points at one position: it adds no length.
 bool IsCoincidentSegment(const Run& run, std::size_t segment);
 
 // Samples every segment of a run. A segment between two points at one position adds no

@@ -61,6 +61,10 @@ Point SegmentGeometry::Normal(double t) const {
 }
 
 Point SegmentGeometry::SampleAt(int s) const {
+    if (m_length == 0.0) {
+        // A loop between two points at one position has no samples of its own.
+        return m_curve.At(static_cast<double>(s) / kSamplesPerSegment);
+    }
     return s == 0 ? m_curve.p0 : m_table.samples[m_segment * kSamplesPerSegment + s - 1].pos;
 }
 
@@ -78,7 +82,7 @@ SegmentGeometry::Section SegmentGeometry::SectionAt(double t, bool derivatives) 
             const Point d2 = m_curve.SecondDerivative(t);
             s.velocity = d1;
             s.turn = RightNormal((d2 - s.tangent * Dot(d2, s.tangent)) / speed);
-            s.growth = m_length > 0.0 ? (m_halfEnd - m_halfStart) / m_length * speed : 0.0;
+            s.growth = (m_halfEnd - m_halfStart) * (m_length > 0.0 ? speed / m_length : 1.0);
         }
     }
     return s;

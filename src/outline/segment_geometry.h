@@ -16,7 +16,8 @@ namespace outline {
 class SegmentGeometry {
 public:
     // halfStart and halfEnd are the half widths at the segment's points (already >= 0);
-    // between them the half width follows the run's cumulative length from the sample table.
+    // between them the half width follows the run's cumulative length from the sample table,
+    // or the parameter on a loop between two points at one position (which adds no length).
     SegmentGeometry(const Cubic& curve, double halfStart, double halfEnd, const SampleTable& table,
                     std::size_t segment);
 

@@ -44,21 +44,18 @@ TEST(CutRuns, OpenPartWithoutZeroIsOneOpenRun) {
 }
 
 TEST(CutRuns, ClosedPartWrapsFromItsFirstZeroPoint) {
-    const auto runs = outline::CutRuns(Widths({2, 0, 2, 2}, true));
+    auto runs = outline::CutRuns(Widths({2, 0, 2, 2}, true));
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].source, (Indices{1, 2, 3, 0, 1}));
     EXPECT_FALSE(runs[0].closed);
-}
 
-TEST(CutRuns, ClosedPartWithTwoZeroPointsGivesTwoRuns) {
-    const auto runs = outline::CutRuns(Widths({2, 0, 2, 0, 2}, true));
+    runs = outline::CutRuns(Widths({2, 0, 2, 0, 2}, true));
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].source, (Indices{1, 2, 3}));
     EXPECT_EQ(runs[1].source, (Indices{3, 4, 0, 1}));
-}
 
-TEST(CutRuns, ClosedPartWithoutZeroIsOneClosedRun) {
-    const auto runs = outline::CutRuns(Widths({2, 3, 2}, true));
+    // Without a zero-width point the whole part is one closed run.
+    runs = outline::CutRuns(Widths({2, 3, 2}, true));
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].source, (Indices{0, 1, 2}));
     EXPECT_TRUE(runs[0].closed);
