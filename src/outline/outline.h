@@ -11,6 +11,7 @@
 
 namespace outline {
 
+// In the order of their flag bits.
 enum class Cap { Round, Butt, Square };
 enum class Join { Round, Miter, Bevel };
 

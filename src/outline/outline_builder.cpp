@@ -331,24 +331,22 @@ private:
 
 } // namespace
 
+// Both flag sets name their shapes in the order of the enums: bit 0 round, then bits 1 and 2.
+static int ShapeIndex(std::uint32_t flags) {
+    for (int i = 0; i < 3; ++i) {
+        if (flags & (1u << i)) {
+            return i;
+        }
+    }
+    return 0;
+}
+
 Cap CapFromFlags(std::uint32_t flags) {
-    if (flags & 2u && !(flags & 1u)) {
-        return Cap::Butt;
-    }
-    if (flags & 4u && !(flags & 3u)) {
-        return Cap::Square;
-    }
-    return Cap::Round;
+    return static_cast<Cap>(ShapeIndex(flags));
 }
 
 Join JoinFromFlags(std::uint32_t flags) {
-    if (flags & 2u && !(flags & 1u)) {
-        return Join::Miter;
-    }
-    if (flags & 4u && !(flags & 3u)) {
-        return Join::Bevel;
-    }
-    return Join::Round;
+    return static_cast<Join>(ShapeIndex(flags));
 }
 
 std::vector<Figure> BuildOutline(const Run& run, const Style& style) {
