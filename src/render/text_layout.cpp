@@ -10,6 +10,7 @@
 
 #include <boost/make_shared.hpp>
 #include <cmath>
+#include <utility>
 
 namespace stroke {
 

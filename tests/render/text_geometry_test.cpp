@@ -63,31 +63,6 @@ TEST(TextBaseline, ClosedPartIncludesTheClosingSegment) {
     ExpectNear(CTextBaseline(*closed, {1, 0}).At(35).point, {0, 5});
 }
 
-TEST(TextBaseline, CurvedSegmentFollowsItsHandles) {
-    // A quarter circle of radius 100 round the origin, from (100, 0) to (0, 100).
-    const double k = 100 * 4.0 / 3.0 * (std::sqrt(2.0) - 1.0);
-    auto part = boost::make_shared<stroke::CLinePart>();
-    auto a = boost::make_shared<stroke::CLinePoint>(100, 0);
-    a->InsertChild(0, boost::make_shared<stroke::CTangentPoint>(100, 0));
-    a->InsertChild(1, boost::make_shared<stroke::CTangentPoint>(100, k));
-    auto b = boost::make_shared<stroke::CLinePoint>(0, 100);
-    b->InsertChild(0, boost::make_shared<stroke::CTangentPoint>(k, 100));
-    part->InsertChild(0, a);
-    part->InsertChild(1, b);
-    const CTextBaseline baseline(*part, {1, 0});
-    EXPECT_NEAR(baseline.Length(), 100 * M_PI / 2, 0.05);
-    for (double s = 0; s < baseline.Length(); s += 7.5) {
-        const auto at = baseline.At(s);
-        EXPECT_NEAR(std::hypot(at.point.x, at.point.y), 100.0, 0.05) << s;
-        // The direction is the tangent: perpendicular to the radius, turning clockwise on the
-        // page (counter-clockwise in y-down numbers) from +y towards -x.
-        // Within half a sampling step (a hundredth of the quarter turn) of the tangent.
-        EXPECT_NEAR((at.direction.x * at.point.x + at.direction.y * at.point.y) / 100, 0.0, 0.01)
-            << s;
-        EXPECT_LT(at.direction.x * at.point.y - at.direction.y * at.point.x, 0.0) << s;
-    }
-}
-
 TEST(TextBaseline, DegenerateAndBadPartsStillGivePlaces) {
     const auto empty = boost::make_shared<stroke::CLinePart>();
     const CTextBaseline none(*empty, {0, 1});

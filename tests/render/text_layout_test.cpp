@@ -1,6 +1,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "render/font_manager.h"
+#include "render/text_baseline.h"
 #include "render/text_layout.h"
 #include "stroke/figures.h"
 
@@ -22,6 +23,21 @@ stroke::LinePointPtr Point(double x, double y) {
     p->InsertChild(0, boost::make_shared<stroke::CTangentPoint>(x, y));
     p->InsertChild(1, boost::make_shared<stroke::CTangentPoint>(x, y));
     return p;
+}
+
+// A quarter circle of radius 100 round the origin, from (100, 0) to (0, 100): clockwise on the
+// page, which has y pointing down.
+stroke::LinePartPtr QuarterCircle() {
+    const double k = 100 * 4.0 / 3.0 * (std::sqrt(2.0) - 1.0);
+    auto part = boost::make_shared<stroke::CLinePart>();
+    auto a = boost::make_shared<stroke::CLinePoint>(100, 0);
+    a->InsertChild(0, boost::make_shared<stroke::CTangentPoint>(100, 0));
+    a->InsertChild(1, boost::make_shared<stroke::CTangentPoint>(100, k));
+    auto b = boost::make_shared<stroke::CLinePoint>(0, 100);
+    b->InsertChild(0, boost::make_shared<stroke::CTangentPoint>(k, 100));
+    part->InsertChild(0, a);
+    part->InsertChild(1, b);
+    return part;
 }
 
 // A text in DejaVu Sans 12 on a straight baseline from `from` to `to`.
@@ -263,20 +279,24 @@ TEST(TextLayout, GlyphsStandAboveAStraightBaseline) {
     EXPECT_NEAR(maxX - minX, records[0].m_blackWidth, 1e-6);
 }
 
+TEST(TextBaseline, CurvedSegmentFollowsItsHandles) {
+    const stroke::CTextBaseline baseline(*QuarterCircle(), {1, 0});
+    EXPECT_NEAR(baseline.Length(), 100 * M_PI / 2, 0.05);
+    for (double s = 0; s < baseline.Length(); s += 7.5) {
+        const auto at = baseline.At(s);
+        EXPECT_NEAR(std::hypot(at.point.x, at.point.y), 100.0, 0.05) << s;
+        // Perpendicular to the radius within half a sampling step (a hundredth of the quarter
+        // turn), and turning the way the circle goes.
+        EXPECT_NEAR((at.direction.x * at.point.x + at.direction.y * at.point.y) / 100, 0.0, 0.01)
+            << s;
+        EXPECT_LT(at.direction.x * at.point.y - at.direction.y * at.point.x, 0.0) << s;
+    }
+}
+
 TEST(TextLayout, LettersFollowACurvedBaseline) {
-    // A quarter circle of radius 100 round the origin, from (100, 0) to (0, 100).
-    const double k = 100 * 4.0 / 3.0 * (std::sqrt(2.0) - 1.0);
     auto text = MakeText(u"Around");
     text->m_parts.clear();
-    auto part = boost::make_shared<stroke::CLinePart>();
-    auto a = boost::make_shared<stroke::CLinePoint>(100, 0);
-    a->InsertChild(0, boost::make_shared<stroke::CTangentPoint>(100, 0));
-    a->InsertChild(1, boost::make_shared<stroke::CTangentPoint>(100, k));
-    auto b = boost::make_shared<stroke::CLinePoint>(0, 100);
-    b->InsertChild(0, boost::make_shared<stroke::CTangentPoint>(k, 100));
-    part->InsertChild(0, a);
-    part->InsertChild(1, b);
-    text->InsertChild(0, part);
+    text->InsertChild(0, QuarterCircle());
 
     const auto layer = stroke::MakeTextLayer(*text);
     const auto records = stroke::LayoutText(*text, nullptr);
