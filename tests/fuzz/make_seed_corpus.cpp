@@ -1,8 +1,8 @@
 // Writes the seed corpora of the fuzz targets: small PNG blobs of every pixel type and small
 // ICC profiles, all made with the test fixtures. Usage: fuzz_seed_corpus <corpus folder>; the
 // files go to <folder>/png_blob and <folder>/icc_open.
-#include "platform/icc_fixture.h"
-#include "platform/png_fixture.h"
+#include "support/icc_fixture.h"
+#include "support/png_fixture.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,7 @@
 #include "common/color.h"
 #include "common/error.h"
 #include "common/message_ids.h"
-#include "platform/icc_fixture.h"
+#include "support/icc_fixture.h"
 #include "platform/image_transform.h"
 #include "platform/test_helpers.h"
 

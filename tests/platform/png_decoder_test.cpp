@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "platform/png_decoder.h"
-#include "platform/png_fixture.h"
+#include "support/png_fixture.h"
 #include "platform/test_helpers.h"
 
 #include <cerrno>
