@@ -39,9 +39,8 @@ boost::shared_ptr<CImg> CImgSerializer::ReadImage() {
     const std::uint32_t height = ReadU32();
     constexpr auto kMaxSide = std::uint32_t(std::numeric_limits<std::int32_t>::max());
     if (width > kMaxSide || height > kMaxSide) {
-        throw my::CException(IDS_WIC_FORMAT_UNKNOWN, "bitmap of " + std::to_string(width) +
-                                                         " x " + std::to_string(height) +
-                                                         " pixels");
+        throw my::CException(IDS_WIC_FORMAT_UNKNOWN, "bitmap of " + std::to_string(width) + " x " +
+                                                         std::to_string(height) + " pixels");
     }
     img->m_width = std::int32_t(width);
     img->m_height = std::int32_t(height);

@@ -348,8 +348,8 @@ ReadBitmap ReadTextureBitmap(StrkBitmap bitmap) {
 
 TEST(SerializerTest, BitmapsOfEveryPixelFormatDecode) {
     const std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> cases = {
-        {0, {10, 20, 30, 40}}, {1, {10, 20, 30}},  {2, {1, 2, 3, 4, 200}},
-        {3, {5, 6, 7, 8}},     {4, {123}},          {5, {1}},
+        {0, {10, 20, 30, 40}}, {1, {10, 20, 30}}, {2, {1, 2, 3, 4, 200}},
+        {3, {5, 6, 7, 8}},     {4, {123}},        {5, {1}},
     };
     for (const auto& [type, pixel] : cases) {
         StrkBitmap bitmap = SolidBitmap(type, 9, 2, pixel);
@@ -440,8 +440,7 @@ TEST(SerializerTest, ReadsFilesAndNamesTheOnesItCannotOpen) {
     const std::string missing = (folder.Path() / "missing.strk").string();
     const CSimpleErr err = FailureOf([&] { CSerializer::ReadModel(missing); });
     EXPECT_EQ(err.m_id, 58932);
-    EXPECT_EQ(err.m_text,
-              "Failed to open file - " + missing + "\n\nNo such file or directory");
+    EXPECT_EQ(err.m_text, "Failed to open file - " + missing + "\n\nNo such file or directory");
 }
 
 // A stream whose seek fails, as a device or pipe may.

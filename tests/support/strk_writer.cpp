@@ -235,8 +235,8 @@ StrkBitmap SolidBitmap(std::uint32_t pixelType, std::uint32_t width, std::uint32
         bitmap.blobs.push_back(EncodePng(SolidPng(width, height, PNG_COLOR_TYPE_RGB_ALPHA, rgba)));
         break;
     case 1:
-        bitmap.blobs.push_back(EncodePng(
-            SolidPng(width, height, PNG_COLOR_TYPE_RGB, {pixel[2], pixel[1], pixel[0]})));
+        bitmap.blobs.push_back(
+            EncodePng(SolidPng(width, height, PNG_COLOR_TYPE_RGB, {pixel[2], pixel[1], pixel[0]})));
         break;
     case 2:
         bitmap.blobs.push_back(EncodePng(SolidPng(width, height, PNG_COLOR_TYPE_RGB_ALPHA, rgba)));

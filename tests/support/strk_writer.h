@@ -101,7 +101,9 @@ struct StrkRawTag {
 
 using StrkFill = std::variant<std::monostate, StrkMono, StrkGradation, StrkTexture, StrkRawTag>;
 
-inline StrkFill Mono(stroke::CColor color) { return StrkMono{color}; }
+inline StrkFill Mono(stroke::CColor color) {
+    return StrkMono{color};
+}
 StrkFill Gradation(double angle, std::vector<StrkStop> stops);
 
 // ---- text setting ------------------------------------------------------------------------
