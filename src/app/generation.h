@@ -1,0 +1,171 @@
+// The generation as the form hosts it: the Generate command starts a task on the worker
+// thread or cancels it, and the Timer command polls the task's counters every 100 ms,
+// drives the progress bar and, once the run is over, collects the thread and shows its error.
+#pragma once
+
+#include "app/app_context.h"
+#include "app/command.h"
+#include "app/main_view.h"
+#include "app/msg.h"
+#include "app/thread.h"
+
+#include <algorithm>
+#include <boost/make_shared.hpp>
+#include <boost/shared_ptr.hpp>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace mrv {
+
+template <class Task> class CGenerationT {
+public:
+    explicit CGenerationT(CApp& app) : m_app(app) {}
+
+    bool IsActive() const { return m_thread.Exists(); }
+    const boost::shared_ptr<Task>& GetTask() const { return m_task; }
+
+    // Generate pressed: cancels a run that exists, else validates, prepares and starts one.
+    void Generate() {
+        if (m_thread.Exists()) {
+            Cancel();
+            return;
+        }
+        RememberPaths();
+        const CTaskSetting& setting = m_app.m_doc.GetTask();
+        setting.ValidateForGenerate();
+        auto task = boost::make_shared<Task>();
+        task->Configure(setting);
+        std::vector<std::string> existing;
+        for (const std::string& path : task->ListOutputPaths()) {
+            std::error_code ec;
+            if (std::filesystem::exists(path, ec)) {
+                existing.push_back(path);
+            }
+        }
+        if (!existing.empty() && !m_app.m_msg->ConfirmOverwriteFiles(existing)) {
+            return;
+        }
+        CMainView& view = *m_app.m_view;
+        view.GetTimer().start();
+        m_task = task;
+        m_thread.SetTask(task);
+        try {
+            m_thread.Start();
+        } catch (...) {
+            m_task.reset();
+            m_thread.SetTask(nullptr);
+            throw;
+        }
+        view.m_progress->setRange(0, 1);
+        view.m_progress->setValue(0);
+        view.ShowRunning();
+    }
+
+    // The poll of one timer tick; raises the run's error once it is over.
+    void Poll() {
+        if (!m_task) {
+            return;
+        }
+        const int position = m_task->GetProgressPos();
+        if (position < 0) {
+            return;
+        }
+        const int maximum = m_task->GetProgressMax();
+        CMainView& view = *m_app.m_view;
+        view.m_progress->setRange(0, std::max(maximum, 1));
+        view.m_progress->setValue(std::min(position, std::max(maximum, 1)));
+        if (position < maximum) {
+            return;
+        }
+        m_thread.SetTerminate(true);
+        m_thread.Wait(-1);
+        const boost::shared_ptr<Task> task = m_task;
+        m_task.reset();
+        m_thread.SetTask(nullptr);
+        view.ShowIdle();
+        if (task->HasErr()) {
+            throw my::CException(task->GetErr());
+        }
+    }
+
+    // Asks the running task to stop; the next poll after it stopped collects it.
+    void Cancel() {
+        if (!m_thread.Exists() || m_thread.IsTerminating()) {
+            return;
+        }
+        CMainView& view = *m_app.m_view;
+        if (view.m_generate->hasFocus()) {
+            view.focusNextChild();
+        }
+        view.m_generate->setEnabled(false);
+        m_thread.SetTerminate(true);
+    }
+
+    // The window is going: stop the run and wait for it without asking anything.
+    void Shutdown() {
+        m_thread.SetTerminate(true);
+        m_thread.Wait(-1);
+    }
+
+private:
+    // The paths of the run join their lists, most recent first.
+    void RememberPaths() {
+        const CTaskSetting& task = m_app.m_doc.GetTask();
+        CAppSetting& setting = m_app.m_setting;
+        if (!task.GetSrcPath0().empty()) {
+            setting.m_srcPathes0.Add(task.GetSrcPath0());
+        }
+        if (!task.GetSrcPath1().empty()) {
+            setting.m_srcPathes1.Add(task.GetSrcPath1());
+        }
+        if (!task.GetDstFolder().empty()) {
+            setting.m_dstFolders.Add(task.GetDstFolder());
+        }
+        if (!task.GetDstName().empty()) {
+            setting.m_dstNames.Add(task.GetDstName());
+        }
+        m_app.m_view->RefillLists();
+    }
+
+    CApp& m_app;
+    CSingleTaskThread<Task> m_thread;
+    boost::shared_ptr<Task> m_task;
+};
+
+// The Generate button (start or cancel) and the timer's poll as commands, so that their
+// failures reach the user as one message box.
+template <class Task> class CCommandExecT : public CCommand {
+public:
+    CCommandExecT(CMsg* msg, CGenerationT<Task>& generation)
+        : CCommand(msg), m_generation(generation) {}
+
+protected:
+    void DoExecute(bool perform) override {
+        if (perform) {
+            m_generation.Generate();
+        }
+    }
+
+private:
+    CGenerationT<Task>& m_generation;
+};
+
+template <class Task> class CCommandTimerT : public CCommand {
+public:
+    CCommandTimerT(CMsg* msg, CGenerationT<Task>& generation)
+        : CCommand(msg), m_generation(generation) {}
+
+protected:
+    void DoExecute(bool perform) override {
+        if (perform) {
+            m_generation.Poll();
+        }
+    }
+
+private:
+    CGenerationT<Task>& m_generation;
+};
+
+} // namespace mrv
