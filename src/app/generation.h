@@ -95,11 +95,7 @@ public:
         if (!m_thread.Exists() || m_thread.IsTerminating()) {
             return;
         }
-        CMainView& view = *m_app.m_view;
-        if (view.m_generate->hasFocus()) {
-            view.focusNextChild();
-        }
-        view.m_generate->setEnabled(false);
+        m_app.m_view->ShowCancelling();
         m_thread.SetTerminate(true);
     }
 

@@ -150,7 +150,7 @@ void CMainView::Build() {
 
     auto* animation = new QGroupBox(QString::fromUtf8("アニメーションの属性を指定します"), this);
     auto* animationGrid = new QGridLayout(animation);
-    m_interFrameCount = new CComboBoxInt<0>(1, CTaskSetting::kMaxInterFrameCount, animation);
+    m_interFrameCount = new CComboBoxInt<0>(0, CTaskSetting::kMaxInterFrameCount, animation);
     m_interFrameCount->SetRange(1, 99);
     m_roundType = new CComboBoxEnum({{"なし", 0}, {"反転", 1}, {"回転", 2}}, animation);
     const char* reverseLabels[] = {"色", "濃さ", "角度", "拡大率", "開始位置"};
@@ -431,6 +431,13 @@ void CMainView::UpdateSummary() {
 void CMainView::ShowRunning() {
     m_generate->setText(Text(IDS_ABORT_CAPTION));
     m_generate->setEnabled(true);
+}
+
+void CMainView::ShowCancelling() {
+    if (m_generate->hasFocus()) {
+        focusNextChild();
+    }
+    m_generate->setEnabled(false);
 }
 
 void CMainView::ShowIdle() {

@@ -48,6 +48,8 @@ public:
 
     // Generation state shown by the form: the caption of the Generate button and the bar.
     void ShowRunning();
+    // Disables the button while a run stops, first moving the focus on when it has it.
+    void ShowCancelling();
     void ShowIdle();
     QTimer& GetTimer() { return m_timer; }
 

@@ -98,7 +98,7 @@ TEST(MainView, NumberCommitsAndRefusals) {
     EXPECT_EQ(f.m_msg.m_errors[0].m_id, IDS_NUMBER_FORMAT_INVALID);
     EXPECT_EQ(view.m_frameRate->currentText(), "29.97"); // the box shows the kept value
 
-    Enter(view.m_interFrameCount, "0");
+    Enter(view.m_interFrameCount, "-1");
     Enter(view.m_interFrameCount, "1000");
     ASSERT_EQ(f.m_msg.m_errors.size(), 3u);
     EXPECT_EQ(f.m_msg.m_errors[1].m_id, IDS_NUMBER_TOO_SMALL);
