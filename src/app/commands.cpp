@@ -85,6 +85,21 @@ void ShowChanges(CApp& app) {
 
 } // namespace
 
+void RememberTaskPaths(CAppSetting& setting, const CTaskSetting& task) {
+    if (!task.GetSrcPath0().empty()) {
+        setting.m_srcPathes0.Add(task.GetSrcPath0());
+    }
+    if (!task.GetSrcPath1().empty()) {
+        setting.m_srcPathes1.Add(task.GetSrcPath1());
+    }
+    if (!task.GetDstFolder().empty()) {
+        setting.m_dstFolders.Add(task.GetDstFolder());
+    }
+    if (!task.GetDstName().empty()) {
+        setting.m_dstNames.Add(task.GetDstName());
+    }
+}
+
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
@@ -171,18 +186,7 @@ void CCommandOpen::DoExecute(bool perform) {
         throw my::CException(err);
     }
     CAppSetting& setting = m_app.m_setting;
-    if (!task.GetSrcPath0().empty()) {
-        setting.m_srcPathes0.Add(task.GetSrcPath0());
-    }
-    if (!task.GetSrcPath1().empty()) {
-        setting.m_srcPathes1.Add(task.GetSrcPath1());
-    }
-    if (!task.GetDstFolder().empty()) {
-        setting.m_dstFolders.Add(task.GetDstFolder());
-    }
-    if (!task.GetDstName().empty()) {
-        setting.m_dstNames.Add(task.GetDstName());
-    }
+    RememberTaskPaths(setting, task);
     m_app.m_doc.SetTask(task);
     m_app.m_doc.SetPath(path);
     setting.m_mruPathes.Add(path);

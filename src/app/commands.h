@@ -162,6 +162,8 @@ private:
 
 // The first file the output settings name: the animation, or the first file of a sequence.
 std::string FirstOutputPath(const CTaskSetting& task);
+// The task's images, output folder and name (those not empty) join their lists.
+void RememberTaskPaths(CAppSetting& setting, const CTaskSetting& task);
 // The text before the last "/" (empty when there is none).
 std::string FolderOf(const std::string& path);
 

@@ -5,6 +5,7 @@
 
 #include "app/app_context.h"
 #include "app/command.h"
+#include "app/commands.h"
 #include "app/main_view.h"
 #include "app/msg.h"
 #include "app/thread.h"
@@ -108,20 +109,7 @@ public:
 private:
     // The paths of the run join their lists, most recent first.
     void RememberPaths() {
-        const CTaskSetting& task = m_app.m_doc.GetTask();
-        CAppSetting& setting = m_app.m_setting;
-        if (!task.GetSrcPath0().empty()) {
-            setting.m_srcPathes0.Add(task.GetSrcPath0());
-        }
-        if (!task.GetSrcPath1().empty()) {
-            setting.m_srcPathes1.Add(task.GetSrcPath1());
-        }
-        if (!task.GetDstFolder().empty()) {
-            setting.m_dstFolders.Add(task.GetDstFolder());
-        }
-        if (!task.GetDstName().empty()) {
-            setting.m_dstNames.Add(task.GetDstName());
-        }
+        RememberTaskPaths(m_app.m_setting, m_app.m_doc.GetTask());
         m_app.m_view->RefillLists();
     }
 
