@@ -20,15 +20,29 @@
 
 namespace mrv {
 
-template <class Task> class CGenerationT {
+// What the frame needs of a generation, whatever the task type.
+class CGeneration {
+public:
+    virtual ~CGeneration() = default;
+    // Generate pressed: cancels a run that exists, else validates, prepares and starts one.
+    virtual void Generate() = 0;
+    // The poll of one timer tick; raises the run's error once it is over.
+    virtual void Poll() = 0;
+    // The window is going: stop the run and wait for it without asking anything.
+    virtual void Shutdown() = 0;
+    // A worker thread exists (running, or ended and not yet collected).
+    virtual bool IsActive() const = 0;
+};
+
+template <class Task> class CGenerationT : public CGeneration {
 public:
     explicit CGenerationT(CApp& app) : m_app(app) {}
+    ~CGenerationT() override { Shutdown(); }
 
-    bool IsActive() const { return m_thread.Exists(); }
+    bool IsActive() const override { return m_thread.Exists(); }
     const boost::shared_ptr<Task>& GetTask() const { return m_task; }
 
-    // Generate pressed: cancels a run that exists, else validates, prepares and starts one.
-    void Generate() {
+    void Generate() override {
         if (m_thread.Exists()) {
             Cancel();
             return;
@@ -64,8 +78,7 @@ public:
         view.ShowRunning();
     }
 
-    // The poll of one timer tick; raises the run's error once it is over.
-    void Poll() {
+    void Poll() override {
         if (!m_task) {
             return;
         }
@@ -100,8 +113,7 @@ public:
         m_thread.SetTerminate(true);
     }
 
-    // The window is going: stop the run and wait for it without asking anything.
-    void Shutdown() {
+    void Shutdown() override {
         m_thread.SetTerminate(true);
         m_thread.Wait(-1);
     }
@@ -120,10 +132,9 @@ private:
 
 // The Generate button (start or cancel) and the timer's poll as commands, so that their
 // failures reach the user as one message box.
-template <class Task> class CCommandExecT : public CCommand {
+class CCommandExec : public CCommand {
 public:
-    CCommandExecT(CMsg* msg, CGenerationT<Task>& generation)
-        : CCommand(msg), m_generation(generation) {}
+    CCommandExec(CMsg* msg, CGeneration& generation) : CCommand(msg), m_generation(generation) {}
 
 protected:
     void DoExecute(bool perform) override {
@@ -133,13 +144,12 @@ protected:
     }
 
 private:
-    CGenerationT<Task>& m_generation;
+    CGeneration& m_generation;
 };
 
-template <class Task> class CCommandTimerT : public CCommand {
+class CCommandTimer : public CCommand {
 public:
-    CCommandTimerT(CMsg* msg, CGenerationT<Task>& generation)
-        : CCommand(msg), m_generation(generation) {}
+    CCommandTimer(CMsg* msg, CGeneration& generation) : CCommand(msg), m_generation(generation) {}
 
 protected:
     void DoExecute(bool perform) override {
@@ -149,7 +159,7 @@ protected:
     }
 
 private:
-    CGenerationT<Task>& m_generation;
+    CGeneration& m_generation;
 };
 
 } // namespace mrv

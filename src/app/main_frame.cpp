@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include "app/generation.h"
 #include "app/main_view.h"
 #include "app/msg.h"
 #include "app/placement.h"
@@ -61,11 +62,23 @@ CMainFrame::CMainFrame(CApp& app) : m_app(app) {
     m_view->SetCommandHandler([this](int id) { RunCommand(id); });
     m_app.m_doc.AddRecordListener([this] { m_view->Fill(); });
     m_app.m_doc.AddPathListener([this] { UpdateTitle(); });
+    m_view->m_generate->setEnabled(false);
     BuildMenu();
     UpdateTitle();
 }
 
+void CMainFrame::SetGeneration(std::unique_ptr<CGeneration> generation) {
+    m_generation = std::move(generation);
+    m_commands[kCmdGenerate] = std::make_unique<CCommandExec>(m_app.m_msg, *m_generation);
+    m_timer = std::make_unique<CCommandTimer>(m_app.m_msg, *m_generation);
+    connect(&m_view->GetTimer(), &QTimer::timeout, this, [this] { m_timer->Execute(true, false); });
+    m_view->m_generate->setEnabled(true);
+}
+
 CMainFrame::~CMainFrame() {
+    if (m_generation) {
+        m_generation->Shutdown();
+    }
     m_app.m_frame = nullptr;
     m_app.m_view = nullptr;
 }
@@ -235,6 +248,10 @@ bool CMainFrame::event(QEvent* event) {
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
         m_closed = true;
+        // A running generation is stopped and waited for; no question is asked.
+        if (m_generation) {
+            m_generation->Shutdown();
+        }
         m_quit->Execute(true, false);
     }
     event->accept();

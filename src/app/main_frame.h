@@ -14,6 +14,7 @@ class QMenu;
 namespace mrv {
 
 class CMainView;
+class CGeneration;
 
 class CMainFrame : public QMainWindow {
 public:
@@ -27,6 +28,10 @@ public:
     bool Init();
 
     CMainView& GetView() { return *m_view; }
+    // Installs the generation behind the Generate button and the form's timer; until one is
+    // installed the button stays disabled.
+    void SetGeneration(std::unique_ptr<CGeneration> generation);
+    CGeneration* GetGeneration() { return m_generation.get(); }
     // Runs a command by its identifier (menu items, form buttons).
     void RunCommand(int id);
     // Runs the drop command as if paths had been dropped on target.
@@ -75,6 +80,8 @@ private:
     std::unique_ptr<CCommandSave> m_save;
     std::unique_ptr<CCommandSave> m_saveAs;
     std::unique_ptr<CCommandDropOpen> m_drop;
+    std::unique_ptr<CGeneration> m_generation;
+    std::unique_ptr<CCommand> m_timer;
     std::map<int, std::unique_ptr<CCommand>> m_commands; // the form's buttons, the web pages
 };
 

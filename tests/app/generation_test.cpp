@@ -50,7 +50,7 @@ private:
 };
 
 // Runs the timer's command until the run was collected or the time is up.
-bool PollUntilIdle(mrv::CGenerationT<CStepTask>& generation, CCommand& timer) {
+bool PollUntilIdle(mrv::CGeneration& generation, CCommand& timer) {
     QElapsedTimer clock;
     clock.start();
     while (generation.IsActive() && clock.elapsed() < 10000) {
@@ -69,8 +69,8 @@ struct GenerationTest : ::testing::Test {
     }
     CAppFixture f;
     mrv::CGenerationT<CStepTask> generation{f.m_app};
-    mrv::CCommandExecT<CStepTask> exec{&f.m_msg, generation};
-    mrv::CCommandTimerT<CStepTask> timer{&f.m_msg, generation};
+    mrv::CCommandExec exec{&f.m_msg, generation};
+    mrv::CCommandTimer timer{&f.m_msg, generation};
 };
 
 TEST_F(GenerationTest, RunsToTheEndWithTheBarAtItsMaximum) {
@@ -131,6 +131,34 @@ TEST_F(GenerationTest, ShutdownStopsARunningTask) {
     ASSERT_TRUE(exec.Execute(true, false));
     generation.Shutdown();
     EXPECT_EQ(generation.GetTask()->GetProgressPos(), generation.GetTask()->GetProgressMax());
+}
+
+} // namespace
+
+namespace {
+
+TEST(GenerationInFrame, ButtonTimerAndCloseDuringARun) {
+    CStepTask::s_steps = 100000;
+    CStepTask::s_fail = false;
+    CAppFixture f;
+    EXPECT_FALSE(f.View().m_generate->isEnabled()); // nothing to run yet
+    auto owned = std::make_unique<mrv::CGenerationT<CStepTask>>(f.m_app);
+    mrv::CGenerationT<CStepTask>& generation = *owned;
+    f.m_frame->SetGeneration(std::move(owned));
+    f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Get().string());
+    ASSERT_TRUE(f.View().m_generate->isEnabled());
+    f.View().m_generate->click();
+    ASSERT_TRUE(generation.IsActive());
+    EXPECT_TRUE(f.View().GetTimer().isActive());
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    QCoreApplication::processEvents(); // timer ticks move the bar
+    EXPECT_GT(f.View().m_progress->maximum(), 1);
+
+    f.m_frame->close();
+    const auto& task = generation.GetTask();
+    ASSERT_TRUE(task);
+    EXPECT_EQ(task->GetProgressPos(), task->GetProgressMax());
+    EXPECT_TRUE(f.m_msg.m_errors.empty()); // no question, no message while closing
 }
 
 } // namespace
