@@ -1,0 +1,300 @@
+#include "app/main_frame.h"
+
+#include "app/generation.h"
+#include "app/main_view.h"
+#include "app/msg.h"
+#include "app/placement.h"
+#include "common/message_ids.h"
+#include "common/messages.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScreen>
+
+namespace mrv {
+
+namespace {
+
+constexpr int kRecentFirst = 57616;
+constexpr int kRecentLast = 57631;
+
+QString Text(std::uint32_t id) {
+    return QString::fromStdString(std::string(my::MessageText(id)));
+}
+
+CRect ToRect(const QRect& r) {
+    return CRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+} // namespace
+
+CMainFrame::CMainFrame(CApp& app) : m_app(app) {
+    m_app.m_frame = this;
+    m_view = new CMainView(app, this);
+    m_app.m_view = m_view;
+    setCentralWidget(m_view);
+    setAcceptDrops(true);
+
+    m_quit = std::make_unique<CCommandQuit>(app);
+    m_open = std::make_unique<CCommandOpen>(app);
+    m_init = std::make_unique<CCommandInit>(app, *m_quit, *m_open);
+    m_save = std::make_unique<CCommandSave>(app, false);
+    m_saveAs = std::make_unique<CCommandSave>(app, true);
+    m_drop = std::make_unique<CCommandDropOpen>(app, *m_open);
+    m_commands[kCmdBrowseStart] = std::make_unique<CCommandOpenSrcPath>(app, 0);
+    m_commands[kCmdBrowseEnd] = std::make_unique<CCommandOpenSrcPath>(app, 1);
+    m_commands[kCmdBrowseFolder] = std::make_unique<CCommandOpenDstFolder>(app);
+    m_commands[kCmdShowStart] = std::make_unique<CCommandExplorerPath>(app, 0);
+    m_commands[kCmdShowEnd] = std::make_unique<CCommandExplorerPath>(app, 1);
+    m_commands[kCmdShowOutput] = std::make_unique<CCommandExplorerPath>(app, -1);
+    m_commands[kCmdOpenStart] = std::make_unique<CCommandShellOpenPath>(app, 0);
+    m_commands[kCmdOpenEnd] = std::make_unique<CCommandShellOpenPath>(app, 1);
+    m_commands[kCmdOpenOutput] = std::make_unique<CCommandShellOpenPath>(app, -1);
+    m_commands[58375] = std::make_unique<CCommandOpenUrl>(app, IDS_URL_HOME);
+    m_commands[58376] = std::make_unique<CCommandOpenUrl>(app, IDS_URL_USAGE);
+
+    m_view->SetCommandHandler([this](int id) { RunCommand(id); });
+    m_app.m_doc.AddRecordListener([this] { m_view->Fill(); });
+    m_app.m_doc.AddPathListener([this] { UpdateTitle(); });
+    m_view->m_generate->setEnabled(false);
+    BuildMenu();
+    UpdateTitle();
+}
+
+void CMainFrame::SetGeneration(std::unique_ptr<CGeneration> generation) {
+    m_generation = std::move(generation);
+    m_commands[kCmdGenerate] = std::make_unique<CCommandExec>(m_app.m_msg, *m_generation);
+    m_timer = std::make_unique<CCommandTimer>(m_app.m_msg, *m_generation);
+    connect(&m_view->GetTimer(), &QTimer::timeout, this, [this] { m_timer->Execute(true, false); });
+    m_view->m_generate->setEnabled(true);
+}
+
+CMainFrame::~CMainFrame() {
+    if (m_generation) {
+        m_generation->Shutdown();
+    }
+    m_app.m_frame = nullptr;
+    m_app.m_view = nullptr;
+}
+
+bool CMainFrame::Init() {
+    m_init->Execute(true, false);
+    return m_init->Accepted();
+}
+
+void CMainFrame::BuildMenu() {
+    m_fileMenu = menuBar()->addMenu(QString::fromUtf8("ファイル(&F)"));
+    QAction* open = m_fileMenu->addAction(QString::fromUtf8("開く(&O)..."));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, this, [this] { m_open->Execute(true, false); });
+    QAction* save = m_fileMenu->addAction(QString::fromUtf8("上書き保存(&S)"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(save, &QAction::triggered, this, [this] { m_save->Execute(true, false); });
+    QAction* saveAs = m_fileMenu->addAction(QString::fromUtf8("名前を付けて保存(&A)..."));
+    connect(saveAs, &QAction::triggered, this, [this] { m_saveAs->Execute(true, false); });
+    m_fileMenu->addSeparator();
+    m_recentAnchor = m_fileMenu->addSeparator();
+    QAction* exit = m_fileMenu->addAction(QString::fromUtf8("終了(&X)"));
+    exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+    connect(exit, &QAction::triggered, this, [this] { close(); });
+
+    QMenu* help = menuBar()->addMenu(QString::fromUtf8("ヘルプ(&H)"));
+    QAction* about = help->addAction(QString::fromUtf8("バージョン情報(&A)..."));
+    connect(about, &QAction::triggered, this, [this] {
+        QMessageBox::about(this, Text(IDS_APP_NAME),
+                           QStringLiteral("<b>%1</b><br>Version 1.0.0.0<br><a href=\"%2\">%2</a>")
+                               .arg(Text(IDS_APP_NAME), Text(IDS_URL_HOME)));
+    });
+    QAction* home = help->addAction(QString::fromUtf8("ホームページを開く(&H)"));
+    connect(home, &QAction::triggered, this, [this] { RunCommand(58375); });
+    QAction* usage = help->addAction(QString::fromUtf8("使い方ページを開く(&U)"));
+    connect(usage, &QAction::triggered, this, [this] { RunCommand(58376); });
+    RebuildRecentMenu();
+}
+
+void CMainFrame::RebuildRecentMenu() {
+    for (QAction* action : m_recentActions) {
+        m_fileMenu->removeAction(action);
+        action->deleteLater();
+    }
+    m_recentActions.clear();
+    const auto& items = m_app.m_setting.m_mruPathes.GetItems();
+    const int count = std::min<int>(static_cast<int>(items.size()), kRecentLast - kRecentFirst + 1);
+    if (count == 0) {
+        auto* placeholder = new QAction(QString::fromUtf8("最近使用したファイル"), m_fileMenu);
+        placeholder->setEnabled(false);
+        m_fileMenu->insertAction(m_recentAnchor, placeholder);
+        m_recentActions.push_back(placeholder);
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const QString label = QStringLiteral("&%1 %2").arg(i + 1).arg(
+            QString::fromStdString(items[static_cast<std::size_t>(i)]));
+        auto* action = new QAction(label, m_fileMenu);
+        connect(action, &QAction::triggered, this,
+                [this, i] { CCommandOpenMru(m_app, *m_open, i).Execute(true, false); });
+        m_fileMenu->insertAction(m_recentAnchor, action);
+        m_recentActions.push_back(action);
+    }
+}
+
+void CMainFrame::UpdateTitle() {
+    QString title = Text(IDS_APP_NAME);
+    const std::string& path = m_app.m_doc.GetPath();
+    if (!path.empty()) {
+        title += QStringLiteral(" - ") + QFileInfo(QString::fromStdString(path)).fileName();
+    }
+    setWindowTitle(title);
+}
+
+void CMainFrame::RunCommand(int id) {
+    const auto found = m_commands.find(id);
+    if (found != m_commands.end()) {
+        found->second->Execute(true, false);
+    }
+}
+
+void CMainFrame::Drop(std::vector<std::string> paths, DropTarget target) {
+    m_drop->SetDrop(std::move(paths), target);
+    m_drop->Execute(true, false);
+}
+
+void CMainFrame::ApplyPlacement() {
+    const QSize overhead = frameGeometry().size() - geometry().size();
+    CWindowPlacement& placement = m_app.m_setting.m_placement;
+    CRect rect = placement.m_normalBounds;
+    if (rect.IsEmpty()) {
+        const QSize form = m_view->minimumSize();
+        const int menuHeight = menuBar()->sizeHint().height();
+        rect = DefaultNormalRect(frameGeometry().left(), frameGeometry().top(), form.width(),
+                                 form.height() + menuHeight, overhead.width(), overhead.height());
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr) {
+        rect = ClampRect(rect, ToRect(screen->virtualGeometry()));
+    }
+    placement.m_normalBounds = rect;
+    m_normal = rect;
+    m_placed = true;
+    // The stored rectangle is the outer frame: move() places the frame, resize() the client.
+    move(rect.left, rect.top);
+    resize(rect.right - rect.left - overhead.width(), rect.bottom - rect.top - overhead.height());
+    if (placement.m_maximized) {
+        showMaximized();
+    }
+    if (placement.m_fullScreen) {
+        SetFullScreen(true);
+    }
+}
+
+void CMainFrame::StorePlacement(CWindowPlacement& placement) const {
+    placement.m_maximized = isMaximized() || (m_fullScreen && placement.m_maximized);
+    placement.m_fullScreen = m_fullScreen;
+    placement.m_normalBounds = m_normal;
+}
+
+void CMainFrame::SetFullScreen(bool on) {
+    if (on == m_fullScreen) {
+        return;
+    }
+    m_fullScreen = on;
+    if (on) {
+        showFullScreen();
+    } else {
+        const QSize overhead = frameGeometry().size() - geometry().size();
+        showNormal();
+        move(m_normal.left, m_normal.top);
+        resize(m_normal.right - m_normal.left - overhead.width(),
+               m_normal.bottom - m_normal.top - overhead.height());
+    }
+}
+
+void CMainFrame::RequestClose() {
+    QMetaObject::invokeMethod(
+        this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void CMainFrame::TrackNormalRect() {
+    if (!m_placed || m_fullScreen || isMaximized() || isMinimized() || !isVisible()) {
+        return;
+    }
+    m_normal = ToRect(frameGeometry());
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    TrackNormalRect();
+}
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    TrackNormalRect();
+}
+
+bool CMainFrame::event(QEvent* event) {
+    if (event->type() == static_cast<QEvent::Type>(kToggleFullScreenEvent)) {
+        SetFullScreen(!m_fullScreen);
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (!m_closed) {
+        m_closed = true;
+        // A running generation is stopped and waited for; no question is asked.
+        if (m_generation) {
+            m_generation->Shutdown();
+        }
+        m_quit->Execute(true, false);
+    }
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+DropTarget CMainFrame::TargetAt(const QPoint& pos) const {
+    for (QWidget* w = childAt(pos); w != nullptr; w = w->parentWidget()) {
+        if (w == m_view->m_srcPath0) {
+            return DropTarget::StartImage;
+        }
+        if (w == m_view->m_srcPath1) {
+            return DropTarget::EndImage;
+        }
+        if (w == m_view->m_dstFolder) {
+            return DropTarget::OutputFolder;
+        }
+        if (w == m_view->m_dstName) {
+            return DropTarget::OutputName;
+        }
+    }
+    return DropTarget::Elsewhere;
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    std::vector<std::string> paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            paths.push_back(url.toLocalFile().toStdString());
+        }
+    }
+    if (paths.empty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    raise();
+    activateWindow();
+    Drop(std::move(paths), TargetAt(event->position().toPoint()));
+}
+
+} // namespace mrv

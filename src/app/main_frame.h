@@ -1,0 +1,88 @@
+// mrv::CMainFrame: the main window - menu and accelerators, recent files, the title, the
+// placement kept for the settings file, full screen, dropped files - and the command table.
+#pragma once
+
+#include "app/app_context.h"
+#include "app/commands.h"
+
+#include <QMainWindow>
+#include <map>
+#include <memory>
+
+class QMenu;
+
+namespace mrv {
+
+class CMainView;
+class CGeneration;
+
+class CMainFrame : public QMainWindow {
+public:
+    // The first application-defined event number toggles full screen.
+    static constexpr int kToggleFullScreenEvent = 1000; // QEvent::User
+
+    explicit CMainFrame(CApp& app);
+    ~CMainFrame() override;
+
+    // Runs the start command; false when start-up was declined (the window then closes).
+    bool Init();
+
+    CMainView& GetView() { return *m_view; }
+    // Installs the generation behind the Generate button and the form's timer; until one is
+    // installed the button stays disabled.
+    void SetGeneration(std::unique_ptr<CGeneration> generation);
+    CGeneration* GetGeneration() { return m_generation.get(); }
+    // Runs a command by its identifier (menu items, form buttons).
+    void RunCommand(int id);
+    // Runs the drop command as if paths had been dropped on target.
+    void Drop(std::vector<std::string> paths, DropTarget target);
+
+    void UpdateTitle();
+    void RebuildRecentMenu();
+    // Restores the stored placement: a first run gets a default rectangle; the rectangle is
+    // clamped to the screens, then maximised and full-screen states follow.
+    void ApplyPlacement();
+    // The placement to store at quit.
+    void StorePlacement(CWindowPlacement& placement) const;
+    void RequestClose();
+    void SetFullScreen(bool on);
+    bool IsFullScreen() const { return m_fullScreen; }
+    const CRect& GetNormalRect() const { return m_normal; }
+
+    CCommandQuit& GetQuitCommand() { return *m_quit; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool event(QEvent* event) override;
+
+private:
+    void BuildMenu();
+    void TrackNormalRect();
+    DropTarget TargetAt(const QPoint& pos) const;
+
+    CApp& m_app;
+    CMainView* m_view;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentAnchor = nullptr;
+    std::vector<QAction*> m_recentActions;
+    bool m_fullScreen = false;
+    bool m_placed = false;
+    bool m_closed = false;
+    CRect m_normal;
+
+    std::unique_ptr<CCommandQuit> m_quit;
+    std::unique_ptr<CCommandOpen> m_open;
+    std::unique_ptr<CCommandInit> m_init;
+    std::unique_ptr<CCommandSave> m_save;
+    std::unique_ptr<CCommandSave> m_saveAs;
+    std::unique_ptr<CCommandDropOpen> m_drop;
+    std::unique_ptr<CGeneration> m_generation;
+    std::unique_ptr<CCommand> m_timer;
+    std::map<int, std::unique_ptr<CCommand>> m_commands; // the form's buttons, the web pages
+};
+
+} // namespace mrv
