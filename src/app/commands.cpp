@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace mrv {
 
@@ -358,9 +359,35 @@ void CCommandShellOpenPath::DoExecute(bool perform) {
     m_app.m_shell->OpenWithDefault(path);
 }
 
+namespace {
+
+// The documents of the two help pages ship with the program: beside the source tree the binary
+// was built in (build/bin/../..), or in the system's documentation folder once installed.
+std::string DocumentUrl(const std::string& page) {
+    if (page.find("://") != std::string::npos) {
+        return page;
+    }
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::vector<std::filesystem::path> roots;
+    if (!ec) {
+        roots.push_back(exe.parent_path().parent_path().parent_path());
+    }
+    roots.emplace_back("/usr/share/doc/morvane");
+    for (const auto& root : roots) {
+        const auto candidate = root / page;
+        if (std::filesystem::is_regular_file(candidate, ec)) {
+            return "file://" + candidate.lexically_normal().string();
+        }
+    }
+    throw my::CException(IDS_OPEN_FAILED, page);
+}
+
+} // namespace
+
 void CCommandOpenUrl::DoExecute(bool perform) {
     if (perform) {
-        m_app.m_shell->OpenUrl(std::string(my::MessageText(m_stringId)));
+        m_app.m_shell->OpenUrl(DocumentUrl(std::string(my::MessageText(m_stringId))));
     }
 }
 
