@@ -62,7 +62,7 @@ void AddCubic(my::pointd p0, my::pointd p1, my::pointd p2, my::pointd p3, CBound
         const double t = roots[i], s = 1.0 - t;
         const double w0 = s * s * s, w1 = 3.0 * s * s * t, w2 = 3.0 * s * t * t, w3 = t * t * t;
         out.Add(my::pointd{w0 * p0.x + w1 * p1.x + w2 * p2.x + w3 * p3.x,
-                 w0 * p0.y + w1 * p1.y + w2 * p2.y + w3 * p3.y});
+                           w0 * p0.y + w1 * p1.y + w2 * p2.y + w3 * p3.y});
     }
 }
 
@@ -101,7 +101,7 @@ CCalcBounds::CCalcBounds(std::uint32_t typeMask, std::uint32_t stateMask, std::u
       m_stateMask(stateMask), m_stateValue(stateValue), m_areasOnly(areasOnly) {}
 
 const CBoundsRect& CCalcBounds::Calc(const CFigure& root) {
-    m_fills = 0;
+    m_fills = 0; // a walk ended by a failure may have left bits behind
     VisitFigure(root);
     return m_bounds;
 }
@@ -121,12 +121,7 @@ void CCalcBounds::VisitLayer(const CLayer& layer) {
     if (layer.m_areaFill) {
         m_fills |= AREA_FILL;
     }
-    try {
-        VisitChildren(layer);
-    } catch (...) {
-        m_fills = saved;
-        throw;
-    }
+    VisitChildren(layer);
     m_fills = saved;
 }
 

@@ -68,14 +68,10 @@ void CRenderer::VisitLine(const CLine& line) {
 }
 
 void CRenderer::VisitChildrenWith(const CLayer& layer, std::uint32_t addedBits) {
+    // A failure ends the whole walk, so the state needs no restoring on that way out.
     const std::uint32_t saved = m_state;
     m_state |= addedBits;
-    try {
-        VisitChildren(layer);
-    } catch (...) {
-        m_state = saved;
-        throw;
-    }
+    VisitChildren(layer);
     m_state = saved;
 }
 

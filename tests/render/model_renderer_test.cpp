@@ -7,6 +7,7 @@
 #include "render/model_renderer.h"
 #include "render/recording_target.h"
 #include "render/render_test_util.h"
+#include "stroke/tree_builder.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@ using namespace model_test;
 using render_test::Dump;
 using render_test::Rgba;
 using render_test::Rgba4;
+using stroke_test::ErrorId;
 
 constexpr stroke::CColor kWhite(65535, 65535, 65535, 0, 65535);
 
@@ -46,16 +48,7 @@ std::string Show(const Rgba4& p) {
     EXPECT_TRUE(Near(Rgba(*(img), x, y), Rgba4{__VA_ARGS__}))                                      \
         << "pixel (" << (x) << ", " << (y) << ") is " << Show(Rgba(*(img), x, y))
 
-const Rgba4 kPaper{255, 255, 255, 255}, kRed{255, 0, 0, 255}, kBlue{0, 0, 255, 255};
-
-template <class F> std::int32_t ErrorId(F f) {
-    try {
-        f();
-    } catch (const my::CException& e) {
-        return e.m_id;
-    }
-    return 0;
-}
+const Rgba4 kPaper{255, 255, 255, 255};
 
 TEST(ModelRendererTest, ShapesLandWhereThePageRectanglePutsThem) {
     auto model = Model({Line({Rect(10, 10, 30, 20)}, {}, Mono(255, 0, 0))});
