@@ -2,6 +2,7 @@
 
 #include "render/cached_renderer.h"
 #include "render/line_path.h"
+#include "render/text_layout.h"
 #include "stroke/figures.h"
 
 #include <algorithm>
@@ -145,6 +146,19 @@ void CCalcBounds::VisitLine(const CLine& line) {
         }
         if (stroke) {
             AddStrokeBounds(line, *part, check.Simple(), m_bounds);
+        }
+    }
+}
+
+void CCalcBounds::VisitText(const CText& text) {
+    if (!Measured(text)) {
+        return;
+    }
+    for (const CCharLayout& layout : LayoutText(text, nullptr)) {
+        if (layout.m_valid) {
+            for (const my::pointd& corner : CharBox(layout)) {
+                m_bounds.Add(corner);
+            }
         }
     }
 }

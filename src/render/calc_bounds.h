@@ -45,6 +45,8 @@ public:
 
     void VisitLayer(const CLayer& layer) override;
     void VisitLine(const CLine& line) override;
+    // The corners of the boxes of the laid-out characters.
+    void VisitText(const CText& text) override;
 
     // The bounds of the area path of a part (the closing segment included when it is curved)
     // and of its stroke outline drawn with the line's cap, join and widths.

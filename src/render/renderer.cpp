@@ -1,6 +1,7 @@
 #include "render/renderer.h"
 
 #include "render/line_path.h"
+#include "render/text_layout.h"
 #include "stroke/figures.h"
 
 #include <algorithm>
@@ -67,6 +68,26 @@ void CRenderer::VisitLine(const CLine& line) {
     DrawFigure(line, lines);
 }
 
+void CRenderer::VisitText(const CText& text) {
+    if (text.IsHidden()) {
+        return;
+    }
+    const bool lineFill = text.m_lineFill && !(m_state & STATE_NO_LINE_FILL);
+    const bool areaFill = text.m_areaFill && !(m_state & STATE_NO_AREA_FILL);
+    if (!lineFill && !areaFill) {
+        return; // nothing to draw, so no font to load
+    }
+    CLineSet lines;
+    DrawFigure(AddText(text, lines), lines);
+}
+
+const CLayer& CRenderer::AddText(const CText& text, CLineSet& out) const {
+    boost::shared_ptr<CLayer> layer = MakeTextLayer(text);
+    CollectLines(*layer, out);
+    out.m_keep.push_back(layer);
+    return *layer;
+}
+
 void CRenderer::VisitChildrenWith(const CLayer& layer, std::uint32_t addedBits) {
     // A failure ends the whole walk, so the state needs no restoring on that way out.
     const std::uint32_t saved = m_state;
@@ -84,6 +105,8 @@ void CRenderer::CollectLines(const CLayer& layer, CLineSet& out) const {
             out.m_lines.push_back(line);
         } else if (const auto* sub = dynamic_cast<const CLayer*>(child.get())) {
             CollectLines(*sub, out);
+        } else if (const auto* text = dynamic_cast<const CText*>(child.get())) {
+            AddText(*text, out);
         }
     }
 }

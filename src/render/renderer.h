@@ -40,6 +40,8 @@ public:
     void VisitModel(const CModel& model) override;
     void VisitLayer(const CLayer& layer) override;
     void VisitLine(const CLine& line) override;
+    // A text is drawn as a layer of one line per character, with the text's fills.
+    void VisitText(const CText& text) override;
 
 private:
     // The lines drawn as one: one line, or every visible line below a layer drawn as a whole.
@@ -56,6 +58,8 @@ private:
     void DrawLines(const CFillSetting* lineFill, const CFillSetting* areaFill,
                    const CLineSet& lines);
     void CollectLines(const CLayer& layer, CLineSet& out) const;
+    // Lays the text out and adds its characters' lines; returns the layer that holds them.
+    const CLayer& AddText(const CText& text, CLineSet& out) const;
 
     CVectorRenderer& m_target;
     CVectorFillPainter m_painter;
