@@ -2,7 +2,7 @@
 // solid pen, the same paths drawn by cairo directly (the floor), filled with a gradation, and
 // stroked on a CMYK page. Then whole models of 500 lines × 20 points through the model renderer:
 // one width (against the same curves stroked by cairo alone), widths that change from point to
-// point, and closed lines filled with a gradation.
+// point, closed lines filled with a gradation, and one text of 200 characters.
 #include "common/units.h"
 #include "platform/img.h"
 #include "render/img_renderer.h"
@@ -266,6 +266,36 @@ void BM_ModelGradationFill(benchmark::State& state) {
     RenderModel(state, Kind::GradationFill);
 }
 BENCHMARK(BM_ModelGradationFill)->Unit(benchmark::kMillisecond);
+
+// One text of 200 characters in four text lines of 50, 40 pixels high, filled and outlined.
+void BM_ModelText(benchmark::State& state) {
+    auto model = boost::make_shared<stroke::CModel>();
+    model->m_unit = stroke::UNIT_PIXEL;
+    auto text = boost::make_shared<stroke::CText>();
+    const std::u16string words = u"The quick brown fox jumps over the lazy dog, 0123456789. ";
+    for (int i = 0; text->m_text.size() < 200; ++i) {
+        text->m_text += (i + 1) % 50 == 0 ? u'\n' : words[i % words.size()];
+    }
+    text->m_textSetting = boost::make_shared<stroke::CTextSetting>();
+    text->m_textSetting->m_fontFace = u"DejaVu Sans";
+    text->m_textSetting->m_fontSize = 40.0;
+    text->m_width = 1.0;
+    text->m_areaFill =
+        boost::make_shared<stroke::CMonoSetting>(stroke::CColor(0, 0, 40000, 0, 65535));
+    text->m_lineFill = boost::make_shared<stroke::CMonoSetting>(stroke::CColor(0, 0, 0, 0, 65535));
+    auto baseline = boost::make_shared<stroke::CLinePart>();
+    baseline->InsertChild(0, ModelPoint(40, 200, 0, 40, 200, 40, 200));
+    baseline->InsertChild(1, ModelPoint(1880, 200, 0, 1880, 200, 1880, 200));
+    text->InsertChild(0, baseline);
+    model->InsertChild(0, text);
+    const stroke::CColor white(65535, 65535, 65535, 0, 65535);
+    for (auto _ : state) {
+        stroke::CImgRenderer renderer;
+        benchmark::DoNotOptimize(renderer.Render(
+            {0, 0, kWidth, kHeight}, white, boost::shared_ptr<const stroke::CModel>(model), 96.0));
+    }
+}
+BENCHMARK(BM_ModelText)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
