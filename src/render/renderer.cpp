@@ -35,8 +35,8 @@ void CRenderer::VisitLayer(const CLayer& layer) {
     if (layer.IsHidden()) {
         return;
     }
-    const bool lineFill = layer.m_lineFill && !(m_state & STATE_NO_LINE_FILL);
-    const bool areaFill = layer.m_areaFill && !(m_state & STATE_NO_AREA_FILL);
+    const CFills fills = FillsOf(layer);
+    const bool lineFill = fills.m_line != nullptr, areaFill = fills.m_area != nullptr;
     if (!lineFill && !areaFill) {
         VisitChildren(layer);
         return;
@@ -72,9 +72,7 @@ void CRenderer::VisitText(const CText& text) {
     if (text.IsHidden()) {
         return;
     }
-    const bool lineFill = text.m_lineFill && !(m_state & STATE_NO_LINE_FILL);
-    const bool areaFill = text.m_areaFill && !(m_state & STATE_NO_AREA_FILL);
-    if (!lineFill && !areaFill) {
+    if (FillsOf(text).Empty()) {
         return; // nothing to draw, so no font to load
     }
     CLineSet lines;
@@ -111,13 +109,17 @@ void CRenderer::CollectLines(const CLayer& layer, CLineSet& out) const {
     }
 }
 
+CRenderer::CFills CRenderer::FillsOf(const CFigure& figure) const {
+    const FillPtr line = figure.GetLineFill(), area = figure.GetAreaFill();
+    return {m_state & STATE_NO_LINE_FILL ? nullptr : line.get(),
+            m_state & STATE_NO_AREA_FILL ? nullptr : area.get()};
+}
+
 void CRenderer::DrawFigure(const CFigure& fillSource, const CLineSet& lines) {
-    const FillPtr lineFill = m_state & STATE_NO_LINE_FILL ? FillPtr() : fillSource.GetLineFill();
-    const FillPtr areaFill = m_state & STATE_NO_AREA_FILL ? FillPtr() : fillSource.GetAreaFill();
-    if (!lineFill && !areaFill) {
-        return;
+    const CFills fills = FillsOf(fillSource);
+    if (!fills.Empty()) {
+        DrawLines(fills.m_line, fills.m_area, lines);
     }
-    DrawLines(lineFill.get(), areaFill.get(), lines);
 }
 
 void CRenderer::DrawLines(const CFillSetting* lineFill, const CFillSetting* areaFill,

@@ -51,6 +51,13 @@ private:
         std::vector<boost::shared_ptr<CLayer>> m_keep;
     };
 
+    // The fills of a figure that the state lets it use (they live as long as the figure).
+    struct CFills {
+        const CFillSetting* m_line = nullptr;
+        const CFillSetting* m_area = nullptr;
+        bool Empty() const { return m_line == nullptr && m_area == nullptr; }
+    };
+    CFills FillsOf(const CFigure& figure) const;
     void VisitChildrenWith(const CLayer& layer, std::uint32_t addedBits);
     // Draws a line, a layer as a whole or a text's layer with the figure's fills, less those
     // the state suppresses.
