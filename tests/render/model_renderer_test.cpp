@@ -1,0 +1,270 @@
+// Models drawn into pixels: shapes at known places and colours, caps and joins, variable-width
+// strokes, gradations, layer fills, the page transform and units, colour conversion of the
+// finished image, and bad geometry that must neither crash nor hang.
+#include "platform/color_profile.h"
+#include "platform/icc_fixture.h"
+#include "render/model_builder.h"
+#include "render/model_renderer.h"
+#include "render/recording_target.h"
+#include "render/render_test_util.h"
+#include "stroke/tree_builder.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+using namespace model_test;
+using render_test::Dump;
+using render_test::Rgba;
+using render_test::Rgba4;
+using stroke_test::ErrorId;
+
+constexpr stroke::CColor kWhite(65535, 65535, 65535, 0, 65535);
+
+boost::shared_ptr<CImg> Draw(const stroke::ModelPtr& model, stroke::CPageRect page,
+                             stroke::CColor background = kWhite) {
+    stroke::CImgRenderer renderer;
+    return renderer.Render(page, background, model, 96.0);
+}
+
+// True when every channel is within tolerance of the expected value.
+bool Near(const Rgba4& got, const Rgba4& want, int tolerance = 3) {
+    for (int i = 0; i < 4; ++i) {
+        if (std::abs(got[i] - want[i]) > tolerance) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Show(const Rgba4& p) {
+    return std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]) + "," +
+           std::to_string(p[3]);
+}
+
+#define EXPECT_PIXEL(img, x, y, ...)                                                               \
+    EXPECT_TRUE(Near(Rgba(*(img), x, y), Rgba4{__VA_ARGS__}))                                      \
+        << "pixel (" << (x) << ", " << (y) << ") is " << Show(Rgba(*(img), x, y))
+
+const Rgba4 kPaper{255, 255, 255, 255};
+
+TEST(ModelRendererTest, ShapesLandWhereThePageRectanglePutsThem) {
+    auto model = Model({Line({Rect(10, 10, 30, 20)}, {}, Mono(255, 0, 0))});
+    auto img = Draw(model, {0, 0, 40, 30});
+    ASSERT_EQ(img->m_pixelType, CImg::PIXEL_BGRA32);
+    ASSERT_EQ(img->m_width, 40);
+    ASSERT_EQ(img->m_height, 30);
+    EXPECT_EQ(img->m_dpiX, 96.0);
+    EXPECT_PIXEL(img, 10, 10, 255, 0, 0, 255);
+    EXPECT_PIXEL(img, 29, 19, 255, 0, 0, 255);
+    EXPECT_PIXEL(img, 9, 15, 255, 255, 255, 255);
+    EXPECT_PIXEL(img, 30, 15, 255, 255, 255, 255);
+    EXPECT_PIXEL(img, 20, 20, 255, 255, 255, 255);
+
+    // The page rectangle moves the drawing: its corner is the image's origin.
+    auto shifted = Draw(model, {10, 10, 50, 40}, stroke::CColor(0, 0, 65535, 0, 32768));
+    EXPECT_PIXEL(shifted, 0, 0, 255, 0, 0, 255);
+    EXPECT_PIXEL(shifted, 19, 9, 255, 0, 0, 255);
+    // The background, alpha included, is in every pixel left unpainted.
+    EXPECT_PIXEL(shifted, 20, 5, 0, 0, 255, 128);
+    EXPECT_PIXEL(shifted, 39, 29, 0, 0, 255, 128);
+}
+
+TEST(ModelRendererTest, CapsAndJoinsShowWhereThePenEnds) {
+    // A horizontal stroke from (10, 20) to (40, 20), then down... an L: right, then up.
+    const auto drawWith = [](std::uint32_t cap, std::uint32_t join) {
+        auto line = Line({Part({Pt(10, 20, 10), Pt(50, 20, 10), Pt(50, 0, 10)})}, Mono(255, 0, 0),
+                         {}, cap, join);
+        return Draw(Model({line}), {0, 0, 70, 40});
+    };
+    auto butt = drawWith(stroke::CAP_BUTT, stroke::JOIN_MITER);
+    auto square = drawWith(stroke::CAP_SQUARE, stroke::JOIN_BEVEL);
+    auto round = drawWith(stroke::CAP_ROUND, stroke::JOIN_ROUND);
+    Dump(*butt, "cap_butt_join_miter");
+    Dump(*square, "cap_square_join_bevel");
+    Dump(*round, "cap_round_join_round");
+
+    // Along the stroke all three paint.
+    for (const auto& img : {butt, square, round}) {
+        EXPECT_PIXEL(img, 30, 20, 255, 0, 0, 255);
+    }
+    // Before the start: nothing for a butt cap, the square cap's corner, not the round cap's.
+    EXPECT_PIXEL(butt, 7, 20, 255, 255, 255, 255);
+    EXPECT_PIXEL(square, 7, 20, 255, 0, 0, 255);
+    EXPECT_PIXEL(round, 7, 20, 255, 0, 0, 255);
+    EXPECT_PIXEL(square, 6, 15, 255, 0, 0, 255);
+    EXPECT_PIXEL(round, 6, 15, 255, 255, 255, 255);
+    // The outer corner of the turn at (50, 20): the miter fills it, the bevel cuts it off, the
+    // round join reaches half the width from the corner.
+    EXPECT_PIXEL(butt, 54, 24, 255, 0, 0, 255);
+    EXPECT_PIXEL(square, 54, 24, 255, 255, 255, 255);
+    EXPECT_PIXEL(round, 54, 24, 255, 255, 255, 255);
+    EXPECT_PIXEL(butt, 53, 22, 255, 0, 0, 255);
+    EXPECT_PIXEL(round, 53, 22, 255, 0, 0, 255);
+    EXPECT_PIXEL(square, 53, 23, 255, 255, 255, 255);
+}
+
+TEST(ModelRendererTest, VariableWidthIsThickInTheMiddleAndPointedAtZeroWidthEnds) {
+    auto line = Line({Part({Pt(10, 30, 0), Pt(50, 30, 20), Pt(90, 30, 0)})}, Mono(0, 0, 255));
+    auto img = Draw(Model({line}), {0, 0, 100, 60});
+    Dump(*img, "variable_width");
+    const auto paintedInColumn = [&](int x) {
+        int n = 0;
+        for (int y = 0; y < img->m_height; ++y) {
+            n += Rgba(*img, x, y)[0] < 128;
+        }
+        return n;
+    };
+    // Half the width grows linearly from 0 at the ends to 10 in the middle.
+    EXPECT_NEAR(paintedInColumn(50), 20, 1);
+    EXPECT_NEAR(paintedInColumn(30), 10, 1);
+    EXPECT_NEAR(paintedInColumn(70), 10, 1);
+    EXPECT_LE(paintedInColumn(12), 2);
+    EXPECT_LE(paintedInColumn(88), 2);
+    EXPECT_EQ(paintedInColumn(8), 0); // no cap beyond a pointed end
+    EXPECT_PIXEL(img, 50, 21, 0, 0, 255, 255);
+    EXPECT_PIXEL(img, 50, 38, 0, 0, 255, 255);
+    EXPECT_PIXEL(img, 50, 18, 255, 255, 255, 255);
+}
+
+TEST(ModelRendererTest, GradationRunsFromTheFirstStopToTheLast) {
+    auto g = Gradation(0, {Stop(1.0, 0, 0, 255), Stop(0.0, 255, 0, 0)});
+    auto img = Draw(Model({Line({Rect(0, 0, 100, 20)}, {}, g)}), {0, 0, 100, 20});
+    Dump(*img, "gradation");
+    EXPECT_PIXEL(img, 0, 10, 254, 0, 1, 255);
+    EXPECT_PIXEL(img, 99, 10, 1, 0, 254, 255);
+    EXPECT_PIXEL(img, 50, 10, 126, 0, 128, 255);
+
+    // Turned by 90 degrees it runs from top to bottom.
+    g->m_angle = 90;
+    auto turned = Draw(Model({Line({Rect(0, 0, 20, 100)}, {}, g)}), {0, 0, 20, 100});
+    EXPECT_PIXEL(turned, 10, 0, 254, 0, 1, 255);
+    EXPECT_PIXEL(turned, 10, 99, 1, 0, 254, 255);
+}
+
+TEST(ModelRendererTest, LayerLineFillStrokesOverTheLinesOwnAreas) {
+    auto line = Line({Rect(10, 10, 50, 50, 6)}, Mono(0, 255, 0), Mono(0, 0, 255));
+    auto img = Draw(Model({Layer({line}, Mono(255, 0, 0))}), {0, 0, 60, 60});
+    Dump(*img, "layer_line_fill");
+    EXPECT_PIXEL(img, 30, 30, 0, 0, 255, 255); // the line's own area
+    EXPECT_PIXEL(img, 30, 10, 255, 0, 0, 255); // the layer's stroke, on top
+    EXPECT_PIXEL(img, 30, 12, 255, 0, 0, 255);
+    EXPECT_PIXEL(img, 30, 7, 255, 0, 0, 255);
+
+    // With both fills the layer's fills paint the line; its own are not used.
+    auto both = Draw(Model({Layer({line}, Mono(255, 0, 0), Mono(255, 255, 0))}), {0, 0, 60, 60});
+    EXPECT_PIXEL(both, 30, 30, 255, 255, 0, 255);
+    EXPECT_PIXEL(both, 30, 10, 255, 0, 0, 255);
+}
+
+TEST(ModelRendererTest, UnitsAndResolutionSetTheTransform) {
+    auto model = Model({});
+    stroke::CModelRenderer renderer;
+    renderer.m_model = model;
+    renderer.m_resolutionX = 72.0;
+    renderer.m_resolutionY = 144.0;
+    renderer.m_offsetX = -3;
+    renderer.m_offsetY = -4;
+    render_test::CRecordingTarget target;
+    stroke::CRenderer walker(target, stroke::COLOR_RGB, CImg::PIXEL_BGRA32);
+
+    // Pixels ignore the resolution.
+    renderer.Begin(walker, u"");
+    EXPECT_EQ(target.m_transform, (CTransform{1, 0, 0, 1, -3, -4, 1}));
+
+    // Millimetres at 72 dpi: 72 / 25.4 pixels per millimetre; one pen width for both axes.
+    model->m_unit = stroke::UNIT_MM;
+    renderer.Begin(walker, u"");
+    const double px = 72 / 25.4, py = 144 / 25.4;
+    EXPECT_DOUBLE_EQ(target.m_transform.m_11, px);
+    EXPECT_DOUBLE_EQ(target.m_transform.m_22, py);
+    EXPECT_DOUBLE_EQ(target.m_transform.m_widthScale, std::sqrt((px * px + py * py) / 2));
+    EXPECT_NEAR(walker.Tolerance(), 0.1 / py, 1e-12);
+
+    model->m_unit = 2;
+    EXPECT_EQ(ErrorId([&] { renderer.Begin(walker, u""); }), 10003);
+    EXPECT_EQ(ErrorId([&] { Draw(model, {0, 0, 10, 10}); }), 10003);
+    model->m_unit = stroke::UNIT_PIXEL;
+    model->m_colorType = 7;
+    EXPECT_EQ(ErrorId([&] { Draw(model, {0, 0, 10, 10}); }), 58680);
+    model->m_colorType = stroke::COLOR_RGB;
+    EXPECT_EQ(ErrorId([&] { Draw(model, {10, 0, 0, 10}); }), 58680);
+}
+
+TEST(ModelRendererTest, CmykModelIsConvertedForAnRgbOutputProfile) {
+    auto cmykProfile = boost::make_shared<CColorProfile>();
+    cmykProfile->LoadFromMemory(morvane::test::MakeCmykProfile("test CMYK"));
+    // Full cyan over white paper.
+    auto model = Model({Line({Rect(10, 10, 30, 30)}, {}, Mono(255, 0, 0, 0))}, stroke::COLOR_CMYK);
+    model->m_colorProfile = cmykProfile;
+    const stroke::CColor paper(0, 0, 0, 0, 65535);
+
+    stroke::CImgRenderer asRendered;
+    auto cmyk = asRendered.Render({0, 0, 40, 40}, paper, model, 72);
+    ASSERT_EQ(cmyk->m_pixelType, CImg::PIXEL_CMYKA40);
+    EXPECT_EQ(render_test::At(*cmyk, 20, 20), (render_test::Pixel{255, 0, 0, 0, 255}));
+    EXPECT_EQ(cmyk->m_profile, cmykProfile);
+
+    stroke::CImgRenderer renderer;
+    auto srgb = boost::make_shared<CColorProfile>();
+    renderer.SetOutputColorType(stroke::COLOR_RGB);
+    renderer.SetOutputProfile(srgb);
+    auto rgb = renderer.Render({0, 0, 40, 40}, paper, model, 72);
+    Dump(*rgb, "cmyk_converted");
+    ASSERT_EQ(rgb->m_pixelType, CImg::PIXEL_BGRA32);
+    EXPECT_EQ(rgb->m_profile, srgb);
+    EXPECT_EQ(rgb->m_dpiX, 72.0);
+    const Rgba4 ink = Rgba(*rgb, 20, 20), white = Rgba(*rgb, 2, 2);
+    EXPECT_LT(ink[0], 60) << Show(ink); // cyan: little red, much green and blue
+    EXPECT_GT(ink[1], 150) << Show(ink);
+    EXPECT_GT(ink[2], 200) << Show(ink);
+    EXPECT_EQ(ink[3], 255);
+    EXPECT_TRUE(Near(white, kPaper, 6)) << Show(white);
+
+    // The same colour space under another name is not converted.
+    auto profileA = boost::make_shared<CColorProfile>();
+    profileA->LoadFromMemory(morvane::test::MakeSrgbProfile("profile A"));
+    auto profileB = boost::make_shared<CColorProfile>();
+    profileB->LoadFromMemory(morvane::test::MakeSrgbProfile("profile B"));
+    ASSERT_TRUE(profileA->IsSame(*profileB));
+    auto rgbModel = Model({Line({Rect(10, 10, 30, 30)}, {}, Mono(255, 0, 0))});
+    rgbModel->m_colorProfile = profileA;
+    stroke::CImgRenderer same;
+    same.SetOutputProfile(profileB);
+    EXPECT_EQ(same.Render({0, 0, 40, 40}, kWhite, rgbModel, 72)->m_profile, profileA);
+}
+
+TEST(ModelRendererTest, BadGeometryIsSkippedWithoutHarmToTheRest) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    auto good = Line({Rect(40, 40, 50, 50, 2)}, Mono(255, 0, 0), Mono(0, 0, 255));
+    auto model = Model({
+        Line({Part({Pt(0, 0, 2), Pt(nan, 5, 2), Pt(10, 10, 2)})}, Mono(0, 0, 0), Mono(0, 0, 0)),
+        Line({Part({Pt(0, 0, 1), Pt(inf, 5, 3), Pt(10, -inf, 2)})}, Mono(0, 0, 0)),
+        Line({Part({Pt(-1e300, 0, 2), Pt(1e300, 1e300, 4), Pt(5, 5, 1e300)})}, Mono(0, 0, 0)),
+        Line({Part({Pt(-1e300, -1e300), Pt(-1e299, -1e300), Pt(-1e300, -1e299)})}, {},
+             Mono(0, 0, 0)),
+        Line({Part({Pt(0, 20, -5), Pt(30, 20, -5)})}, Mono(0, 0, 0)),
+        Line({Part({Pt(0, 25, nan), Pt(30, 25, 4)})}, Mono(0, 0, 0)),
+        Line({Part({}), Part({Pt(3, 3, 3)})}, Mono(0, 0, 0), Mono(0, 0, 0)),
+        good,
+    });
+    boost::shared_ptr<CImg> img;
+    ASSERT_NO_THROW(img = Draw(model, {0, 0, 60, 60}));
+    EXPECT_PIXEL(img, 45, 45, 0, 0, 255, 255);
+    EXPECT_PIXEL(img, 40, 45, 255, 0, 0, 255);
+    // Negative widths draw no stroke.
+    EXPECT_PIXEL(img, 15, 20, 255, 255, 255, 255);
+
+    // A resolution that is not a number draws nothing of a millimetre model, and an empty page
+    // is an empty image.
+    model->m_unit = stroke::UNIT_MM;
+    stroke::CImgRenderer renderer;
+    ASSERT_NO_THROW(renderer.Render({0, 0, 20, 20}, kWhite, model, nan));
+    auto empty = renderer.Render({5, 5, 5, 5}, kWhite, model, 96);
+    EXPECT_EQ(empty->m_width, 0);
+}
+
+} // namespace

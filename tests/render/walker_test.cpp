@@ -1,0 +1,183 @@
+// What the walk over a model hands to a drawing target: which paths, pens and paint calls, for
+// the line and layer rules, recorded call by call.
+#include "render/model_builder.h"
+#include "render/recording_target.h"
+#include "render/renderer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace model_test;
+using render_test::CRecordingTarget;
+using Calls = std::vector<std::string>;
+
+Calls Walk(const stroke::CModel& model, CRecordingTarget& target) {
+    stroke::CRenderer walker(target, model.m_colorType, CImg::PIXEL_BGRA32);
+    walker.VisitModel(model);
+    return target.Only(
+        {"NewPath", "MoveTo", "LineTo", "CurveTo", "ClosePath", "Fill", "Stroke", "FillStroke"});
+}
+
+Calls Paints(const CRecordingTarget& target) {
+    return target.Only({"Fill", "Stroke", "FillStroke"});
+}
+
+TEST(WalkerTest, PartsOfOnePointMakeNoPathAtAll) {
+    CRecordingTarget t;
+    auto model = Model(
+        {Line({Part({Pt(1, 1, 2)}), Part({Pt(5, 5, 2)}, true)}, Mono(255, 0, 0), Mono(0, 255, 0))});
+    EXPECT_EQ(Walk(*model, t), Calls{});
+}
+
+TEST(WalkerTest, ZeroWidthsFillTheAreaWithoutStroke) {
+    CRecordingTarget t;
+    auto model = Model({Line({Rect(0, 0, 10, 5)}, Mono(255, 0, 0), Mono(0, 255, 0))});
+    EXPECT_EQ(Walk(*model, t), (Calls{"NewPath", "MoveTo 0 0", "LineTo 10 0", "LineTo 10 5",
+                                      "LineTo 0 5", "LineTo 0 0", "ClosePath", "Fill"}));
+}
+
+TEST(WalkerTest, HandlesOnTheirPointsGiveStraightSegments) {
+    CRecordingTarget t;
+    // The middle point's outgoing handle is off the point: only the second segment curves.
+    auto model = Model({Line({Part({Pt(0, 0, 2), PtH(10, 0, 2, {10, 0}, {15, 5}), Pt(20, 0, 2)})},
+                             Mono(255, 0, 0))});
+    EXPECT_EQ(Walk(*model, t),
+              (Calls{"NewPath", "MoveTo 0 0", "LineTo 10 0", "CurveTo 15 5 20 0 20 0", "Stroke"}));
+}
+
+TEST(WalkerTest, ClosedLineOfOneWidthIsFilledAndStrokedInOnePaint) {
+    CRecordingTarget t;
+    auto model = Model({Line({Rect(0, 0, 10, 5, 2)}, Mono(255, 0, 0), Mono(0, 0, 255),
+                             stroke::CAP_SQUARE, stroke::JOIN_BEVEL)});
+    const Calls calls = Walk(*model, t);
+    EXPECT_EQ(Paints(t), Calls{"FillStroke"});
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "NewPath"), 1);
+    EXPECT_EQ(t.Only({"SetLineWidth", "SetLineCap", "SetLineJoin"}),
+              (Calls{"SetLineWidth 2", "SetLineCap 2", "SetLineJoin 2"}));
+    // The stroke colour is the line fill, the fill colour the area fill.
+    EXPECT_EQ(t.Only({"SetStrokeRgb", "SetFillRgb"}),
+              (Calls{"SetFillRgb 0 0 1", "SetStrokeRgb 1 0 0"}));
+}
+
+TEST(WalkerTest, OpenPartClosedByItsHandlesIsFilledAndStrokedApart) {
+    CRecordingTarget t;
+    // The first point's incoming handle is off the point: the area closes with a curve, the
+    // stroke stays open, so the two paths differ.
+    auto part = Part({PtH(0, 0, 2, {-5, 5}, {0, 0}), Pt(10, 0, 2), Pt(10, 10, 2)});
+    auto model = Model({Line({part}, Mono(255, 0, 0), Mono(0, 0, 255))});
+    EXPECT_EQ(Walk(*model, t), (Calls{"NewPath", "MoveTo 0 0", "LineTo 10 0", "LineTo 10 10",
+                                      "CurveTo 10 10 -5 5 0 0", "ClosePath", "Fill", "NewPath",
+                                      "MoveTo 0 0", "LineTo 10 0", "LineTo 10 10", "Stroke"}));
+}
+
+TEST(WalkerTest, OpenPartWithRetractedHandlesSharesItsPath) {
+    CRecordingTarget t;
+    auto model = Model({Line({Part({Pt(0, 0, 2), Pt(10, 0, 2), Pt(10, 10, 2)})}, Mono(255, 0, 0),
+                             Mono(0, 0, 255))});
+    // The fill closes the figure with a straight edge by itself; the pen leaves it open.
+    EXPECT_EQ(Walk(*model, t),
+              (Calls{"NewPath", "MoveTo 0 0", "LineTo 10 0", "LineTo 10 10", "FillStroke"}));
+}
+
+TEST(WalkerTest, LinesOfSeveralWidthsOrShapesAreFilledAsOutlines) {
+    struct Case {
+        const char* name;
+        stroke::LinePtr line;
+    };
+    const Case cases[] = {
+        {"widths", Line({Part({Pt(0, 0, 1), Pt(10, 0, 4), Pt(20, 0, 1)})}, Mono(255, 0, 0))},
+        {"caps", nullptr},
+    };
+    for (const Case& c : cases) {
+        CRecordingTarget t;
+        stroke::ModelPtr model;
+        if (c.line) {
+            model = Model({c.line});
+        } else {
+            // Two lines of one width drawn as one layer, with different caps.
+            auto a = Line({Part({Pt(0, 0, 2), Pt(10, 0, 2)})}, {}, {}, stroke::CAP_BUTT);
+            auto b = Line({Part({Pt(0, 5, 2), Pt(10, 5, 2)})}, {}, {}, stroke::CAP_SQUARE);
+            model = Model({Layer({a, b}, Mono(255, 0, 0))});
+        }
+        Walk(*model, t);
+        EXPECT_EQ(Paints(t), Calls{"Fill"}) << c.name;
+        EXPECT_EQ(t.Count("SetLineWidth"), 0) << c.name;
+        EXPECT_EQ(t.Only({"SetFillRgb"}), Calls{"SetFillRgb 1 0 0"}) << c.name;
+        EXPECT_GT(t.Count("ClosePath"), 0) << c.name;
+    }
+}
+
+TEST(WalkerTest, CapAndJoinFlagsBecomePenShapes) {
+    struct Case {
+        std::uint32_t cap, join;
+        const char *penCap, *penJoin;
+    };
+    const Case cases[] = {{stroke::CAP_ROUND, stroke::JOIN_ROUND, "1", "1"},
+                          {stroke::CAP_BUTT, stroke::JOIN_MITER, "0", "0"},
+                          {stroke::CAP_SQUARE, stroke::JOIN_BEVEL, "2", "2"},
+                          {0, 0, "1", "1"}};
+    for (const Case& c : cases) {
+        CRecordingTarget t;
+        Walk(*Model({Line({Part({Pt(0, 0, 3), Pt(10, 0, 3)})}, Mono(0, 0, 0), {}, c.cap, c.join)}),
+             t);
+        EXPECT_EQ(
+            t.Only({"SetLineCap", "SetLineJoin"}),
+            (Calls{std::string("SetLineCap ") + c.penCap, std::string("SetLineJoin ") + c.penJoin}))
+            << c.cap << " " << c.join;
+    }
+}
+
+TEST(WalkerTest, LayerWithBothFillsDrawsItsLinesWithItsFillsOnly) {
+    CRecordingTarget t;
+    auto a = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0), Mono(0, 255, 0));
+    auto b = Line({Rect(20, 0, 30, 10, 1)}, Mono(0, 255, 0), Mono(0, 255, 0));
+    auto hidden = Line({Rect(40, 0, 50, 10, 1)}, Mono(0, 255, 0), Mono(0, 255, 0));
+    hidden->m_state |= stroke::STATE_HIDDEN;
+    auto model = Model({Layer({a, Layer({b}), hidden}, Mono(255, 0, 0), Mono(0, 0, 255))});
+    const Calls calls = Walk(*model, t);
+    // One path per visible line, painted once; the lines' own fills never reach the target.
+    EXPECT_EQ(std::count(calls.begin(), calls.end(), "NewPath"), 2);
+    EXPECT_EQ(Paints(t), Calls{"FillStroke"});
+    EXPECT_EQ(t.Only({"SetStrokeRgb", "SetFillRgb"}),
+              (Calls{"SetFillRgb 0 0 1", "SetStrokeRgb 1 0 0"}));
+}
+
+TEST(WalkerTest, LayerWithLineFillDrawsTheAreasFirstThenItsStrokes) {
+    CRecordingTarget t;
+    auto a = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0), Mono(0, 0, 255));
+    auto model = Model({Layer({a}, Mono(255, 0, 0))});
+    Walk(*model, t);
+    EXPECT_EQ(Paints(t), (Calls{"Fill", "Stroke"}));
+    EXPECT_EQ(t.Only({"SetStrokeRgb", "SetFillRgb", "Fill", "Stroke"}),
+              (Calls{"SetFillRgb 0 0 1", "Fill", "SetStrokeRgb 1 0 0", "Stroke"}));
+}
+
+TEST(WalkerTest, LayerWithAreaFillDrawsItsAreasUnderTheLinesStrokes) {
+    CRecordingTarget t;
+    auto a = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0), Mono(0, 0, 255));
+    auto model = Model({Layer({a}, {}, Mono(255, 0, 0))});
+    Walk(*model, t);
+    EXPECT_EQ(t.Only({"SetStrokeRgb", "SetFillRgb", "Fill", "Stroke"}),
+              (Calls{"SetFillRgb 1 0 0", "Fill", "SetStrokeRgb 0 1 0", "Stroke"}));
+}
+
+TEST(WalkerTest, HiddenFiguresAreSkipped) {
+    CRecordingTarget t;
+    auto line = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0), Mono(0, 0, 255));
+    line->m_state |= stroke::STATE_HIDDEN;
+    auto inner = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0));
+    auto layer = Layer({inner}, Mono(255, 0, 0), Mono(255, 0, 0));
+    layer->m_state |= stroke::STATE_HIDDEN;
+    EXPECT_EQ(Walk(*Model({line, layer}), t), Calls{});
+}
+
+TEST(WalkerTest, ModelFillsAreNotDrawn) {
+    CRecordingTarget t;
+    auto model = Model({Line({Rect(0, 0, 10, 10, 1)})});
+    model->m_lineFill = Mono(255, 0, 0);
+    model->m_areaFill = Mono(255, 0, 0);
+    EXPECT_EQ(Walk(*model, t), Calls{});
+}
+
+} // namespace
