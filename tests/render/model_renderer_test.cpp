@@ -2,7 +2,7 @@
 // strokes, gradations, layer fills, the page transform and units, colour conversion of the
 // finished image, and bad geometry that must neither crash nor hang.
 #include "platform/color_profile.h"
-#include "platform/icc_fixture.h"
+#include "support/icc_fixture.h"
 #include "render/model_builder.h"
 #include "render/model_renderer.h"
 #include "render/recording_target.h"
