@@ -37,13 +37,13 @@ void RunPass(const std::vector<CScheduledFrame>& plan, int interFrameCount,
     for (const auto& frame : plan) {
         switch (frame.m_source) {
         case FrameSource::Start:
-            onFrame(*start, frame.m_index);
+            onFrame(start, frame.m_index);
             break;
         case FrameSource::End:
-            onFrame(*end, frame.m_index);
+            onFrame(end, frame.m_index);
             break;
         case FrameSource::Interpolated:
-            onFrame(*interpolator.CreateFrame(*start, *end, items, frame.m_index, count),
+            onFrame(interpolator.CreateFrame(*start, *end, items, frame.m_index, count),
                     frame.m_index);
             break;
         }

@@ -38,7 +38,7 @@ std::int32_t ProgressTotal(int interFrameCount, bool autoTrim);
 // Runs one pass: for each planned frame, its model (the loaded START or END, or a frame made
 // by the interpolator with count = n + 1) goes to onFrame, then afterFrame gets the frame's
 // progress steps (it checks for a stop and advances the progress).
-using FrameCallback = boost::function<void(const stroke::CModel& frame, int index)>;
+using FrameCallback = boost::function<void(const stroke::ModelPtr& frame, int index)>;
 using StepCallback = boost::function<void(int steps)>;
 void RunPass(const std::vector<CScheduledFrame>& plan, int interFrameCount,
              const stroke::ModelPtr& start, const stroke::ModelPtr& end,

@@ -56,7 +56,7 @@ TEST(FrameSchedule, PassUsesLoadedEndsAndInterpolatesTheRest) {
     std::vector<const stroke::CModel*> seen;
     int steps = 0;
     mrv::RunPass(mrv::PlanPass({1, false, true}), 1, start, end, {}, ip,
-                 [&](const stroke::CModel& m, int) { seen.push_back(&m); },
+                 [&](const stroke::ModelPtr& m, int) { seen.push_back(m.get()); },
                  [&](int s) { steps += s; });
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(seen[0], start.get());
