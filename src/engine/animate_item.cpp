@@ -13,8 +13,8 @@ namespace {
 
 // The names of the FigureType bits in bit order, as the messages about pairing show them.
 constexpr std::array<std::string_view, 10> kKindLabels = {
-    "レイヤー",      "図形",         "制御点",       "接線ハンドル", "線要素",
-    "バウンディングボックス", "拡縮ハンドル", "回転ハンドル", "テキスト",     "キャレット",
+    "レイヤー",     "図形",         "制御点",   "接線ハンドル", "線要素", "バウンディングボックス",
+    "拡縮ハンドル", "回転ハンドル", "テキスト", "キャレット",
 };
 
 } // namespace

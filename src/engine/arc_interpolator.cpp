@@ -41,8 +41,8 @@ void CArcInterpolator::SetFrame(int index, int count, const CAnimateItem& item) 
 
     const double whole = std::floor(t);
     const double f = t - whole;
-    const double chord = std::cos(m_theta * (1.0 - f) / 2.0) * std::sin(m_theta * f / 2.0) /
-                         std::sin(m_theta / 2.0);
+    const double chord =
+        std::cos(m_theta * (1.0 - f) / 2.0) * std::sin(m_theta * f / 2.0) / std::sin(m_theta / 2.0);
     m_run = chord + whole;
     m_fold = Fold(m_run);
 }

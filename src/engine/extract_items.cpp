@@ -21,7 +21,9 @@ std::string NumberText(double value) {
     return ec == std::errc() ? std::string(buffer, ptr) : std::string("?");
 }
 
-std::string ClosedText(bool closed) { return closed ? "true" : "false"; }
+std::string ClosedText(bool closed) {
+    return closed ? "true" : "false";
+}
 
 bool ProfilesEqual(const boost::shared_ptr<CColorProfile>& a,
                    const boost::shared_ptr<CColorProfile>& b) {
@@ -60,8 +62,7 @@ void CExtractItems::VisitModel(stroke::CModel& start, stroke::CModel& end) {
         throw my::CException(IDS_PAIR_WIDTH, NumberText(start.m_width), NumberText(end.m_width));
     }
     if (start.m_height != end.m_height) {
-        throw my::CException(IDS_PAIR_HEIGHT, NumberText(start.m_height),
-                             NumberText(end.m_height));
+        throw my::CException(IDS_PAIR_HEIGHT, NumberText(start.m_height), NumberText(end.m_height));
     }
     VisitChildren(start, end);
 }
@@ -139,8 +140,10 @@ void CExtractItems::VisitText(stroke::CText& start, stroke::CText& end) {
 }
 
 bool CExtractItems::AnyFillDiffers(const stroke::CFigure& start, const stroke::CFigure& end) const {
-    const bool line = FillsDiffer(FillSide::Line, start.GetLineFill(), end.GetLineFill(), start, end);
-    const bool area = FillsDiffer(FillSide::Area, start.GetAreaFill(), end.GetAreaFill(), start, end);
+    const bool line =
+        FillsDiffer(FillSide::Line, start.GetLineFill(), end.GetLineFill(), start, end);
+    const bool area =
+        FillsDiffer(FillSide::Area, start.GetAreaFill(), end.GetAreaFill(), start, end);
     return line || area;
 }
 
@@ -177,7 +180,8 @@ bool CExtractItems::FillsDiffer(FillSide side, const stroke::FillPtr& start,
         }
         if (startTex->m_fitType != endTex->m_fitType) {
             throw my::CException(IDS_PAIR_TEXTURE_FIT,
-                                 std::vector<std::string>{label, std::to_string(startTex->m_fitType),
+                                 std::vector<std::string>{label,
+                                                          std::to_string(startTex->m_fitType),
                                                           std::to_string(endTex->m_fitType), kind,
                                                           startName, endName, PositionText()});
         }

@@ -201,8 +201,10 @@ stroke::FillPtr CInterpolator::InterpolateFill(const stroke::FillPtr& result,
 
 void CInterpolator::InterpolateFills(stroke::CFigure& result, const stroke::CFigure& start,
                                      const stroke::CFigure& end) const {
-    result.SetLineFill(InterpolateFill(result.GetLineFill(), start.GetLineFill(), end.GetLineFill()));
-    result.SetAreaFill(InterpolateFill(result.GetAreaFill(), start.GetAreaFill(), end.GetAreaFill()));
+    result.SetLineFill(
+        InterpolateFill(result.GetLineFill(), start.GetLineFill(), end.GetLineFill()));
+    result.SetAreaFill(
+        InterpolateFill(result.GetAreaFill(), start.GetAreaFill(), end.GetAreaFill()));
 }
 
 void CInterpolator::InterpolateFigure(stroke::CFigure& result, const stroke::CFigure& start,
@@ -240,9 +242,8 @@ void CInterpolator::InterpolateFigure(stroke::CFigure& result, const stroke::CFi
             setting.m_lineSpacing =
                 Lerp(s.m_textSetting->m_lineSpacing, e.m_textSetting->m_lineSpacing, m_fold);
             // The layout divides by the third value: it never reaches zero.
-            setting.m_thirdSpacing = std::max(
-                0.01, Lerp(s.m_textSetting->m_thirdSpacing, e.m_textSetting->m_thirdSpacing,
-                           m_fold));
+            setting.m_thirdSpacing = std::max(0.01, Lerp(s.m_textSetting->m_thirdSpacing,
+                                                         e.m_textSetting->m_thirdSpacing, m_fold));
         }
         text.m_width = Lerp(s.m_width, e.m_width, m_fold);
         InterpolateFills(result, start, end);

@@ -27,7 +27,7 @@ public:
     virtual void SetFrame(int index, int count, const CAnimateItem& item); // 1
     // Gives result (the item's figure in the frame model) the values between start and end.
     virtual void InterpolateFigure(stroke::CFigure& result, const stroke::CFigure& start,
-                                   const stroke::CFigure& end, const CAnimateItem& item); // 2
+                                   const stroke::CFigure& end, const CAnimateItem& item);      // 2
     virtual my::pointd InterpolatePoint(const my::pointd& start, const my::pointd& end) const; // 3
     virtual stroke::CColor InterpolateColor(const stroke::CColor& start,
                                             const stroke::CColor& end) const; // 4

@@ -89,8 +89,8 @@ void FitToOutput(stroke::CModel& model, const CTaskSetting& setting, const CTrim
             // drawn area as it would be rendered untrimmed.
             sx = sy = stroke::ToPixels(1.0, model.m_unit, dpi);
         }
-        Resize(model, sx, sy, -trim.m_x * sx, -trim.m_y * sy, trim.m_width * sx,
-               trim.m_height * sy, dpi);
+        Resize(model, sx, sy, -trim.m_x * sx, -trim.m_y * sy, trim.m_width * sx, trim.m_height * sy,
+               dpi);
         model.m_state |= stroke::STATE_TRANSFORMED;
         return;
     }

@@ -10,7 +10,9 @@ namespace mrv {
 namespace {
 
 // The class-check outcome of one pair: both of the class, or which side is not.
-template <class T> T* As(stroke::CFigure* figure) { return dynamic_cast<T*>(figure); }
+template <class T> T* As(stroke::CFigure* figure) {
+    return dynamic_cast<T*>(figure);
+}
 
 [[noreturn]] void ThrowClassMismatch(bool startWrong, std::string_view label,
                                      const stroke::CFigure& start, const stroke::CFigure& end,
@@ -35,7 +37,9 @@ void CEnumerator::VisitLayer(stroke::CLayer& start, stroke::CLayer& end) {
     VisitChildren(start, end);
 }
 
-void CEnumerator::VisitLine(stroke::CLine& start, stroke::CLine& end) { VisitParts(start, end); }
+void CEnumerator::VisitLine(stroke::CLine& start, stroke::CLine& end) {
+    VisitParts(start, end);
+}
 
 void CEnumerator::VisitLinePart(stroke::CLinePart& start, stroke::CLinePart& end) {
     VisitPoints(start, end);
@@ -47,7 +51,9 @@ void CEnumerator::VisitLinePoint(stroke::CLinePoint& start, stroke::CLinePoint& 
 
 void CEnumerator::VisitTangentPoint(stroke::CTangentPoint&, stroke::CTangentPoint&) {}
 
-void CEnumerator::VisitText(stroke::CText& start, stroke::CText& end) { VisitParts(start, end); }
+void CEnumerator::VisitText(stroke::CText& start, stroke::CText& end) {
+    VisitParts(start, end);
+}
 
 bool CEnumerator::CheckPresent(const stroke::CFigure* start, const stroke::CFigure* end) const {
     if (start == nullptr && end == nullptr) {
@@ -104,8 +110,7 @@ void CEnumerator::VisitFigure(stroke::CFigure* start, stroke::CFigure* end) {
         dispatch.operator()<stroke::CLinePoint>("LinePoint", &CEnumerator::VisitLinePoint);
         return;
     case stroke::FIGURE_TANGENT:
-        dispatch.operator()<stroke::CTangentPoint>("TangentPoint",
-                                                   &CEnumerator::VisitTangentPoint);
+        dispatch.operator()<stroke::CTangentPoint>("TangentPoint", &CEnumerator::VisitTangentPoint);
         return;
     case stroke::FIGURE_PART:
         dispatch.operator()<stroke::CLinePart>("LinePart", &CEnumerator::VisitLinePart);
@@ -120,8 +125,7 @@ void CEnumerator::VisitFigure(stroke::CFigure* start, stroke::CFigure* end) {
 }
 
 template <class T, class Visit>
-void CEnumerator::VisitSequence(const stroke::ChildList<T>& start,
-                                const stroke::ChildList<T>& end,
+void CEnumerator::VisitSequence(const stroke::ChildList<T>& start, const stroke::ChildList<T>& end,
                                 const stroke::CFigure& startHolder,
                                 const stroke::CFigure& endHolder, std::uint32_t countMessage,
                                 Visit visit) {

@@ -15,10 +15,10 @@ class CEnumerator {
 public:
     virtual ~CEnumerator() = default;
 
-    virtual void VisitModel(stroke::CModel& start, stroke::CModel& end);    // 0: children
-    virtual void VisitLayer(stroke::CLayer& start, stroke::CLayer& end);    // 1: children
-    virtual void VisitLine(stroke::CLine& start, stroke::CLine& end);       // 2: parts
-    virtual void VisitLinePart(stroke::CLinePart& start, stroke::CLinePart& end);  // 3: points
+    virtual void VisitModel(stroke::CModel& start, stroke::CModel& end);             // 0: children
+    virtual void VisitLayer(stroke::CLayer& start, stroke::CLayer& end);             // 1: children
+    virtual void VisitLine(stroke::CLine& start, stroke::CLine& end);                // 2: parts
+    virtual void VisitLinePart(stroke::CLinePart& start, stroke::CLinePart& end);    // 3: points
     virtual void VisitLinePoint(stroke::CLinePoint& start, stroke::CLinePoint& end); // 4
     virtual void VisitTangentPoint(stroke::CTangentPoint& start, stroke::CTangentPoint& end); // 5
     virtual void VisitText(stroke::CText& start, stroke::CText& end); // 6: baseline parts

@@ -55,9 +55,10 @@ TEST(FrameSchedule, PassUsesLoadedEndsAndInterpolatesTheRest) {
     mrv::CInterpolator ip;
     std::vector<const stroke::CModel*> seen;
     int steps = 0;
-    mrv::RunPass(mrv::PlanPass({1, false, true}), 1, start, end, {}, ip,
-                 [&](const stroke::ModelPtr& m, int) { seen.push_back(m.get()); },
-                 [&](int s) { steps += s; });
+    mrv::RunPass(
+        mrv::PlanPass({1, false, true}), 1, start, end, {}, ip,
+        [&](const stroke::ModelPtr& m, int) { seen.push_back(m.get()); },
+        [&](int s) { steps += s; });
     ASSERT_EQ(seen.size(), 4u);
     EXPECT_EQ(seen[0], start.get());
     EXPECT_EQ(seen[2], end.get());
@@ -74,8 +75,10 @@ TEST(SaverFactory, FormatsAndCopiedSettings) {
     s.SetLoopCount(4);
     s.SetRoundType(mrv::RoundType::None);
     s.SetFlags(0);
-    for (auto [format, number] : {std::pair{mrv::DstFormat::PNG, 0}, {mrv::DstFormat::APNG, 1},
-                                  {mrv::DstFormat::GIF, 2}, {mrv::DstFormat::AGIF, 3},
+    for (auto [format, number] : {std::pair{mrv::DstFormat::PNG, 0},
+                                  {mrv::DstFormat::APNG, 1},
+                                  {mrv::DstFormat::GIF, 2},
+                                  {mrv::DstFormat::AGIF, 3},
                                   {static_cast<mrv::DstFormat>(9), 0}}) {
         s.SetDstFormat(format);
         EXPECT_EQ(mrv::CreateSaver(s)->GetFormat(), number);

@@ -39,8 +39,8 @@ TEST(Interpolator, PointsAtFirstMiddleAndLastFrame) {
     const my::pointd e{30, 60};
     mrv::CInterpolator line;
     line.m_roundType = mrv::RoundType::None;
-    for (auto [index, x, y] : {std::tuple{0, 10.0, 20.0}, {2, 20.0, 40.0}, {4, 30.0, 60.0},
-                               {6, 40.0, 80.0}}) {
+    for (auto [index, x, y] :
+         {std::tuple{0, 10.0, 20.0}, {2, 20.0, 40.0}, {4, 30.0, 60.0}, {6, 40.0, 80.0}}) {
         line.SetFrame(index, 4, Item());
         EXPECT_EQ(line.InterpolatePoint(s, e), (my::pointd{x, y})) << index;
     }
@@ -105,8 +105,8 @@ TEST(Interpolator, ArcIsAHalfCircleAtAmplitudeOne) {
 
 TEST(Interpolator, ColoursClampAndTruncate) {
     mrv::CInterpolator ip;
-    ip.m_roundFlags = 0; // colours keep running through the return trip
-    ip.SetFrame(12, 8, Item());   // m_run 1.5
+    ip.m_roundFlags = 0;        // colours keep running through the return trip
+    ip.SetFrame(12, 8, Item()); // m_run 1.5
     const stroke::CColor s(60000, 100, 3, 0, 65535);
     const stroke::CColor e(65535, 0, 4, 0, 0);
     const stroke::CColor c = ip.InterpolateColor(s, e);

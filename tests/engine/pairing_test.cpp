@@ -27,7 +27,9 @@ CSimpleErr Pair(stroke::CModel& start, stroke::CModel& end, mrv::AnimateItemList
     return {};
 }
 
-stroke::CLayer& LayerOf(stroke::CModel& m) { return static_cast<stroke::CLayer&>(*m.GetChild(0)); }
+stroke::CLayer& LayerOf(stroke::CModel& m) {
+    return static_cast<stroke::CLayer&>(*m.GetChild(0));
+}
 stroke::CLine& LineA(stroke::CModel& m) {
     return static_cast<stroke::CLine&>(*LayerOf(m).GetChild(0));
 }
@@ -46,10 +48,10 @@ TEST(Pairing, IdenticalModelsGiveNoItems) {
 TEST(Pairing, ItemsCarryPathsInTreeOrder) {
     auto a = SampleModel();
     auto b = SampleModel();
-    LineA(*b).m_parts[1]->m_points[0]->x = 9;                   // point 1-1-2-1
-    LineA(*b).m_parts[0]->m_points[2]->m_tangents[1]->y = 4;    // handle 1-1-1-3-2
+    LineA(*b).m_parts[1]->m_points[0]->x = 9;                // point 1-1-2-1
+    LineA(*b).m_parts[0]->m_points[2]->m_tangents[1]->y = 4; // handle 1-1-1-3-2
     static_cast<stroke::CMonoSetting&>(*LayerOf(*b).m_lineFill).m_color.m_alpha = 5; // layer 1
-    TextT(*b).m_width = 2;                                      // text 1-2
+    TextT(*b).m_width = 2;                                                           // text 1-2
     mrv::AnimateItemList items;
     ASSERT_FALSE(Pair(*a, *b, &items).HasError());
     std::vector<std::string> paths;
@@ -84,7 +86,8 @@ TEST(Pairing, CountMessagesNameCountsParentsAndPosition) {
 
     b = SampleModel();
     LineA(*b).RemoveChildAt(0);
-    EXPECT_EQ(Pair(*a, *b).m_text, "線要素の数が一致しません\n数: 2 -> 1\n親の名前: a -> a\n位置: 1-1");
+    EXPECT_EQ(Pair(*a, *b).m_text,
+              "線要素の数が一致しません\n数: 2 -> 1\n親の名前: a -> a\n位置: 1-1");
 
     b = SampleModel();
     TextT(*b).InsertChild(1, Part({Point(1, 1)}));
@@ -112,8 +115,8 @@ TEST(Pairing, KindsClassesAndMissingFigures) {
     auto inner = boost::make_shared<stroke::CModel>();
     b->m_children[0] = inner;
     inner->SetParent(b.get());
-    EXPECT_EQ(Pair(*a, *b).m_text,
-              "開始画像の図形の型は、対応する終了画像の型と一致しません\n型: Model\n名前: L -> \n位置: 1");
+    EXPECT_EQ(Pair(*a, *b).m_text, "開始画像の図形の型は、対応する終了画像の型と一致しません\n型: "
+                                   "Model\n名前: L -> \n位置: 1");
 
     b = SampleModel();
     b->m_children[1] = nullptr;
@@ -200,9 +203,10 @@ TEST(Pairing, FillComparison) {
 
     b = SampleModel();
     TextT(*b).m_areaFill = Texture(u"p.png");
-    EXPECT_EQ(Pair(*a, *b).m_text,
-              "塗りの種類が一致しません。\nテクスチャーから、単色、グラデーション（もしくはその逆）の"
-              "変化はできません\n種類: テキスト\n名前: t -> t\n位置: 1-2");
+    EXPECT_EQ(
+        Pair(*a, *b).m_text,
+        "塗りの種類が一致しません。\nテクスチャーから、単色、グラデーション（もしくはその逆）の"
+        "変化はできません\n種類: テキスト\n名前: t -> t\n位置: 1-2");
 
     TextT(*a).m_areaFill = Texture(u"q.png");
     EXPECT_EQ(Pair(*a, *b).m_text,
@@ -261,8 +265,8 @@ TEST(Pairing, PhasesComeFromEnclosingNames) {
     LineA(*a).m_name = u"a{0.5}";
     LayerOf(*a).m_name = u"L{ -2 }";
     static_cast<stroke::CMonoSetting&>(*LineA(*b).m_lineFill).m_color.m_alpha = 1; // line item
-    LineA(*b).m_parts[0]->m_points[0]->x = 1;                                   // point item
-    TextT(*b).m_width = 3;                                                      // text item
+    LineA(*b).m_parts[0]->m_points[0]->x = 1;                                      // point item
+    TextT(*b).m_width = 3;                                                         // text item
     mrv::AnimateItemList items;
     ASSERT_FALSE(Pair(*a, *b, &items, mrv::TaskFlags::Phase).HasError());
     ASSERT_EQ(items.size(), 3u);
@@ -278,9 +282,7 @@ TEST(Pairing, PhasesComeFromEnclosingNames) {
 }
 
 TEST(PhaseName, Numbers) {
-    const auto parse = [](const std::u16string& name) {
-        return mrv::ParsePhase(name, u"{", u"}");
-    };
+    const auto parse = [](const std::u16string& name) { return mrv::ParsePhase(name, u"{", u"}"); };
     EXPECT_EQ(parse(u"x{ 1.5 }"), 1.5);
     EXPECT_EQ(parse(u"x{.5}"), 0.5);
     EXPECT_EQ(parse(u"x{5.}"), 5.0);
@@ -291,8 +293,8 @@ TEST(PhaseName, Numbers) {
     EXPECT_EQ(mrv::ParsePhase(u"x{1}", u"", u"}"), std::nullopt);
     // The number starts one character after the opening brace's first character.
     EXPECT_THROW(mrv::ParsePhase(u"x<<2>>", u"<<", u">>"), my::CException);
-    for (const std::u16string bad : {u"x{}", u"x{1e3}", u"x{ }", u"x{1.2.3}", u"x{.}", u"x{a}",
-                                     u"x{+-1}"}) {
+    for (const std::u16string bad :
+         {u"x{}", u"x{1e3}", u"x{ }", u"x{1.2.3}", u"x{.}", u"x{a}", u"x{+-1}"}) {
         try {
             parse(bad);
             ADD_FAILURE() << my::ToUtf8(bad);
