@@ -8,10 +8,7 @@
 namespace mrv {
 
 bool CArcInterpolator::CanMirrorReturn(const AnimateItemList& items) const {
-    if (!MirrorPossible(items)) {
-        return false;
-    }
-    return !(m_roundType == RoundType::Rotate && m_amp != 0.0);
+    return MirrorPossible(items, m_amp);
 }
 
 void CArcInterpolator::SetFrame(int index, int count, const CAnimateItem& item) {

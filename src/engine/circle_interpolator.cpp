@@ -6,11 +6,7 @@
 namespace mrv {
 
 bool CCircleInterpolator::CanMirrorReturn(const AnimateItemList& items) const {
-    if (!MirrorPossible(items)) {
-        return false;
-    }
-    // Rotating on along the other side of the ellipse is not the outward trip reversed.
-    return !(m_roundType == RoundType::Rotate && m_amp != 0.0);
+    return MirrorPossible(items, m_amp);
 }
 
 void CCircleInterpolator::SetFrame(int index, int count, const CAnimateItem& item) {

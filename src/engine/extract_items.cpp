@@ -74,18 +74,24 @@ void CExtractItems::VisitLayer(stroke::CLayer& start, stroke::CLayer& end) {
     WithPhaseOf(start, [&] { VisitChildren(start, end); });
 }
 
-void CExtractItems::VisitLine(stroke::CLine& start, stroke::CLine& end) {
-    const bool fillDiffers = AnyFillDiffers(start, end);
+void CExtractItems::CheckStrokeStyle(const stroke::CPartHolder& start,
+                                     const stroke::CPartHolder& end, std::uint32_t capMessage,
+                                     std::uint32_t joinMessage) const {
     if (start.m_lineCap != end.m_lineCap) {
-        throw my::CException(IDS_PAIR_LINE_CAP, stroke::FormatLineCap(start.m_lineCap),
+        throw my::CException(capMessage, stroke::FormatLineCap(start.m_lineCap),
                              stroke::FormatLineCap(end.m_lineCap), start.m_name, end.m_name,
                              PositionText());
     }
     if (start.m_lineJoin != end.m_lineJoin) {
-        throw my::CException(IDS_PAIR_LINE_JOIN, stroke::FormatLineJoin(start.m_lineJoin),
+        throw my::CException(joinMessage, stroke::FormatLineJoin(start.m_lineJoin),
                              stroke::FormatLineJoin(end.m_lineJoin), start.m_name, end.m_name,
                              PositionText());
     }
+}
+
+void CExtractItems::VisitLine(stroke::CLine& start, stroke::CLine& end) {
+    const bool fillDiffers = AnyFillDiffers(start, end);
+    CheckStrokeStyle(start, end, IDS_PAIR_LINE_CAP, IDS_PAIR_LINE_JOIN);
     if (fillDiffers) {
         AddItem(start, end);
     }
@@ -119,16 +125,7 @@ void CExtractItems::VisitText(stroke::CText& start, stroke::CText& end) {
         throw my::CException(IDS_PAIR_TEXT_STRING, start.m_text, end.m_text, start.m_name,
                              end.m_name, PositionText());
     }
-    if (start.m_lineCap != end.m_lineCap) {
-        throw my::CException(IDS_PAIR_TEXT_CAP, stroke::FormatLineCap(start.m_lineCap),
-                             stroke::FormatLineCap(end.m_lineCap), start.m_name, end.m_name,
-                             PositionText());
-    }
-    if (start.m_lineJoin != end.m_lineJoin) {
-        throw my::CException(IDS_PAIR_TEXT_JOIN, stroke::FormatLineJoin(start.m_lineJoin),
-                             stroke::FormatLineJoin(end.m_lineJoin), start.m_name, end.m_name,
-                             PositionText());
-    }
+    CheckStrokeStyle(start, end, IDS_PAIR_TEXT_CAP, IDS_PAIR_TEXT_JOIN);
     // Both fills are compared even when the setting already differs: a fill that cannot be
     // paired must be reported.
     const bool fillDiffers = AnyFillDiffers(start, end);

@@ -35,6 +35,9 @@ private:
                      const stroke::CFigure& startFigure, const stroke::CFigure& endFigure) const;
     // Line fill, then area fill.
     bool AnyFillDiffers(const stroke::CFigure& start, const stroke::CFigure& end) const;
+    // Caps, then joins, each with its message when they differ.
+    void CheckStrokeStyle(const stroke::CPartHolder& start, const stroke::CPartHolder& end,
+                          std::uint32_t capMessage, std::uint32_t joinMessage) const;
     void AddItem(stroke::CFigure& start, stroke::CFigure& end);
     // The phase the figure's name gives (only with the Phase flag).
     std::optional<double> PhaseOf(const stroke::CFigure& figure) const;

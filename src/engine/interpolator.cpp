@@ -72,6 +72,10 @@ bool CInterpolator::MirrorPossible(const AnimateItemList& items) const {
     return (m_roundFlags & kAllRoundFlags) == kAllRoundFlags;
 }
 
+bool CInterpolator::MirrorPossible(const AnimateItemList& items, double amp) const {
+    return MirrorPossible(items) && !(m_roundType == RoundType::Rotate && amp != 0.0);
+}
+
 bool CInterpolator::CanMirrorReturn(const AnimateItemList& items) const {
     return MirrorPossible(items);
 }

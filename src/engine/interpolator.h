@@ -61,6 +61,9 @@ protected:
     static double TimeOf(int index, int count, const CAnimateItem& item);
     // All five RoundFlags set and no item with a phase.
     bool MirrorPossible(const AnimateItemList& items) const;
+    // The same for a path with a sideways amplitude: rotating on along the other side of a
+    // loop is not the outward trip reversed.
+    bool MirrorPossible(const AnimateItemList& items, double amp) const;
 
 private:
     void InterpolateFills(stroke::CFigure& result, const stroke::CFigure& start,
