@@ -143,13 +143,15 @@ int RunBatch(const std::vector<std::string>& args, const CJobFactory& makeJob, C
     }
 
     std::unique_ptr<CBatchJob> job;
+    std::vector<std::string> existing;
     try {
         task.ValidateForGenerate();
         job = makeJob(task);
+        existing = ExistingFiles(job->ListOutputPaths());
     } catch (const my::CException& e) {
         return Fail(console, e.m_text, kExitFailed);
     }
-    if (!SettleOverwrite(ExistingFiles(job->ListOutputPaths()), options.m_overwrite, console)) {
+    if (!SettleOverwrite(existing, options.m_overwrite, console)) {
         // Ctrl-C at the question interrupts the read; it ends the command as an interruption.
         if (terminator.IsTerminating()) {
             console.m_err << "\n";
