@@ -1,8 +1,10 @@
 // Writes the seed corpora of the fuzz targets: small PNG blobs of every pixel type and small
-// ICC profiles, all made with the test fixtures. Usage: fuzz_seed_corpus <corpus folder>; the
-// files go to <folder>/png_blob and <folder>/icc_open.
-#include "platform/icc_fixture.h"
-#include "platform/png_fixture.h"
+// ICC profiles and small stroke files, all made with the test fixtures. Usage:
+// fuzz_seed_corpus <corpus folder>; the files go to <folder>/png_blob, <folder>/icc_open and
+// <folder>/strk_reader.
+#include "support/icc_fixture.h"
+#include "support/png_fixture.h"
+#include "support/strk_writer.h"
 
 #include <filesystem>
 #include <fstream>
@@ -79,6 +81,55 @@ void WriteIccSeeds(const fs::path& folder) {
     Save(folder / "grey-v4", morvane::test::MakeGreyProfile("Grey seed"));
 }
 
+// Stroke files that between them hold every record: figures of each kind, every fill, text
+// settings, an embedded profile and bitmaps of every pixel format.
+void WriteStrkSeeds(const fs::path& folder) {
+    using namespace morvane::test;
+    {
+        StrkWriter writer;
+        Save(folder / "empty", writer.Bytes());
+    }
+    {
+        StrkWriter writer;
+        auto& layer = writer.Model().Layer(u"layer");
+        layer.Stroke(Mono({65535, 0, 0, 0, 65535}));
+        layer.Fill(
+            Gradation(30.0, {{true, {0, 0, 65535, 0, 65535}, 0.0}, {false, {1, 2, 3, 4, 5}, 1.0}}));
+        layer.Line(u"line").Part(true).Point(0, 0, 2).Handles(-1, 0, 1, 0).Point(5, 5, 1);
+        layer.Layer(u"inner").Line(u"bare").Part().BarePoint(1, 1).BarePoint(2, 2);
+        auto& text = writer.Model().Text(u"text", u"Ab\nc");
+        text.Part().Point(0, 10).Point(50, 10);
+        Save(folder / "figures", writer.Bytes());
+    }
+    {
+        StrkWriter writer;
+        writer.Model().colorType = 1;
+        writer.Model().Profile(morvane::test::MakeCmykProfile("seed", 3, 5));
+        auto& line = writer.Model().Line(u"textures");
+        StrkTexture cmyk;
+        cmyk.bitmap = SolidBitmap(2, 3, 2, {1, 2, 3, 4, 5});
+        cmyk.bitmap->context = StrkColorContext{1, 2, {3, 4}};
+        line.Stroke(cmyk);
+        StrkTexture grey;
+        grey.bitmap = SolidBitmap(4, 2, 2, {128});
+        line.Fill(grey);
+        Save(folder / "cmyk-textures", writer.Bytes());
+    }
+    {
+        StrkWriter writer;
+        writer.version = 0x01000000;
+        writer.Model().Profile(morvane::test::MakeSrgbProfile("seed"));
+        const std::vector<std::vector<std::uint8_t>> pixels = {{1, 2, 3, 4}, {1, 2, 3}, {},
+                                                               {1, 2, 3, 4}, {9},       {1}};
+        for (std::uint32_t type : {0u, 1u, 3u, 5u}) {
+            StrkTexture texture;
+            texture.bitmap = SolidBitmap(type, 2, 1, pixels[type]);
+            writer.Model().Layer().Fill(texture);
+        }
+        Save(folder / "rgb-textures-v1000", writer.Bytes());
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -89,7 +140,9 @@ int main(int argc, char** argv) {
     const fs::path root = argv[1];
     fs::create_directories(root / "png_blob");
     fs::create_directories(root / "icc_open");
+    fs::create_directories(root / "strk_reader");
     WritePngSeeds(root / "png_blob");
     WriteIccSeeds(root / "icc_open");
+    WriteStrkSeeds(root / "strk_reader");
     return 0;
 }

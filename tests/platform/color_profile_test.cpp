@@ -1,8 +1,8 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "platform/color_profile.h"
-#include "platform/icc_fixture.h"
 #include "platform/test_helpers.h"
+#include "support/icc_fixture.h"
 
 #include <gtest/gtest.h>
 

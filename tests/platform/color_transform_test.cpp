@@ -2,8 +2,8 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "platform/color_transform.h"
-#include "platform/icc_fixture.h"
 #include "platform/test_helpers.h"
+#include "support/icc_fixture.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "common/color.h"
 #include "common/error.h"
 #include "common/message_ids.h"
-#include "platform/icc_fixture.h"
 #include "platform/image_transform.h"
 #include "platform/test_helpers.h"
+#include "support/icc_fixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "platform/png_decoder.h"
-#include "platform/png_fixture.h"
 #include "platform/test_helpers.h"
+#include "support/png_fixture.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/icc_fixture.h"
+#include "support/icc_fixture.h"
 
 #include <algorithm>
 #include <cstring>

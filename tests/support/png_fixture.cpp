@@ -1,4 +1,4 @@
-#include "platform/png_fixture.h"
+#include "support/png_fixture.h"
 
 #include <png.h>
 #include <stdexcept>

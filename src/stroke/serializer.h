@@ -1,0 +1,74 @@
+// stroke::CSerializer: reads a stroke file (.strk) into a stroke::CModel: the header and its
+// version rule, then the figure tree with its fills, text settings, profile and bitmaps.
+#pragma once
+
+#include "platform/png_decoder.h"
+#include "stroke/layer_model.h"
+#include "stroke/serializer_base.h"
+#include "stroke/text_setting.h"
+
+#include <string>
+
+namespace stroke {
+
+class CImgSerializer;
+class CLine;
+class CText;
+class CPartHolder;
+class CLinePart;
+class CLinePoint;
+class CTangentPoint;
+
+class CSerializer : public CSerializerBase {
+public:
+    // The newest version this reader knows, 1.0.0.1; every older one is read.
+    static constexpr std::uint32_t kVersion = MakeVersion(1, 0, 0, 1);
+    // Layers may hold layers; deeper nesting than this is refused (58953) so that a hostile
+    // file cannot exhaust the stack of the reader or of the walks over the tree.
+    static constexpr unsigned kMaxLayerDepth = 256;
+
+    // Reads the model of a stroke file. The file is closed on every way out; any failure
+    // raises my::CException (58932 open, 58950 seek, 58952 not a stroke file, 58954 newer
+    // version, 58948 short read, 58953 count beyond the file, 58956 unknown class tag, 58994
+    // bad colour profile, 59015 and 59002 bad bitmap, 58951 bytes after the model) and no
+    // model survives.
+    static ModelPtr ReadModel(const std::string& path);
+    // The same over any stream (bytes in memory), from its start; bitmaps are decoded under
+    // the given limits.
+    static ModelPtr ReadModel(io::CInputStream& stream, const codec::CPngLimits& limits = {});
+
+    explicit CSerializer(io::CInputStream& stream, const codec::CPngLimits& limits = {});
+    ~CSerializer() override;
+
+    std::string_view Signature() const override { return "stroke"; }
+
+    // Reads the whole stream as described for ReadModel.
+    ModelPtr Read();
+
+private:
+    void ReadHeader();
+    void ReadModelRecord(CModel& model);
+    // State, children, name and fills: the layer record, also the start of the model record.
+    void ReadLayerRecord(CLayer& layer, unsigned depth);
+    void ReadChildren(CContainer& container, unsigned depth);
+    void ReadLine(CLine& line);
+    void ReadText(CText& text);
+    // The fills, cap, join and parts that lines and texts store after their own fields;
+    // a text stores its fills after its text setting.
+    void ReadFills(CPartHolder& holder);
+    void ReadCapJoinParts(CPartHolder& holder);
+    void ReadPart(CLinePart& part);
+    void ReadPoint(CLinePoint& point);
+    void ReadTangent(CTangentPoint& tangent);
+    FillPtr ReadFill();
+    FillPtr ReadGradation();
+    FillPtr ReadTexture();
+    CColor ReadColor();
+    TextSettingPtr ReadTextSetting();
+    boost::shared_ptr<CColorProfile> ReadColorProfile();
+
+    codec::CPngLimits m_limits;
+    CImgSerializer* m_imgReader = nullptr; // the sub-reader while the model record is read
+};
+
+} // namespace stroke

@@ -1,0 +1,208 @@
+#include "common/error.h"
+#include "common/message_ids.h"
+#include "render/text_baseline.h"
+#include "render/text_glyph.h"
+#include "render/text_layout.h"
+#include "stroke/figures.h"
+
+#include <boost/make_shared.hpp>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+using my::pointd;
+using stroke::CTextBaseline;
+
+// A point whose handles lie on it.
+stroke::LinePointPtr Point(double x, double y) {
+    auto p = boost::make_shared<stroke::CLinePoint>(x, y);
+    p->InsertChild(0, boost::make_shared<stroke::CTangentPoint>(x, y));
+    p->InsertChild(1, boost::make_shared<stroke::CTangentPoint>(x, y));
+    return p;
+}
+
+stroke::LinePartPtr Part(std::initializer_list<pointd> points, bool closed = false) {
+    auto part = boost::make_shared<stroke::CLinePart>();
+    part->m_partFlags = closed ? std::uint32_t{stroke::CLinePart::PART_CLOSED} : 0u;
+    for (const pointd& p : points) {
+        part->InsertChild(part->GetChildCount(), Point(p.x, p.y));
+    }
+    return part;
+}
+
+void ExpectNear(const pointd& actual, const pointd& expected, double tolerance = 1e-9) {
+    EXPECT_NEAR(actual.x, expected.x, tolerance);
+    EXPECT_NEAR(actual.y, expected.y, tolerance);
+}
+
+TEST(TextBaseline, PolylineLengthsPointsAndStraightContinuation) {
+    const auto part = Part({{0, 0}, {30, 40}, {30, 60}});
+    const CTextBaseline baseline(*part, {1, 0});
+    EXPECT_NEAR(baseline.Length(), 70.0, 1e-9);
+
+    ExpectNear(baseline.At(25).point, {15, 20});
+    ExpectNear(baseline.At(25).direction, {0.6, 0.8});
+    ExpectNear(baseline.At(60).point, {30, 50});
+    ExpectNear(baseline.At(60).direction, {0, 1});
+    // Past the end: straight on along the last direction.
+    ExpectNear(baseline.At(100).point, {30, 90});
+    ExpectNear(baseline.At(100).direction, {0, 1});
+    // Before the start: straight back along the first direction.
+    ExpectNear(baseline.At(-10).point, {-6, -8});
+    ExpectNear(baseline.At(-10).direction, {0.6, 0.8});
+    ExpectNear(baseline.At(std::numeric_limits<double>::quiet_NaN()).point, {0, 0});
+}
+
+TEST(TextBaseline, ClosedPartIncludesTheClosingSegment) {
+    const auto open = Part({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    const auto closed = Part({{0, 0}, {10, 0}, {10, 10}, {0, 10}}, true);
+    EXPECT_NEAR(CTextBaseline(*open, {1, 0}).Length(), 30.0, 1e-9);
+    EXPECT_NEAR(CTextBaseline(*closed, {1, 0}).Length(), 40.0, 1e-9);
+    ExpectNear(CTextBaseline(*closed, {1, 0}).At(35).point, {0, 5});
+}
+
+TEST(TextBaseline, DegenerateAndBadPartsStillGivePlaces) {
+    const auto empty = boost::make_shared<stroke::CLinePart>();
+    const CTextBaseline none(*empty, {0, 1});
+    EXPECT_EQ(none.Length(), 0.0);
+    ExpectNear(none.At(5).point, {0, 5});
+    ExpectNear(none.At(5).direction, {0, 1});
+
+    const auto single = Part({{7, 8}});
+    ExpectNear(CTextBaseline(*single, {1, 0}).At(2).point, {9, 8});
+    const auto same = Part({{7, 8}, {7, 8}});
+    ExpectNear(CTextBaseline(*same, {1, 0}).At(2).point, {9, 8});
+    EXPECT_EQ(CTextBaseline::ChordDirection(*same), pointd{});
+
+    // A point that is not finite is left out instead of spreading into every position.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const auto bad = Part({{0, 0}, {nan, 5}, {10, 0}});
+    const CTextBaseline skipping(*bad, {1, 0});
+    EXPECT_NEAR(skipping.Length(), 10.0, 1e-9);
+    ExpectNear(skipping.At(4).point, {4, 0});
+    EXPECT_EQ(CTextBaseline::ChordDirection(*bad), (pointd{1, 0}));
+}
+
+TEST(TextBaseline, TraceKeepsTheInnerSamples) {
+    const auto part = Part({{0, 0}, {10, 0}, {10, 10}});
+    const CTextBaseline baseline(*part, {1, 0});
+    const auto trace = baseline.Trace(5, 15);
+    ASSERT_GE(trace.size(), 3u);
+    ExpectNear(trace.front().point, {5, 0});
+    ExpectNear(trace.back().point, {10, 5});
+    bool corner = false;
+    for (const auto& at : trace) {
+        if (std::hypot(at.point.x - 10, at.point.y) < 1e-9) {
+            corner = true;
+            // The corner carries the mean direction of its two steps.
+            ExpectNear(at.direction, {std::sqrt(0.5), std::sqrt(0.5)});
+        }
+    }
+    EXPECT_TRUE(corner);
+}
+
+TEST(GlyphTransform, PutsTheBlackBoxMiddleOnThePointWithTheGlyphUpOnTheLeft) {
+    // A = 100, B = 200: the black box middle is at x = 200 font units; m = 100.
+    const auto along = stroke::PlaceGlyph({10, 20}, {1, 0}, 100, 200, 100);
+    ExpectNear(along.Apply({200, 0}), {10, 20});
+    ExpectNear(along.Apply({300, 0}), {11, 20});
+    ExpectNear(along.Apply({200, 100}), {10, 19}); // glyph up is page up (-y)
+
+    const auto down = stroke::PlaceGlyph({10, 20}, {0, 1}, 100, 200, 100);
+    ExpectNear(down.Apply({300, 0}), {10, 21});
+    ExpectNear(down.Apply({200, 100}), {11, 20}); // left of travel towards +y is +x
+}
+
+TEST(GlyphContours, StraightAndCubicRecordsBecomePointsWithHandles) {
+    font::CPolygon polygon;
+    polygon.start = {0, 0};
+    polygon.curves.push_back({font::CurveType::Line, {{10, 0}}});
+    polygon.curves.push_back({font::CurveType::Cubic, {{10, 5}, {5, 10}, {0, 10}}});
+    // Closes with a curve: the end point repeats the start and is merged into it.
+    polygon.curves.push_back({font::CurveType::Cubic, {{-5, 5}, {-5, 1}, {0, 0}}});
+    const auto contours = stroke::OutlineContours({polygon});
+    ASSERT_EQ(contours.size(), 1u);
+    const auto& c = contours[0];
+    ASSERT_EQ(c.size(), 3u);
+    EXPECT_EQ(c[0].position, (pointd{0, 0}));
+    EXPECT_EQ(c[0].in, (pointd{-5, 1}));
+    EXPECT_EQ(c[0].out, (pointd{0, 0}));
+    EXPECT_EQ(c[1].position, (pointd{10, 0}));
+    EXPECT_EQ(c[1].in, (pointd{10, 0}));
+    EXPECT_EQ(c[1].out, (pointd{10, 5}));
+    EXPECT_EQ(c[2].position, (pointd{0, 10}));
+    EXPECT_EQ(c[2].in, (pointd{5, 10}));
+    EXPECT_EQ(c[2].out, (pointd{-5, 5}));
+
+    // A contour of one curve from the start back to it stays two points.
+    font::CPolygon loop;
+    loop.curves.push_back({font::CurveType::Cubic, {{5, 5}, {-5, 5}, {0, 0}}});
+    EXPECT_EQ(stroke::OutlineContours({loop})[0].size(), 2u);
+}
+
+TEST(GlyphContours, MalformedRecordsFailWithTheirMessages) {
+    const auto fails = [](font::CurveType type, std::vector<pointd> points, int id) {
+        font::CPolygon polygon;
+        polygon.curves.push_back({type, std::move(points)});
+        try {
+            stroke::OutlineContours({polygon});
+            ADD_FAILURE() << "no failure for " << id;
+        } catch (const my::CException& e) {
+            EXPECT_EQ(e.m_id, id);
+        }
+    };
+    fails(font::CurveType::Cubic, {{1, 1}, {2, 2}}, IDS_CUBIC_POINTS_TOO_FEW);
+    fails(static_cast<font::CurveType>(2), {{1, 1}, {2, 2}}, IDS_QUADRATIC_SPLINE_UNSUPPORTED);
+    fails(static_cast<font::CurveType>(7), {{1, 1}}, IDS_CURVE_TYPE_UNKNOWN);
+}
+
+TEST(GlyphLine, PartsAreClosedAndCarryTheTextStyle) {
+    stroke::CText text;
+    text.m_width = 0.25;
+    text.m_lineCap = stroke::CAP_SQUARE;
+    text.m_lineJoin = stroke::JOIN_BEVEL;
+    font::CPolygon square;
+    square.curves.push_back({font::CurveType::Line, {{100, 0}, {100, 100}, {0, 100}}});
+    const auto line = stroke::MakeGlyphLine({square, square}, {}, text);
+    ASSERT_EQ(line->m_parts.size(), 2u);
+    for (const auto& part : line->m_parts) {
+        EXPECT_TRUE(part->IsClosed());
+        EXPECT_EQ(part->m_points.size(), 4u);
+        for (const auto& p : part->m_points) {
+            EXPECT_EQ(p->m_width, 0.25);
+            EXPECT_EQ(p->InHandle(), p->Position());
+            EXPECT_EQ(p->OutHandle(), p->Position());
+        }
+    }
+    EXPECT_EQ(line->m_lineCap, stroke::CAP_SQUARE);
+    EXPECT_EQ(line->m_lineJoin, stroke::JOIN_BEVEL);
+    EXPECT_NO_THROW(line->CheckParents());
+}
+
+TEST(CharBox, CornersGoRoundTheBoxWithAscentOnThePageUpSide) {
+    stroke::CCharLayout layout;
+    layout.m_valid = true;
+    layout.m_direction = {1, 0};
+    layout.m_left = 1;
+    layout.m_right = 2;
+    layout.m_ascent = 3;
+    layout.m_descent = 4;
+    const auto box = stroke::CharBox(layout);
+    ExpectNear(box[0], {-1, -3});
+    ExpectNear(box[1], {2, -3});
+    ExpectNear(box[2], {2, 4});
+    ExpectNear(box[3], {-1, 4});
+
+    layout.m_point = {5, 5};
+    layout.m_direction = {0, 1}; // travelling down the page: "up" is +x
+    ExpectNear(stroke::CharBox(layout)[0], {8, 4});
+
+    layout.m_valid = false;
+    for (const pointd& p : stroke::CharBox(layout)) {
+        EXPECT_EQ(p, (pointd{5, 5}));
+    }
+}
+
+} // namespace

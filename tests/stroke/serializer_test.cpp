@@ -1,0 +1,462 @@
+// The stroke file reader over files made by the test writer: every field read back, every
+// failure with its message, and the bounds that keep hostile files harmless.
+#include "platform/test_helpers.h"
+#include "stroke/figures.h"
+#include "stroke/gradation.h"
+#include "stroke/serializer.h"
+#include "stroke/texture.h"
+#include "support/icc_fixture.h"
+#include "support/strk_writer.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace morvane::test;
+using stroke::CColor;
+using stroke::CSerializer;
+
+stroke::ModelPtr Read(const std::vector<std::uint8_t>& bytes) {
+    io::CMemoryInputStream stream(bytes);
+    return CSerializer::ReadModel(stream);
+}
+
+stroke::ModelPtr Read(const StrkWriter& writer) {
+    return Read(writer.Bytes());
+}
+
+CSimpleErr FailureOfRead(const std::vector<std::uint8_t>& bytes) {
+    return FailureOf([&] { Read(bytes); });
+}
+
+// The message ID and English text of the failure reading bytes gives.
+void ExpectFailure(const std::vector<std::uint8_t>& bytes, std::uint32_t id,
+                   const std::string& text) {
+    const CSimpleErr err = FailureOfRead(bytes);
+    EXPECT_EQ(err.m_id, std::int32_t(id));
+    EXPECT_EQ(err.m_text, text);
+}
+
+template <class T> const T& As(const stroke::FigurePtr& figure) {
+    const T* typed = dynamic_cast<const T*>(figure.get());
+    if (typed == nullptr) {
+        throw std::logic_error("unexpected figure class");
+    }
+    return *typed;
+}
+
+TEST(SerializerTest, MinimalModelReadsAndOneMoreByteIsRefused) {
+    StrkWriter writer;
+    writer.Model().unit = 1;
+    writer.Model().colorType = 1;
+    writer.Model().resolution = 300.0;
+    writer.Model().pageWidth = 640.0;
+    writer.Model().pageHeight = 480.0;
+    const auto model = Read(writer);
+    EXPECT_EQ(model->GetChildCount(), 0u);
+    EXPECT_EQ(model->m_unit, 1u);
+    EXPECT_EQ(model->m_colorType, 1u);
+    EXPECT_FALSE(model->m_colorProfile); // profile tag 0: the file names no profile
+    EXPECT_EQ(model->m_resolution, 300.0);
+    EXPECT_EQ(model->m_width, 640.0);
+    EXPECT_EQ(model->m_height, 480.0);
+    EXPECT_FALSE(model->Parent());
+    EXPECT_FALSE(model->m_lineFill);
+    EXPECT_FALSE(model->m_areaFill);
+
+    writer.trailing = {0};
+    ExpectFailure(writer.Bytes(), 58951, "File is is too large");
+}
+
+TEST(SerializerTest, HeaderMustSayStrokeAndNotBeNewer) {
+    StrkWriter writer;
+    writer.magic = "Stroke";
+    ExpectFailure(writer.Bytes(), 58952, "Unknown file format");
+    ExpectFailure({'s', 't', 'r', 'o'}, 58952, "Unknown file format");
+    ExpectFailure({}, 58952, "Unknown file format");
+
+    writer.magic = "stroke";
+    writer.version = 0x01000002;
+    ExpectFailure(writer.Bytes(), 58954, "Unknown file version format");
+    // Missing version bytes are a short read, not a format question.
+    EXPECT_EQ(FailureOfRead({'s', 't', 'r', 'o', 'k', 'e', 1}).m_id, 58948);
+
+    writer.version = 0x00FFFFFF;
+    EXPECT_NO_THROW(Read(writer));
+}
+
+TEST(SerializerTest, TextureOpacityIsStoredFromVersion1001On) {
+    StrkWriter writer;
+    StrkTexture texture;
+    texture.alpha = 1234;
+    texture.angle = 30.0;
+    writer.Model().Line(u"t").Fill(texture);
+    for (const std::uint32_t version : {0x01000001u, 0x01000000u}) {
+        writer.version = version;
+        const auto model = Read(writer);
+        const auto& fill = dynamic_cast<const stroke::CTextureSetting&>(
+            *As<stroke::CLine>(model->GetChild(0)).m_areaFill);
+        EXPECT_EQ(fill.m_alpha, version == 0x01000001u ? 1234 : 65535);
+        EXPECT_EQ(fill.m_angle, 30.0); // the fields after it are where they belong
+    }
+}
+
+TEST(SerializerTest, UnexpectedClassTagsNameTheTag) {
+    const std::string prefix = "Unknown class ID\n\n";
+    {
+        StrkWriter writer;
+        writer.Model().Layer().Layer().tag = kTagModel;
+        ExpectFailure(writer.Bytes(), 58956, prefix + "32768");
+    }
+    {
+        StrkWriter writer;
+        writer.Model().Line().tag = 0x8005;
+        ExpectFailure(writer.Bytes(), 58956, prefix + "32773");
+    }
+    {
+        StrkWriter writer;
+        writer.rootTag = kTagLayer;
+        ExpectFailure(writer.Bytes(), 58956, prefix + "32769");
+    }
+    {
+        StrkWriter writer;
+        writer.Model().Line().Stroke(StrkRawTag{0x8007});
+        ExpectFailure(writer.Bytes(), 58956, prefix + "32775");
+    }
+    {
+        StrkWriter writer;
+        writer.Model().Text(u"t", u"x").textSetting->tag = kTagMono;
+        ExpectFailure(writer.Bytes(), 58956, prefix + "32771");
+    }
+    {
+        StrkWriter writer;
+        writer.Model().profileTag = 1;
+        ExpectFailure(writer.Bytes(), 58956, prefix + "1");
+    }
+    {
+        StrkWriter writer;
+        StrkTexture texture;
+        texture.bitmap = SolidBitmap(0, 1, 1, {1, 2, 3, 4});
+        texture.bitmap->tag = kTagColorProfile;
+        writer.Model().Line().Fill(texture);
+        ExpectFailure(writer.Bytes(), 58956, prefix + "3");
+    }
+}
+
+TEST(SerializerTest, CountsBeyondTheFileAreRefusedBeforeAllocating) {
+    const std::string text = "Unknown file format (object exists too many)";
+    {
+        StrkWriter writer;
+        writer.Model().childCount = 0xFFFFFFFF;
+        ExpectFailure(writer.Bytes(), 58953, text);
+    }
+    // Counts below the file size that the bytes left could still never hold.
+    {
+        StrkWriter writer;
+        writer.Model().Line().Part().Point(0, 0).pointCount = 20;
+        ExpectFailure(writer.Bytes(), 58953, text);
+    }
+    {
+        StrkWriter writer;
+        writer.Model().Line().Part().Point(0, 0).points[0].tangentCount = 30;
+        ExpectFailure(writer.Bytes(), 58953, text);
+    }
+    {
+        StrkWriter writer;
+        writer.Model().Line().partCount = 100;
+        ExpectFailure(writer.Bytes(), 58953, text);
+    }
+    {
+        StrkWriter writer;
+        StrkGradation gradation;
+        gradation.stopCount = 50;
+        writer.Model().Layer().Stroke(gradation);
+        ExpectFailure(writer.Bytes(), 58953, text);
+    }
+    {
+        StrkWriter writer;
+        writer.Model().Line().nameByteCount = 0x7FFFFFFF;
+        ExpectFailure(writer.Bytes(), 58953, text);
+    }
+}
+
+TEST(SerializerTest, EveryCutAfterTheHeaderIsAShortReadOrABadCount) {
+    StrkWriter writer;
+    auto& line = writer.Model().Layer(u"a").Line(u"l");
+    line.Stroke(Mono({1, 2, 3, 4, 5})).Part(true).Point(1, 2, 3).Point(4, 5, 6);
+    writer.Model().Text(u"t", u"hello");
+    const auto bytes = writer.Bytes();
+    for (std::size_t n = 10; n < bytes.size(); ++n) {
+        const auto id = FailureOfRead(Truncated(bytes, n)).m_id;
+        EXPECT_TRUE(id == 58948 || id == 58953) << n << ": " << id;
+    }
+    ExpectFailure(Truncated(bytes, bytes.size() - 1), 58948,
+                  "Failed to read from stream - No data available");
+}
+
+TEST(SerializerTest, OddStringByteCountGivesWholeCharacters) {
+    StrkWriter writer;
+    auto& line = writer.Model().Line();
+    line.rawName = std::vector<std::uint8_t>{'A', 0, 'B'};
+    line.lineCap = 4;
+    const auto model = Read(writer);
+    const auto& read = As<stroke::CLine>(model->GetChild(0));
+    EXPECT_EQ(read.m_name, u"A");
+    EXPECT_EQ(read.m_lineCap, 4u); // the third byte was consumed
+}
+
+TEST(SerializerTest, EveryFieldReadsBackWithParentLinks) {
+    StrkWriter writer;
+    auto& m = writer.Model();
+    m.state = 0x21;
+    m.name = u"root";
+    m.Stroke(Mono({9, 9, 9, 9, 9}));
+    auto& layer = m.Layer(u"layer \u00e9");
+    layer.state = 2;
+    layer.Fill(Gradation(45.0, {{true, {1, 2, 3, 4, 5}, 0.25}, {false, {6, 7, 8, 9, 10}, 0.75}}));
+    auto& line = layer.Line(u"line");
+    line.state = 1;
+    line.lineCap = 2;
+    line.lineJoin = 4;
+    line.Stroke(Mono({65535, 0, 0, 0, 65535}));
+    line.Part(true).Point(1, 2, 3).Handles(0, 2, 2, 2).Point(5, 6, 7);
+    line.parts[0].points[1].flags = 0x11;
+    line.parts[0].points[1].state = 3;
+    line.parts[0].points[1].tangents[1].state = 1;
+    line.Part(false).BarePoint(10, 10, 1); // no handles at all
+    auto& text = m.Text(u"caption", u"Hi\nthere");
+    text.width = 0.5;
+    text.selStart = 2;
+    text.selEnd = -7;
+    text.textSetting->charSet = 1;
+    text.textSetting->fontValue = 77;
+    text.textSetting->fontFace = u"Serif";
+    text.textSetting->fontSize = 24.0;
+    text.textSetting->fontStyle = 3;
+    text.textSetting->charSpacing = 1.5;
+    text.textSetting->lineSpacing = 2.5;
+    text.textSetting->thirdSpacing = 3.5;
+    text.Part().Point(0, 100).Point(200, 100);
+    StrkTexture texture;
+    texture.path = u"C:\\tex.png";
+    texture.alpha = 30000;
+    texture.angle = 12.5;
+    texture.fitType = 2;
+    texture.rateX = 0.5;
+    texture.rateY = 2.0;
+    texture.sameRate = false;
+    texture.flip = 3;
+    texture.offsetX = -1.0;
+    texture.offsetY = 7.0;
+    m.Text(u"plain", u"").textSetting.reset();
+    m.children.back()->Fill(texture);
+
+    const auto model = Read(writer);
+    EXPECT_NO_THROW(model->CheckParents());
+    EXPECT_EQ(model->m_state, 0x21u);
+    EXPECT_EQ(model->m_name, u"root");
+    ASSERT_TRUE(model->m_lineFill); // stored, though the conversion leaves it alone
+    ASSERT_EQ(model->GetChildCount(), 3u);
+
+    const auto& readLayer = As<stroke::CLayer>(model->GetChild(0));
+    EXPECT_EQ(readLayer.ParentPtr(), model.get());
+    EXPECT_EQ(readLayer.m_state, 2u);
+    EXPECT_EQ(readLayer.m_name, u"layer \u00e9");
+    const auto& gradation = dynamic_cast<const stroke::CGradationSetting&>(*readLayer.m_areaFill);
+    EXPECT_EQ(gradation.m_angle, 45.0);
+    ASSERT_EQ(gradation.m_colors.size(), 2u);
+    EXPECT_EQ(gradation.m_colors[0], (stroke::CColorStop{true, {1, 2, 3, 4, 5}, 0.25}));
+    EXPECT_EQ(gradation.m_colors[1], (stroke::CColorStop{false, {6, 7, 8, 9, 10}, 0.75}));
+
+    const auto& readLine = As<stroke::CLine>(readLayer.GetChild(0));
+    EXPECT_EQ(readLine.ParentPtr(), &readLayer);
+    EXPECT_EQ(readLine.m_state, 1u);
+    EXPECT_EQ(readLine.m_lineCap, 2u);
+    EXPECT_EQ(readLine.m_lineJoin, 4u);
+    EXPECT_FALSE(readLine.m_areaFill);
+    EXPECT_EQ(dynamic_cast<const stroke::CMonoSetting&>(*readLine.m_lineFill).m_color,
+              (CColor{65535, 0, 0, 0, 65535}));
+    ASSERT_EQ(readLine.m_parts.size(), 2u);
+    const auto& part = *readLine.m_parts[0];
+    EXPECT_TRUE(part.IsClosed());
+    ASSERT_EQ(part.m_points.size(), 2u);
+    const auto& first = *part.m_points[0];
+    EXPECT_EQ(first.Position(), (my::pointd{1, 2}));
+    EXPECT_EQ(first.m_width, 3.0);
+    EXPECT_EQ(first.InHandle(), (my::pointd{0, 2}));
+    EXPECT_EQ(first.OutHandle(), (my::pointd{2, 2}));
+    EXPECT_EQ(first.m_tangents[0]->ParentPtr(), &first);
+    EXPECT_EQ(part.m_points[1]->m_flags, 0x11u);
+    EXPECT_EQ(part.m_points[1]->m_state, 3u);
+    EXPECT_EQ(part.m_points[1]->m_tangents[1]->m_state, 1u);
+    const auto& bare = *readLine.m_parts[1]->m_points[0];
+    EXPECT_TRUE(bare.m_tangents.empty());
+    EXPECT_EQ(bare.OutHandle(), (my::pointd{10, 10}));
+
+    const auto& readText = As<stroke::CText>(model->GetChild(1));
+    EXPECT_EQ(readText.m_name, u"caption");
+    EXPECT_EQ(readText.m_text, u"Hi\nthere");
+    EXPECT_EQ(readText.m_width, 0.5);
+    EXPECT_EQ(readText.m_selStart, 2);
+    EXPECT_EQ(readText.m_selEnd, -7);
+    ASSERT_TRUE(readText.m_textSetting);
+    const auto& setting = *readText.m_textSetting;
+    EXPECT_EQ(setting.m_charSet, 1u);
+    EXPECT_EQ(setting.m_fontValue, 77u);
+    EXPECT_EQ(setting.m_fontFace, u"Serif");
+    EXPECT_EQ(setting.m_fontSize, 24.0);
+    EXPECT_EQ(setting.m_fontStyle, 3u);
+    EXPECT_EQ(setting.m_charSpacing, 1.5);
+    EXPECT_EQ(setting.m_lineSpacing, 2.5);
+    EXPECT_EQ(setting.m_thirdSpacing, 3.5);
+    EXPECT_EQ(readText.m_parts[0]->ParentPtr(), &readText);
+
+    const auto& plain = As<stroke::CText>(model->GetChild(2));
+    EXPECT_FALSE(plain.m_textSetting);
+    const auto& readTexture = dynamic_cast<const stroke::CTextureSetting&>(*plain.m_areaFill);
+    EXPECT_EQ(readTexture.m_path, u"C:\\tex.png");
+    EXPECT_FALSE(readTexture.m_bitmap);
+    EXPECT_EQ(readTexture.m_alpha, 30000);
+    EXPECT_EQ(readTexture.m_angle, 12.5);
+    EXPECT_EQ(readTexture.m_fitType, 2u);
+    EXPECT_EQ(readTexture.m_rateX, 0.5);
+    EXPECT_EQ(readTexture.m_rateY, 2.0);
+    EXPECT_FALSE(readTexture.m_sameRate);
+    EXPECT_EQ(readTexture.m_flip, 3u);
+    EXPECT_EQ(readTexture.m_offsetX, -1.0);
+    EXPECT_EQ(readTexture.m_offsetY, 7.0);
+}
+
+// The bytes of pixel (0, 0) and the row stride of a bitmap read from a texture fill.
+struct ReadBitmap {
+    boost::shared_ptr<CImg> img;
+    std::vector<std::uint8_t> Pixel() const {
+        const std::size_t bytes = (CImg::BitsPerPixel(img->m_pixelType) + 7) / 8;
+        return {img->Row(0), img->Row(0) + bytes};
+    }
+};
+
+ReadBitmap ReadTextureBitmap(StrkBitmap bitmap) {
+    StrkWriter writer;
+    StrkTexture texture;
+    texture.bitmap = std::move(bitmap);
+    writer.Model().Layer().Fill(texture);
+    const auto model = Read(writer);
+    const auto& layer = As<stroke::CLayer>(model->GetChild(0));
+    return {dynamic_cast<const stroke::CTextureSetting&>(*layer.m_areaFill).m_bitmap};
+}
+
+TEST(SerializerTest, BitmapsOfEveryPixelFormatDecode) {
+    const std::vector<std::pair<std::uint32_t, std::vector<std::uint8_t>>> cases = {
+        {0, {10, 20, 30, 40}}, {1, {10, 20, 30}}, {2, {1, 2, 3, 4, 200}},
+        {3, {5, 6, 7, 8}},     {4, {123}},        {5, {1}},
+    };
+    for (const auto& [type, pixel] : cases) {
+        StrkBitmap bitmap = SolidBitmap(type, 9, 2, pixel);
+        bitmap.dpiX = 72.0;
+        bitmap.dpiY = 144.0;
+        bitmap.context = StrkColorContext{7, 8, {1, 2, 3}};
+        const ReadBitmap read = ReadTextureBitmap(bitmap);
+        ASSERT_TRUE(read.img) << type;
+        EXPECT_EQ(read.img->m_pixelType, type);
+        EXPECT_EQ(read.img->m_width, 9);
+        EXPECT_EQ(read.img->m_height, 2);
+        EXPECT_EQ(read.img->m_stride % 4, 0u);
+        EXPECT_EQ(read.img->m_dpiX, 72.0);
+        EXPECT_EQ(read.img->m_dpiY, 144.0);
+        ASSERT_TRUE(read.img->m_context);
+        EXPECT_EQ(read.img->m_context->m_value1, 7u);
+        EXPECT_EQ(read.img->m_context->m_value2, 8u);
+        EXPECT_EQ(read.img->m_context->m_profile, (std::vector<std::uint8_t>{1, 2, 3}));
+        if (type == 5) {
+            EXPECT_EQ(read.img->Row(1)[0], 0xFF); // nine set bits, first pixel high
+            EXPECT_EQ(read.img->Row(1)[1], 0x80);
+        } else {
+            EXPECT_EQ(read.Pixel(), pixel) << type;
+        }
+    }
+}
+
+TEST(SerializerTest, BadBitmapsGiveTheImagingMessages) {
+    StrkBitmap unknown = SolidBitmap(1, 2, 2, {0, 0, 0});
+    unknown.pixelType = 6;
+    EXPECT_EQ(FailureOf([&] { ReadTextureBitmap(unknown); }).m_id, 59015);
+
+    StrkBitmap wrongSize = SolidBitmap(1, 2, 2, {0, 0, 0});
+    wrongSize.width = 3;
+    EXPECT_EQ(FailureOf([&] { ReadTextureBitmap(wrongSize); }).m_id, 59015);
+
+    StrkBitmap damaged = SolidBitmap(1, 2, 2, {0, 0, 0});
+    damaged.blobs[0].resize(damaged.blobs[0].size() / 2);
+    EXPECT_EQ(FailureOf([&] { ReadTextureBitmap(damaged); }).m_id, 59002);
+
+    StrkBitmap missingAlpha = SolidBitmap(2, 2, 2, {0, 0, 0, 0, 0});
+    missingAlpha.blobs.pop_back();
+    EXPECT_NE(FailureOf([&] { ReadTextureBitmap(missingAlpha); }).m_id, 0);
+}
+
+TEST(SerializerTest, EmbeddedProfileOpensAndIsNamed) {
+    StrkWriter writer;
+    writer.Model().Profile(MakeSrgbProfile("Embedded sRGB"));
+    const auto model = Read(writer);
+    ASSERT_TRUE(model->m_colorProfile);
+    EXPECT_EQ(model->m_colorProfile->Name(), u"Embedded sRGB");
+    EXPECT_EQ(model->m_colorProfile->ColorSpace(), CColorProfile::kSignatureRgb);
+
+    writer.Model().Profile({});
+    EXPECT_EQ(FailureOfRead(writer.Bytes()).m_id, 58994);
+    writer.Model().Profile(std::vector<std::uint8_t>(200, 0x5A));
+    const CSimpleErr err = FailureOfRead(writer.Bytes());
+    EXPECT_EQ(err.m_id, 58994);
+    EXPECT_EQ(err.m_text.rfind("ICM Failed to open color profile\n\n", 0), 0u);
+}
+
+TEST(SerializerTest, NestingIsBoundedSoTheStackIsSafe) {
+    const auto nested = [](unsigned depth) {
+        StrkWriter writer;
+        StrkFigure* layer = &writer.Model();
+        for (unsigned i = 0; i < depth; ++i) {
+            layer = &layer->Layer();
+        }
+        layer->Line(u"deep").Part().Point(1, 1);
+        return writer.Bytes();
+    };
+    const auto model = Read(nested(CSerializer::kMaxLayerDepth));
+    EXPECT_NO_THROW(model->CheckParents());
+    ExpectFailure(nested(CSerializer::kMaxLayerDepth + 1), 58953,
+                  "Unknown file format (object exists too many)");
+    EXPECT_EQ(FailureOfRead(nested(5000)).m_id, 58953);
+}
+
+TEST(SerializerTest, ReadsFilesAndNamesTheOnesItCannotOpen) {
+    TempFolder folder;
+    StrkWriter writer;
+    writer.Model().Line(u"on disk").Part().Point(3, 4);
+    const std::string path = (folder.Path() / "a.strk").string();
+    writer.Save(path);
+    const auto model = CSerializer::ReadModel(path);
+    EXPECT_EQ(As<stroke::CLine>(model->GetChild(0)).m_name, u"on disk");
+
+    const std::string missing = (folder.Path() / "missing.strk").string();
+    const CSimpleErr err = FailureOf([&] { CSerializer::ReadModel(missing); });
+    EXPECT_EQ(err.m_id, 58932);
+    EXPECT_EQ(err.m_text, "Failed to open file - " + missing + "\n\nNo such file or directory");
+}
+
+// A stream whose seek fails, as a device or pipe may.
+class UnseekableStream : public io::CMemoryInputStream {
+public:
+    UnseekableStream() : CMemoryInputStream(StrkWriter().Bytes()) {}
+    void Seek(std::uint64_t) override {
+        throw my::CException::FromCode(IDS_STREAM_SEEK_FAILED, ESPIPE);
+    }
+};
+
+TEST(SerializerTest, SeekFailureIsReported) {
+    UnseekableStream stream;
+    const CSimpleErr err = FailureOf([&] { CSerializer::ReadModel(stream); });
+    EXPECT_EQ(err.m_id, 58950);
+    EXPECT_EQ(err.m_text, "Failed to seek stream - Illegal seek");
+}
+
+} // namespace
