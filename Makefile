@@ -1,7 +1,7 @@
 # Set-up and developer commands. `make test` and `make demo` work on a fresh Debian 12.
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-sanitize test-tsan fuzz-smoke format clean
+.PHONY: all deps build test test-sanitize test-tsan fuzz-smoke format clean examples
 
 all: build
 
@@ -47,3 +47,7 @@ bench: deps
 	cmake --preset release -DMORVANE_BUILD_BENCH=ON
 	cmake --build --preset release -j $(JOBS)
 	for b in build/bench/*_bench; do $$b; done
+
+# Remakes the example drawings and projects after a change to tools/make_examples.cpp.
+examples: build
+	build/bin/make_examples examples

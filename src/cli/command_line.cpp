@@ -1,0 +1,110 @@
+#include "cli/command_line.h"
+
+#include "cli/cli_text.h"
+
+#include <string_view>
+
+namespace cli {
+
+namespace {
+
+// NAME=VALUE; the name must not be empty, the value may be (an empty DstName or path).
+std::pair<std::string, std::string> SplitAssignment(std::string_view word) {
+    const std::size_t eq = word.find('=');
+    if (eq == std::string_view::npos || eq == 0) {
+        throw CUsageError(
+            Say("--set expects NAME=VALUE, got: ", "--set には NAME=VALUE を指定してください: ") +
+            std::string(word));
+    }
+    return {std::string(word.substr(0, eq)), std::string(word.substr(eq + 1))};
+}
+
+} // namespace
+
+COptions ParseCommandLine(const std::vector<std::string>& args) {
+    COptions options;
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& word = args[i];
+        if (optionsEnded || word.empty() || word[0] != '-' || word == "-") {
+            positional.push_back(word);
+        } else if (word == "--") {
+            optionsEnded = true;
+        } else if (word == "--set") {
+            if (i + 1 == args.size()) {
+                throw CUsageError(
+                    Say("--set needs NAME=VALUE", "--set の後に NAME=VALUE がありません"));
+            }
+            options.m_sets.push_back(SplitAssignment(args[++i]));
+        } else if (word.starts_with("--set=")) {
+            options.m_sets.push_back(SplitAssignment(std::string_view(word).substr(6)));
+        } else if (word == "--overwrite") {
+            options.m_overwrite = true;
+        } else if (word == "--quiet" || word == "-q") {
+            options.m_quiet = true;
+        } else if (word == "--help" || word == "-h") {
+            options.m_help = true;
+        } else if (word == "--version") {
+            options.m_version = true;
+        } else {
+            throw CUsageError(Say("unknown option: ", "不明なオプションです: ") + word);
+        }
+    }
+    if (options.m_help || options.m_version) {
+        return options;
+    }
+    if (positional.empty()) {
+        throw CUsageError(Say("no project file given", "プロジェクトファイルが指定されていません"));
+    }
+    if (positional.size() > 1) {
+        std::string list;
+        for (const std::string& p : positional) {
+            list += "\n  " + p;
+        }
+        throw CUsageError(Say("only one project file can be given:",
+                              "プロジェクトファイルは 1 つだけ指定してください:") +
+                          list);
+    }
+    options.m_project = positional.front();
+    return options;
+}
+
+std::string UsageText() {
+    return Say(
+        "Usage: morvane-cli [--set NAME=VALUE]... [--overwrite] [--quiet] PROJECT\n"
+        "Generates the animation described by the project file PROJECT (.mrva).\n"
+        "\n"
+        "  --set NAME=VALUE  change one field of the project's Task before generating; NAME is\n"
+        "                    the element name (InterFrameCount, DstFormat, DstFolder, ...),\n"
+        "                    VALUE its text in the project file (Flags=AutoTrim|BkColor,\n"
+        "                    BkColor=1,1,1,0,1, PhaseBraces.first=[); relative paths are\n"
+        "                    taken from the current folder\n"
+        "  --overwrite       replace existing output files without asking\n"
+        "  --quiet           no progress bar and no list of written files\n"
+        "  --help            show this text\n"
+        "  --version         show the version\n"
+        "\n"
+        "Exit status: 0 done, 1 the project could not be read or the generation failed,\n"
+        "2 usage error, 4 existing output files were not overwritten, 130 interrupted.\n",
+        "使い方: morvane-cli [--set NAME=VALUE]... [--overwrite] [--quiet] PROJECT\n"
+        "プロジェクトファイル PROJECT (.mrva) のアニメーションを生成します。\n"
+        "\n"
+        "  --set NAME=VALUE  生成の前にプロジェクトの Task の項目を変更します。NAME は要素名\n"
+        "                    (InterFrameCount、DstFormat、DstFolder など)、VALUE はプロジェクト\n"
+        "                    ファイルでの表記です (Flags=AutoTrim|BkColor、BkColor=1,1,1,0,1、\n"
+        "                    PhaseBraces.first=[)。相対パスは現在のフォルダーから解釈します\n"
+        "  --overwrite       既存の出力ファイルを確認せずに上書きします\n"
+        "  --quiet           進行状況と書き出したファイルの一覧を表示しません\n"
+        "  --help            この説明を表示します\n"
+        "  --version         バージョンを表示します\n"
+        "\n"
+        "終了コード: 0 完了、1 プロジェクトの読み込みまたは生成の失敗、2 使い方の誤り、\n"
+        "4 既存の出力ファイルを上書きしなかった、130 中断。\n");
+}
+
+std::string UsageHint() {
+    return Say("Try 'morvane-cli --help'.", "'morvane-cli --help' で使い方を表示します。");
+}
+
+} // namespace cli

@@ -1,0 +1,37 @@
+// The arguments of morvane-cli: `[--set NAME=VALUE]... [--overwrite] [--quiet] PROJECT`, plus
+// --help and --version. Parsing only splits and checks the words; the values of --set are
+// read against the task setting later.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace cli {
+
+// A command line that cannot be run as written (exit status 2).
+class CUsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct COptions {
+    std::vector<std::pair<std::string, std::string>> m_sets; // NAME, VALUE in command-line order
+    bool m_overwrite = false;
+    bool m_quiet = false;
+    bool m_help = false;
+    bool m_version = false;
+    std::string m_project;
+};
+
+// The words after the program name. --help and --version need no PROJECT; "--" ends the
+// options so that a project whose name starts with "-" can be named. Raises CUsageError.
+COptions ParseCommandLine(const std::vector<std::string>& args);
+
+// The --help text.
+std::string UsageText();
+// The line that follows a usage error.
+std::string UsageHint();
+
+} // namespace cli

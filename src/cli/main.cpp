@@ -1,0 +1,53 @@
+// morvane-cli: generates the animation of a project file without the window, for scripts and
+// builds. The generation task is driven through the batch command's job interface.
+#include "cli/batch_run.h"
+#include "cli/interrupt.h"
+#include "engine/task.h"
+
+#include <boost/make_shared.hpp>
+#include <filesystem>
+#include <iostream>
+#include <unistd.h>
+
+namespace {
+
+class CTaskJob : public cli::CBatchJob {
+public:
+    explicit CTaskJob(const mrv::CTaskSetting& setting) : m_task(boost::make_shared<mrv::CTask>()) {
+        m_task->Configure(setting);
+    }
+    std::vector<std::string> ListOutputPaths() const override { return m_task->ListOutputPaths(); }
+    void Run(const CTerminable* terminator) override { m_task->Run(terminator); }
+    int GetProgressPos() const override { return m_task->GetProgressPos(); }
+    int GetProgressMax() const override { return m_task->GetProgressMax(); }
+    CSimpleErr GetErr() const override { return m_task->GetErr(); }
+
+private:
+    boost::shared_ptr<mrv::CTask> m_task;
+};
+
+std::string CurrentFolder() {
+    std::error_code ec;
+    const std::filesystem::path current = std::filesystem::current_path(ec);
+    return ec ? std::string() : current.string();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const cli::CInterruptGuard interrupt;
+    cli::CConsole console{std::cin, std::cout, std::cerr,
+                          isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1,
+                          isatty(STDERR_FILENO) == 1};
+    const cli::CJobFactory makeJob = [](const mrv::CTaskSetting& setting) {
+        return std::unique_ptr<cli::CBatchJob>(std::make_unique<CTaskJob>(setting));
+    };
+    try {
+        return cli::RunBatch(args, makeJob, console, interrupt.Terminator(), CurrentFolder());
+    } catch (const std::exception& e) {
+        // Only a fault of the program itself gets here (out of memory, a broken invariant).
+        std::cerr << e.what() << "\n";
+        return cli::kExitFailed;
+    }
+}

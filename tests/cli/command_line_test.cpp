@@ -1,0 +1,44 @@
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using cli::COptions;
+using cli::CUsageError;
+using cli::ParseCommandLine;
+
+TEST(CommandLine, ReadsEveryOptionAroundTheProject) {
+    const COptions o = ParseCommandLine({"--set", "InterFrameCount=3", "--overwrite", "a.mrva",
+                                         "--set=DstName=x=y", "--quiet", "--set", "DstName="});
+    EXPECT_EQ(o.m_project, "a.mrva");
+    EXPECT_TRUE(o.m_overwrite);
+    EXPECT_TRUE(o.m_quiet);
+    ASSERT_EQ(o.m_sets.size(), 3u);
+    EXPECT_EQ(o.m_sets[0], std::make_pair(std::string("InterFrameCount"), std::string("3")));
+    // Only the first "=" separates; the value keeps the rest, and may be empty.
+    EXPECT_EQ(o.m_sets[1].second, "x=y");
+    EXPECT_EQ(o.m_sets[2].second, "");
+}
+
+TEST(CommandLine, DoubleDashLetsAProjectStartWithADash) {
+    EXPECT_EQ(ParseCommandLine({"--", "-odd.mrva"}).m_project, "-odd.mrva");
+}
+
+TEST(CommandLine, HelpAndVersionNeedNoProject) {
+    EXPECT_TRUE(ParseCommandLine({"--help"}).m_help);
+    EXPECT_TRUE(ParseCommandLine({"--version"}).m_version);
+    EXPECT_TRUE(ParseCommandLine({"a.mrva", "b.mrva", "--help"}).m_help);
+}
+
+TEST(CommandLine, RefusesWhatCannotBeRun) {
+    EXPECT_THROW(ParseCommandLine({}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"--overwrite"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"a.mrva", "b.mrva"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"--force", "a.mrva"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"a.mrva", "--set"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"--set", "=3", "a.mrva"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"--set", "InterFrameCount", "a.mrva"}), CUsageError);
+}
+
+} // namespace

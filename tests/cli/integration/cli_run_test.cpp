@@ -1,0 +1,141 @@
+// Runs the built morvane-cli on the example drawings (made afresh by make_examples into a
+// temporary folder) and checks exit statuses, messages and the decoded outputs.
+#include "apng_walker.h"
+#include "engine/task_setting.h"
+#include "gif_reader.h"
+#include "run_program.h"
+#include "settings/project_file.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+using clitest::CResult;
+using clitest::Execute;
+using clitest::ReadAll;
+
+class CliRun : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_root = fs::temp_directory_path() / ("morvane-cli-it-" + std::to_string(getpid()));
+        fs::remove_all(s_root);
+        fs::create_directories(s_root / "scratch");
+        const CResult made =
+            Execute({MAKE_EXAMPLES, (s_root / "examples").string()}, s_root / "scratch");
+        ASSERT_EQ(made.m_status, 0) << made.m_err;
+    }
+    static void TearDownTestSuite() { fs::remove_all(s_root); }
+
+    void SetUp() override {
+        m_out =
+            s_root /
+            ("out-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(m_out);
+        fs::create_directories(m_out);
+    }
+
+    static std::string Project(const std::string& name) {
+        return (s_root / "examples" / (name + ".mrva")).string();
+    }
+    static mrv::CTaskSetting Task(const std::string& name) {
+        mrv::CTaskSetting task;
+        CSimpleErr err;
+        EXPECT_TRUE(LoadProject(Project(name), task, err)) << err.m_text;
+        return task;
+    }
+
+    // morvane-cli with the output redirected into this test's folder.
+    CResult Cli(std::vector<std::string> args,
+                std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0)) {
+        std::vector<std::string> argv = {MORVANE_CLI, "--set", "DstFolder=" + m_out.string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return Execute(argv, s_root / "scratch", interruptAfter);
+    }
+
+    static inline fs::path s_root;
+    fs::path m_out;
+};
+
+TEST_F(CliRun, EveryExampleBecomesAnAnimatedGifAndAnApng) {
+    for (const std::string name : {"morph", "widths", "curved_text", "phased_dots"}) {
+        SCOPED_TRACE(name);
+        const int frames = static_cast<int>(Task(name).ComputeOutputSummary().m_frames);
+
+        const CResult gif = Cli({Project(name)});
+        ASSERT_EQ(gif.m_status, 0) << gif.m_err;
+        const fs::path gifPath = m_out / (name + ".gif");
+        EXPECT_EQ(gif.m_out, gifPath.string() + "\n");
+        const outtest::CGif decoded = outtest::ReadGif(gifPath);
+        EXPECT_EQ(decoded.m_error, "");
+        EXPECT_EQ(static_cast<int>(decoded.m_frames.size()), frames);
+        EXPECT_EQ(decoded.m_width, 320);
+        EXPECT_EQ(decoded.m_height, 240);
+
+        const CResult apng = Cli({"--set", "DstFormat=APNG", Project(name)});
+        ASSERT_EQ(apng.m_status, 0) << apng.m_err;
+        ASSERT_EQ(apng.m_out.empty(), false);
+        const fs::path apngPath = apng.m_out.substr(0, apng.m_out.size() - 1);
+        const outtest::CApng walked = outtest::ReadApng(apngPath);
+        EXPECT_EQ(walked.m_error, "");
+        EXPECT_EQ(static_cast<int>(walked.m_numFrames), frames);
+    }
+}
+
+TEST_F(CliRun, ExistingOutputsNeedOverwrite) {
+    ASSERT_EQ(Cli({"--quiet", Project("morph")}).m_status, 0);
+    const fs::path gif = m_out / "morph.gif";
+    std::ofstream(gif, std::ios::trunc) << "mine";
+
+    const CResult refused = Cli({Project("morph")});
+    EXPECT_EQ(refused.m_status, 4);
+    EXPECT_NE(refused.m_err.find(gif.string()), std::string::npos) << refused.m_err;
+    EXPECT_EQ(ReadAll(gif), "mine");
+
+    const CResult forced = Cli({"--overwrite", "--quiet", Project("morph")});
+    EXPECT_EQ(forced.m_status, 0) << forced.m_err;
+    EXPECT_EQ(forced.m_out, "");
+    EXPECT_NE(ReadAll(gif), "mine");
+}
+
+TEST_F(CliRun, APairingErrorIsReportedWithItsMessage) {
+    // The START of one example against the END of another: different structures.
+    const std::string otherEnd = (s_root / "examples" / "phased_dots_end.strk").string();
+    const CResult r = Cli({"--set", "SrcPath1=" + otherEnd, Project("morph")});
+    EXPECT_EQ(r.m_status, 1);
+    EXPECT_NE(r.m_err.find("一致しません"), std::string::npos) << r.m_err;
+    EXPECT_TRUE(fs::is_empty(m_out));
+}
+
+TEST_F(CliRun, UsageAndCheckFailures) {
+    EXPECT_EQ(Cli({}).m_status, 2);
+    EXPECT_EQ(Cli({"--bogus", Project("morph")}).m_status, 2);
+    EXPECT_EQ(Cli({"--set", "InterFrameCount=many", Project("morph")}).m_status, 2);
+    const CResult check = Cli({"--set", "FrameRate=0", Project("morph")});
+    EXPECT_EQ(check.m_status, 1);
+    EXPECT_EQ(check.m_err, "不正なフレームレートが指定されました: 0\n");
+    const CResult missing = Cli({(s_root / "nowhere.mrva").string()});
+    EXPECT_EQ(missing.m_status, 1);
+    EXPECT_NE(missing.m_err.find("nowhere.mrva"), std::string::npos);
+    const CResult version = Cli({"--version"});
+    EXPECT_EQ(version.m_status, 0);
+    EXPECT_EQ(version.m_out.rfind("morvane-cli ", 0), 0u);
+    EXPECT_TRUE(fs::is_empty(m_out));
+}
+
+TEST_F(CliRun, CtrlCStopsTheRunAndWritesNothing) {
+    // Many frames with a measuring pass: long enough to be interrupted while it works.
+    const CResult r = Cli(
+        {"--set", "InterFrameCount=999", "--set", "Flags=AutoTrim|BkColor", Project("curved_text")},
+        std::chrono::milliseconds(1500));
+    EXPECT_EQ(r.m_status, 130) << r.m_err;
+    EXPECT_EQ(r.m_err, "処理が中断されました\n");
+    EXPECT_TRUE(fs::is_empty(m_out));
+}
+
+} // namespace
