@@ -361,8 +361,8 @@ void CCommandShellOpenPath::DoExecute(bool perform) {
 
 namespace {
 
-// The documents of the two help pages ship with the program: beside the source tree the binary
-// was built in (build/bin/../..), or in the system's documentation folder once installed.
+// The documents of the two help pages ship with the program: in the source tree the binary was
+// built in (a few folders above it), or in the system's documentation folder once installed.
 std::string DocumentUrl(const std::string& page) {
     if (page.find("://") != std::string::npos) {
         return page;
@@ -371,7 +371,11 @@ std::string DocumentUrl(const std::string& page) {
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     std::vector<std::filesystem::path> roots;
     if (!ec) {
-        roots.push_back(exe.parent_path().parent_path().parent_path());
+        auto folder = exe.parent_path();
+        for (int level = 0; level < 4 && folder.has_relative_path(); ++level) {
+            folder = folder.parent_path();
+            roots.push_back(folder);
+        }
     }
     roots.emplace_back("/usr/share/doc/morvane");
     for (const auto& root : roots) {

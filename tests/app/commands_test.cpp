@@ -244,7 +244,9 @@ TEST(FileCommands, BrowseForAnImageFillsTheEmptyOnes) {
     EXPECT_EQ(f.View().m_dstFolder->currentText(), "/out");
     f.m_frame->RunCommand(58375);
     EXPECT_EQ(f.m_shell.m_opened.size(), 1u);
-    EXPECT_EQ(f.m_shell.m_opened[0].rfind("https://", 0), 0u);
+    ASSERT_EQ(f.m_shell.m_opened.size(), 1u);
+    EXPECT_EQ(f.m_shell.m_opened[0].rfind("file://", 0), 0u);
+    EXPECT_TRUE(f.m_shell.m_opened[0].ends_with("/README.md")) << f.m_shell.m_opened[0];
 }
 
 } // namespace
