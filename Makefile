@@ -1,4 +1,4 @@
-# Set-up and developer commands. `make test` and `make demo` work on a fresh Debian 12.
+# Set-up and developer commands. `make test` works on a fresh Debian 12 (it installs what it needs).
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps build test test-sanitize test-tsan fuzz-smoke format clean examples
