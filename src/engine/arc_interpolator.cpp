@@ -29,8 +29,12 @@ void CArcInterpolator::SetFrame(int index, int count, const CAnimateItem& item) 
         w = r - 1.0;
         m_swap = true;
     }
+    // The arc is part of a circle of radius |A| half-chords through START and END: it spans
+    // the angle 2 asin(1 / A), so its centre lies sqrt(A^2 - 1) half-chords from the chord's
+    // midpoint, on the side the sign of A chooses. A centre anywhere else would make the
+    // rotation stop short of END and the animation jump at the last frame.
     const double k = 1.0 / m_amp;
-    m_center = 0.5 * (1.0 - k * k) / k;
+    m_center = std::copysign(0.5 * std::sqrt(m_amp * m_amp - 1.0), m_amp);
     m_theta = 2.0 * std::asin(k);
     m_phi = m_theta * w;
     m_cos = std::cos(m_phi);

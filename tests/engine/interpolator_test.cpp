@@ -94,6 +94,20 @@ TEST(Interpolator, ArcIsAHalfCircleAtAmplitudeOne) {
     arc.SetFrame(2, 4, Item());
     EXPECT_NEAR(arc.m_run, 0.5, 1e-12); // the projection of the top of the arc
 
+    // Wider amplitudes give flatter arcs of radius |A| half-chords that still end on END.
+    for (const double amp : {2.0, -3.0}) {
+        mrv::CArcInterpolator wide(amp);
+        wide.m_roundType = mrv::RoundType::None;
+        wide.SetFrame(4, 4, Item());
+        const my::pointd end = wide.InterpolatePoint(s, e);
+        EXPECT_NEAR(end.x, 10.0, 1e-9) << amp;
+        EXPECT_NEAR(end.y, 0.0, 1e-9) << amp;
+        wide.SetFrame(2, 4, Item());
+        const my::pointd top = wide.InterpolatePoint(s, e);
+        const double radius = std::abs(amp) * 5.0;
+        EXPECT_NEAR(std::abs(top.y), radius - std::sqrt(radius * radius - 25.0), 1e-9) << amp;
+    }
+
     mrv::CArcInterpolator flat(0.5);
     try {
         flat.SetFrame(0, 4, Item());

@@ -1,0 +1,88 @@
+// mrv::CTask: one generation run. It loads START and END, pairs them, renders every frame of
+// the schedule and hands the images to the saver of the output format. Run is made for a
+// worker thread: its progress counters can be read and its stop asked from another thread.
+#pragma once
+
+#include "common/error.h"
+#include "common/terminable.h"
+#include "engine/animate_item.h"
+#include "engine/model_fit.h"
+#include "engine/saver_factory.h"
+#include "engine/task_setting.h"
+
+#include <atomic>
+#include <boost/enable_shared_from_this.hpp>
+#include <boost/shared_ptr.hpp>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace mrv {
+
+class CTask;
+
+// Told once a run has ended, on the thread that ran it.
+class CTaskClient {
+public:
+    virtual ~CTaskClient() = default;
+    virtual void OnTaskEnd(CTask& task) = 0;
+};
+
+class CTask : public CCanTerminate,
+              public CHasErr<CSimpleErr>,
+              public boost::enable_shared_from_this<CTask> {
+public:
+    CTask() = default;
+    CTask(const CTask&) = delete;
+    CTask& operator=(const CTask&) = delete;
+
+    // Copies the settings and makes the saver of their DstFormat.
+    void Configure(const CTaskSetting& setting);
+    const CTaskSetting& GetSetting() const { return m_setting; }
+    // Every path the saver will write, for the question whether to overwrite.
+    std::vector<std::string> ListOutputPaths() const;
+
+    // The whole generation. Failures are stored in the error record (never thrown); a stop
+    // stores "処理が中断されました". The progress position equals the maximum on every way out,
+    // and the client (if any) is told at the very end. terminator may be null.
+    void Run(const CTerminable* terminator);
+
+    // -1 before the first run; both may be read from any thread while Run works.
+    int GetProgressPos() const { return m_progressPos.load(); }
+    int GetProgressMax() const { return m_progressMax.load(); }
+    void SetClient(CTaskClient* client) { m_client = client; }
+
+    // Facts of the last run, for its caller once Run has returned: whether the saver replays
+    // the outward trip backwards, and how many images were rendered.
+    bool IsMirrored() const { return m_mirror; }
+    std::size_t RenderedFrameCount() const { return m_renderedFrames; }
+
+private:
+    void Execute();
+    // Raises the interruption message when a stop was asked for.
+    void CheckTerminated() const;
+    void Advance(int steps) { m_progressPos.fetch_add(steps); }
+    stroke::ModelPtr Load(const std::string& path);
+    // Brings an RGB model into the working RGB space, so that both models share its profile.
+    void ToWorkingSpace(stroke::CModel& model) const;
+    void MeasureFrame(const stroke::CModel& frame);
+    // Refuses a rendering pass whose images cannot all be held in memory at once.
+    void CheckFrameMemory(const stroke::CModel& page, std::size_t frames) const;
+    void RenderFrame(const stroke::ModelPtr& frame);
+
+    CTaskSetting m_setting;
+    ImgSaverPtr m_saver;
+    CTaskClient* m_client = nullptr;
+    std::atomic<std::int32_t> m_progressPos{-1};
+    std::atomic<std::int32_t> m_progressMax{0};
+    bool m_hasPhase = false;
+    bool m_mirror = false;
+    std::size_t m_renderedFrames = 0;
+    CTrimRect m_trim;
+    CFrameList m_frames;
+    boost::shared_ptr<CColorProfile> m_workingSpace;
+};
+
+using TaskPtr = boost::shared_ptr<CTask>;
+
+} // namespace mrv
