@@ -1,11 +1,14 @@
 // The desktop application: builds the application objects, runs start-up and the window.
 #include "app/command_line.h"
+#include "app/generation.h"
 #include "app/main_frame.h"
 #include "app/message_box_msg.h"
 #include "app/qt_shell.h"
+#include "engine/task.h"
 #include "settings/app_setting_file.h"
 
 #include <QApplication>
+#include <memory>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -19,6 +22,7 @@ int main(int argc, char** argv) {
 
     mrv::CMainFrame frame(app);
     shell.SetOwner(&frame);
+    frame.SetGeneration(std::make_unique<mrv::CGenerationT<mrv::CTask>>(app));
     if (!frame.Init()) {
         return 0;
     }

@@ -1,0 +1,122 @@
+// The form driving the real generation task: two small drawings on disk, the Generate button
+// and the 100 ms timer's poll, as the user runs them.
+#include "app/generation.h"
+#include "app/main_frame.h"
+#include "app_fixture.h"
+#include "common/message_ids.h"
+#include "engine/task.h"
+#include "support/strk_writer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <chrono>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <thread>
+
+namespace {
+
+using morvane::test::CAppFixture;
+
+// Lets the event loop run (the form's timer among others) for about ms milliseconds.
+void Wait(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+// A page of w x h pixels with one blue stroke from (x, 8) to (x + 16, 24).
+std::string WriteDrawing(const CAppFixture& f, const std::string& name, double x, double w,
+                         double h) {
+    morvane::test::StrkWriter writer;
+    writer.Model().unit = 1;
+    writer.Model().pageWidth = w;
+    writer.Model().pageHeight = h;
+    writer.Model()
+        .Line(u"stroke")
+        .Stroke(morvane::test::Mono(stroke::CColor(0, 0, 65535, 0, 65535)))
+        .Part()
+        .Point(x, 8, 3)
+        .Point(x + 16, 24, 3);
+    const std::string path = f.m_temp.Path(name);
+    writer.Save(path);
+    return path;
+}
+
+struct GenerationTaskTest : ::testing::Test {
+    void SetUp() override {
+        auto owned = std::make_unique<mrv::CGenerationT<mrv::CTask>>(f.m_app);
+        generation = owned.get();
+        f.m_frame->SetGeneration(std::move(owned));
+        mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
+        std::filesystem::create_directories(f.m_temp.Get() / "out");
+        task.SetDstFolder((f.m_temp.Get() / "out").string());
+        task.SetDstName("walk");
+        task.SetDstFormat(mrv::DstFormat::AGIF);
+        f.View().Fill();
+    }
+
+    // Lets the form's own timer poll until the run is collected.
+    bool WaitUntilIdle() {
+        QElapsedTimer clock;
+        clock.start();
+        while (generation->IsActive() && clock.elapsed() < 30000) {
+            Wait(20);
+        }
+        return !generation->IsActive();
+    }
+
+    CAppFixture f;
+    mrv::CGenerationT<mrv::CTask>* generation = nullptr;
+};
+
+TEST_F(GenerationTaskTest, RunsToTheEndAndWritesTheAnimation) {
+    mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
+    task.SetSrcPath0(WriteDrawing(f, "a.strk", 4, 48, 32));
+    task.SetSrcPath1(WriteDrawing(f, "b.strk", 28, 48, 32));
+    task.SetInterFrameCount(5);
+    f.View().Fill();
+
+    f.View().m_generate->click();
+    ASSERT_TRUE(generation->IsActive());
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_TRUE(f.m_msg.m_errors.empty());
+    // (1 pass) x (2n + 2) + 3 steps, all done.
+    EXPECT_EQ(f.View().m_progress->maximum(), 2 * 5 + 2 + 3);
+    EXPECT_EQ(f.View().m_progress->value(), f.View().m_progress->maximum());
+    EXPECT_EQ(f.View().m_generate->text().toStdString(), "生成");
+    EXPECT_GT(std::filesystem::file_size(f.m_temp.Get() / "out" / "walk.gif"), 100u);
+}
+
+TEST_F(GenerationTaskTest, CancelStopsTheRunAndWritesNothing) {
+    mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
+    task.SetSrcPath0(WriteDrawing(f, "a.strk", 4, 320, 240));
+    task.SetSrcPath1(WriteDrawing(f, "b.strk", 280, 320, 240));
+    task.SetInterFrameCount(999);
+    f.View().Fill();
+
+    f.View().m_generate->click();
+    ASSERT_TRUE(generation->IsActive());
+    Wait(150);
+    f.View().m_generate->click(); // "中断"
+    ASSERT_TRUE(WaitUntilIdle());
+    ASSERT_EQ(f.m_msg.m_errors.size(), 1u);
+    EXPECT_EQ(f.m_msg.m_errors[0].m_id, IDS_TASK_INTERRUPTED);
+    EXPECT_EQ(f.View().m_progress->value(), f.View().m_progress->maximum());
+    EXPECT_TRUE(std::filesystem::is_empty(f.m_temp.Get() / "out"));
+
+    // A pairing fault reaches the user once, as a message of the run.
+    f.m_msg.m_errors.clear();
+    task.SetSrcPath1(WriteDrawing(f, "c.strk", 280, 321, 240));
+    task.SetInterFrameCount(3);
+    f.View().Fill();
+    f.View().m_generate->click();
+    ASSERT_TRUE(WaitUntilIdle());
+    ASSERT_EQ(f.m_msg.m_errors.size(), 1u);
+    EXPECT_EQ(f.m_msg.m_errors[0].m_id, IDS_PAIR_WIDTH);
+}
+
+} // namespace
