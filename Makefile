@@ -1,7 +1,7 @@
 # Set-up and developer commands. `make test` works on a fresh Debian 12 (it installs what it needs).
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build test test-sanitize test-tsan fuzz-smoke format clean examples
+.PHONY: all deps build demo run test test-sanitize test-tsan fuzz-smoke format clean examples bench
 
 all: build
 
@@ -11,6 +11,14 @@ deps:
 build: deps
 	cmake --preset release -DMORVANE_WERROR=$${MORVANE_WERROR:-OFF}
 	cmake --build --preset release -j $(JOBS)
+
+# Every example's animation into out/ (and the README's small pictures into docs/examples/).
+demo: build
+	bash scripts/demo.sh
+
+# Starts the desktop application.
+run: build
+	build/bin/morvane
 
 test: build
 	cd build && ctest --output-on-failure -j $(JOBS)
