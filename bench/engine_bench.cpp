@@ -1,0 +1,96 @@
+// Cost of one in-between frame model: 1000 animate items over 100 frames, against the floor of
+// cloning START once per frame. Two drawings: 1000 lines whose colour changes, and 500 lines
+// whose two points move (1000 point items).
+#include "common/units.h"
+#include "engine/extract_items.h"
+#include "engine/interpolator.h"
+#include "engine/normalize_model.h"
+#include "engine/task_setting.h"
+#include "stroke/figures.h"
+
+#include <benchmark/benchmark.h>
+#include <boost/make_shared.hpp>
+
+namespace {
+
+constexpr int kFrames = 100;
+
+stroke::LinePointPtr Point(double x, double y) {
+    auto p = boost::make_shared<stroke::CLinePoint>(x, y, 2.0);
+    p->InsertChild(0, boost::make_shared<stroke::CTangentPoint>(x - 4, y));
+    p->InsertChild(1, boost::make_shared<stroke::CTangentPoint>(x + 4, y));
+    return p;
+}
+
+// lines lines of two points each; shift moves every point, red sets the colour's red channel.
+stroke::ModelPtr MakeModel(int lines, double shift, std::uint16_t red) {
+    auto model = boost::make_shared<stroke::CModel>();
+    model->m_unit = stroke::UNIT_PIXEL;
+    model->m_width = 1920;
+    model->m_height = 1080;
+    for (int i = 0; i < lines; ++i) {
+        const double x = 20 + (i % 40) * 45 + shift;
+        const double y = 20 + (i / 40) * 20;
+        auto part = boost::make_shared<stroke::CLinePart>();
+        part->InsertChild(0, Point(x, y));
+        part->InsertChild(1, Point(x + 30, y + 10));
+        auto line = boost::make_shared<stroke::CLine>();
+        line->InsertChild(0, part);
+        line->m_lineFill =
+            boost::make_shared<stroke::CMonoSetting>(stroke::CColor(red, 0, 20000, 0, 65535));
+        model->InsertChild(model->GetChildCount(), line);
+    }
+    return model;
+}
+
+struct CPair {
+    stroke::ModelPtr start;
+    stroke::ModelPtr end;
+    mrv::AnimateItemList items;
+    mrv::InterpolatorPtr interpolator;
+};
+
+CPair MakePair(bool colours) {
+    mrv::CTaskSetting setting;
+    CPair pair;
+    const int lines = colours ? 1000 : 500;
+    pair.start = MakeModel(lines, 0, 0);
+    pair.end = colours ? MakeModel(lines, 0, 65535) : MakeModel(lines, 12, 0);
+    mrv::CNormalizeModel().Walk(*pair.start, *pair.end);
+    mrv::CExtractItems(setting).Extract(pair.items, *pair.start, *pair.end);
+    pair.interpolator = mrv::CreateInterpolator(setting);
+    return pair;
+}
+
+void CloneStart(benchmark::State& state, bool colours) {
+    const CPair pair = MakePair(colours);
+    for (auto _ : state) {
+        for (int i = 0; i < kFrames; ++i) {
+            benchmark::DoNotOptimize(pair.start->Clone());
+        }
+    }
+    state.counters["frame_us"] = benchmark::Counter(
+        kFrames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void CreateFrames(benchmark::State& state, bool colours) {
+    CPair pair = MakePair(colours);
+    state.counters["items"] = double(pair.items.size());
+    for (auto _ : state) {
+        for (int i = 0; i < kFrames; ++i) {
+            benchmark::DoNotOptimize(
+                pair.interpolator->CreateFrame(*pair.start, *pair.end, pair.items, i, kFrames));
+        }
+    }
+    state.counters["frame_us"] = benchmark::Counter(
+        kFrames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+BENCHMARK_CAPTURE(CloneStart, colours, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CloneStart, points, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CreateFrames, colours, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(CreateFrames, points, false)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
