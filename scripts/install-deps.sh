@@ -16,6 +16,7 @@ packages=(
     qt6-base-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-ipafont-gothic
+    xvfb xauth
     pngcheck clang-format
     clang libclang-rt-14-dev
 )
