@@ -29,9 +29,10 @@ test-sanitize: deps
 	cd build-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
 		ctest --output-on-failure -j $(JOBS) -L 'unit|integration'
 
+# The worker-thread tests (label thread: the generation task stopped at random moments).
 test-tsan: deps
 	cmake --preset tsan
-	cmake --build --preset tsan -j $(JOBS)
+	cmake --build --preset tsan -j $(JOBS) --target test_engine
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L thread
 
 # Each libFuzzer target for FUZZ_SECONDS, in a clang build with ASan and UBSan (build-fuzz/).
