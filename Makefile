@@ -27,7 +27,7 @@ test-sanitize: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	cd build-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
-		ctest --output-on-failure -j $(JOBS) -L 'unit|integration'
+		ctest --output-on-failure -j $(JOBS) -L 'unit|integration|thread'
 
 # The worker-thread tests (label thread: the generation task stopped at random moments).
 test-tsan: deps
