@@ -90,7 +90,7 @@ void CColorDialog::Build() {
     samples->addWidget(m_oldSwatch, 0, 1);
     samples->addWidget(m_code, 1, 0);
     samples->addWidget(m_oldCode, 1, 1);
-    samples->setRowStretch(2, 1);
+    samples->setRowStretch(0, 1);
     top->addLayout(samples);
     m_picker = new CHueSatPicker(this);
     m_picker->setToolTip(QString::fromUtf8("色相と彩度"));
