@@ -176,8 +176,12 @@ void CColorDialog::Connect() {
         }
     });
 
-    connect(m_picker, &CHueSatPicker::picked, this, &CColorDialog::ApplyHueSat);
-    connect(m_strip, &CLightnessStrip::picked, this, &CColorDialog::ApplyLightness);
+    connect(m_picker, &CHueSatPicker::picked, this, [this](double hue, double sat) {
+        ApplyHsl({hue, sat, m_hsl.l});
+    });
+    connect(m_strip, &CLightnessStrip::picked, this, [this](double lightness) {
+        ApplyHsl({m_hsl.h, m_hsl.s, lightness});
+    });
     for (std::size_t i = 0; i < m_presets.size(); ++i) {
         const double opacity = kPresetOpacities[i];
         connect(m_presets[i], &QPushButton::clicked, this,
@@ -285,21 +289,13 @@ void CColorDialog::ApplyColor(const my::colord& color, QWidget* source) {
     ShowAll(source);
 }
 
-void CColorDialog::ApplyHueSat(double hue, double sat) {
+void CColorDialog::ApplyHsl(const CHsl& hsl) {
     if (m_showing) {
         return;
     }
-    m_hsl.h = hue;
-    m_hsl.s = sat;
-    m_color = FromRgb(HslToRgb(m_hsl));
-    ShowAll(nullptr);
-}
-
-void CColorDialog::ApplyLightness(double lightness) {
-    if (m_showing) {
-        return;
-    }
-    m_hsl.l = lightness;
+    // The picker's own values are kept rather than read back from the colour, so a hue set at
+    // black or on grey stays where the user put it.
+    m_hsl = hsl;
     m_color = FromRgb(HslToRgb(m_hsl));
     ShowAll(nullptr);
 }

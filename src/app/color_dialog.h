@@ -77,8 +77,7 @@ private:
     // user is typing in, whose text would otherwise be rewritten under the cursor.
     void ApplyRow(int row, int value, QWidget* source);
     void ApplyColor(const my::colord& color, QWidget* source);
-    void ApplyHueSat(double hue, double sat);
-    void ApplyLightness(double lightness);
+    void ApplyHsl(const CHsl& hsl);
     void ApplyOpacity(double opacity);
     void FinishRowEdit(int row);
     void FinishCodeEdit();

@@ -297,20 +297,20 @@ TEST(ColorButton, OkStoresTheChosenColourInBackgroundOrderAndCancelStoresNothing
     EXPECT_EQ(task.GetBkColor(), start);
     EXPECT_EQ(changes, 1);
 
-    WhenDialogOpens([](CColorDialog& d) {
-        TypeCode(d, "#102030");
-        d.m_presets[2]->click();
-        d.m_cancel->click();
-    });
+    // The same edit, closed with Cancel and then with OK.
+    const auto edit = [](QPushButton* CColorDialog::*close) {
+        return [close](CColorDialog& d) {
+            TypeCode(d, "#102030");
+            d.m_presets[2]->click();
+            (d.*close)->click();
+        };
+    };
+    WhenDialogOpens(edit(&CColorDialog::m_cancel));
     button.click();
     EXPECT_EQ(task.GetBkColor(), start);
     EXPECT_EQ(changes, 1);
 
-    WhenDialogOpens([](CColorDialog& d) {
-        TypeCode(d, "#102030");
-        d.m_presets[2]->click();
-        d.m_ok->click();
-    });
+    WhenDialogOpens(edit(&CColorDialog::m_ok));
     button.click();
     EXPECT_EQ(task.GetBkColor(), my::colord(0x30 * kByte, 0x20 * kByte, 0x10 * kByte, 0.0, 0.5));
     EXPECT_EQ(button.GetColor().rgba(), qRgba(0x10, 0x20, 0x30, 128));
