@@ -1,11 +1,11 @@
 #include "app/bound_controls.h"
 
+#include "app/color_dialog.h"
 #include "app/command.h"
 #include "app/msg.h"
 #include "engine/task_setting.h"
 
 #include <QAbstractItemView>
-#include <QColorDialog>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
@@ -169,19 +169,24 @@ void CButtonFlags::Refresh() {
     setChecked(m_setter.Get());
 }
 
+my::colord BkColorToRgb(const my::colord& color) {
+    return my::colord(color.c[2], color.c[1], color.c[0], color.c[3], color.a);
+}
+
+my::colord RgbToBkColor(const my::colord& color) {
+    // The same exchange of channels 0 and 2 undoes itself.
+    return BkColorToRgb(color);
+}
+
 QColor BkColorToQColor(const my::colord& color) {
-    return QColor::fromRgbF(static_cast<float>(color.c[2]), static_cast<float>(color.c[1]),
-                            static_cast<float>(color.c[0]), static_cast<float>(color.a));
+    const my::colord rgb = BkColorToRgb(color);
+    return QColor::fromRgbF(static_cast<float>(rgb.c[0]), static_cast<float>(rgb.c[1]),
+                            static_cast<float>(rgb.c[2]), static_cast<float>(rgb.a));
 }
 
 my::colord QColorToBkColor(const QColor& color) {
-    my::colord result;
-    result.c[0] = color.blueF();
-    result.c[1] = color.greenF();
-    result.c[2] = color.redF();
-    result.c[3] = 0.0;
-    result.a = color.alphaF();
-    return result;
+    return RgbToBkColor(
+        my::colord(color.redF(), color.greenF(), color.blueF(), 0.0, color.alphaF()));
 }
 
 CColorBtn::CColorBtn(QWidget* parent) : QPushButton(parent) {
@@ -197,15 +202,7 @@ void CColorBtn::Refresh() {
     // The swatch is painted off-screen over a checkerboard so that opacity shows.
     QPixmap swatch(iconSize());
     QPainter painter(&swatch);
-    const int cell = 4;
-    for (int y = 0; y < swatch.height(); y += cell) {
-        for (int x = 0; x < swatch.width(); x += cell) {
-            painter.fillRect(x, y, cell, cell, ((x + y) / cell) % 2 ? Qt::lightGray : Qt::white);
-        }
-    }
-    painter.fillRect(swatch.rect(), GetColor());
-    painter.setPen(Qt::darkGray);
-    painter.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
+    PaintSwatch(painter, swatch.rect(), GetColor());
     painter.end();
     setIcon(QIcon(swatch));
     setToolTip(GetColor().name(QColor::HexArgb));
@@ -216,16 +213,21 @@ QColor CColorBtn::GetColor() const {
 }
 
 void CColorBtn::SetColor(const QColor& color) {
-    m_setter.Set(QColorToBkColor(color));
+    Store(QColorToBkColor(color));
+}
+
+void CColorBtn::Store(const my::colord& bkColor) {
+    m_setter.Set(bkColor);
     Refresh();
     FireListeners();
 }
 
 void CColorBtn::Choose() {
-    const QColor chosen =
-        QColorDialog::getColor(GetColor(), this, QString(), QColorDialog::ShowAlphaChannel);
-    if (chosen.isValid()) {
-        SetColor(chosen);
+    // The form edits an RGB record. The dialog works on the exact values of the record, so OK
+    // without an edit stores the colour unchanged.
+    CColorDialog dialog(BkColorToRgb(m_setter.Get()), kColorSpaceRgb, this);
+    if (dialog.exec() == QDialog::Accepted) {
+        Store(RgbToBkColor(dialog.GetColor()));
     }
 }
 

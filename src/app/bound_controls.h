@@ -184,12 +184,18 @@ public:
 
 private:
     void Choose();
+    // Stores a colour in the record's channel order, repaints and tells the listeners.
+    void Store(const my::colord& bkColor);
     CSettingSetter<CTaskSetting, my::colord> m_setter;
 };
 
 // The task's background reverses channels 0 to 2 when it makes the drawing colour, so the
-// record keeps blue, green, red in channels 0, 1, 2; these two keep that in one place.
+// record keeps blue, green, red in channels 0, 1, 2; these keep that in one place.
 QColor BkColorToQColor(const my::colord& color);
 my::colord QColorToBkColor(const QColor& color);
+// The record's colour with red, green, blue in channels 0, 1, 2 (as the colour dialog and
+// the rest of the program read an RGB colour), and back.
+my::colord BkColorToRgb(const my::colord& color);
+my::colord RgbToBkColor(const my::colord& color);
 
 } // namespace mrv

@@ -1,0 +1,320 @@
+#include "app/bound_controls.h"
+#include "app/color_dialog.h"
+#include "engine/task_setting.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QTimer>
+#include <QToolTip>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace {
+
+using mrv::CColorDialog;
+using mrv::kColorSpaceCmyk;
+using mrv::kColorSpaceRgb;
+
+constexpr double kByte = 1.0 / 255.0;
+
+// Types text into an edit and leaves it, as the user does.
+void Type(QLineEdit* edit, const char* text) {
+    const QString q = QString::fromUtf8(text);
+    edit->setText(q);
+    emit edit->textEdited(q);
+    emit edit->editingFinished();
+}
+
+void TypeCode(CColorDialog& d, const char* text) {
+    Type(d.m_code->lineEdit(), text);
+}
+
+void Press(QWidget* widget, QPoint at) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), widget->mapToGlobal(QPointF(at)),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+}
+
+void Drag(QWidget* widget, QPoint to) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(to), widget->mapToGlobal(QPointF(to)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+std::string Text(const QString& text) {
+    return text.toStdString();
+}
+
+// Every row's edit text and slider position, for a comparison in one line.
+std::vector<int> RowValues(const CColorDialog& d) {
+    std::vector<int> values;
+    for (const CColorDialog::CChannelRow& row : d.m_rows) {
+        EXPECT_EQ(row.edit->text().toInt(), row.slider->value()) << Text(row.label->text());
+        values.push_back(row.slider->value());
+    }
+    return values;
+}
+
+TEST(ColorDialog, TypedCodeUpdatesChannelsSlidersSwatchAndPicker) {
+    CColorDialog d(my::colord(0, 0, 0, 0, 1), kColorSpaceRgb);
+    EXPECT_EQ(Text(d.windowTitle()), "色の設定");
+    EXPECT_EQ(Text(d.m_code->currentText()), "#000000");
+    EXPECT_EQ(Text(d.m_oldCode->text()), "#000000");
+    EXPECT_TRUE(d.m_oldCode->isReadOnly());
+
+    TypeCode(d, "#FF8000");
+    EXPECT_EQ(RowValues(d), (std::vector<int>{255, 128, 0, 255, 255}));
+    EXPECT_DOUBLE_EQ(d.GetColor().c[0], 1.0);
+    EXPECT_DOUBLE_EQ(d.GetColor().c[1], 128 * kByte);
+    EXPECT_EQ(d.m_newSwatch->GetColor().rgba(), qRgb(255, 128, 0));
+    EXPECT_NEAR(d.m_picker->Hue(), 30.1, 0.1);
+    EXPECT_DOUBLE_EQ(d.m_picker->Sat(), 1.0);
+    // The old colour stays as it was.
+    EXPECT_EQ(Text(d.m_oldCode->text()), "#000000");
+    EXPECT_EQ(d.m_oldSwatch->GetColor().rgba(), qRgb(0, 0, 0));
+
+    // Lower case, no "#", full-width characters and spaces read the same; the box then shows
+    // the code in its usual form.
+    TypeCode(d, " 1a2b3c ");
+    EXPECT_EQ(Text(d.m_code->currentText()), "#1A2B3C");
+    TypeCode(d, "＃ＦＦ００ＦＦ");
+    EXPECT_EQ(Text(d.m_code->currentText()), "#FF00FF");
+    EXPECT_EQ(RowValues(d), (std::vector<int>{255, 0, 255, 255, 255}));
+
+    // Clicking the old sample brings the old colour back.
+    emit d.m_oldSwatch->clicked();
+    EXPECT_EQ(Text(d.m_code->currentText()), "#000000");
+}
+
+TEST(ColorDialog, NamedColoursAreOfferedInOrderAndSetTheirRgb) {
+    CColorDialog d(my::colord(0, 0, 0, 0, 0.5), kColorSpaceRgb);
+    const std::vector<std::string> labels{"白",   "黒",   "50% グレー", "赤", "ピンク", "青",
+                                          "水色", "黄色", "オレンジ",   "緑", "黄緑",   "茶色"};
+    ASSERT_EQ(d.m_code->count(), static_cast<int>(labels.size()));
+    for (int i = 0; i < d.m_code->count(); ++i) {
+        EXPECT_EQ(Text(d.m_code->itemText(i)), labels[static_cast<std::size_t>(i)]);
+    }
+
+    d.m_code->setCurrentIndex(4);
+    emit d.m_code->activated(4);
+    EXPECT_EQ(Text(d.m_code->currentText()), "#EF75BC");
+    EXPECT_EQ(RowValues(d), (std::vector<int>{239, 117, 188, 128, 128}));
+    EXPECT_DOUBLE_EQ(d.GetColor().a, 0.5); // a named colour leaves the opacity alone
+
+    // The same entry chosen again after another edit still applies.
+    TypeCode(d, "#000000");
+    d.m_code->setCurrentIndex(4);
+    emit d.m_code->activated(4);
+    EXPECT_EQ(Text(d.m_code->currentText()), "#EF75BC");
+
+    TypeCode(d, "水色");
+    EXPECT_EQ(Text(d.m_code->currentText()), "#1987E5");
+}
+
+TEST(ColorDialog, SlidersAndEditsUpdateTheCodeAndEachOther) {
+    CColorDialog d(my::colord(0, 0, 0, 0, 1), kColorSpaceRgb);
+    d.m_rows[0].slider->setValue(0x12);
+    EXPECT_EQ(Text(d.m_code->currentText()), "#120000");
+    EXPECT_EQ(Text(d.m_rows[0].edit->text()), "18");
+
+    Type(d.m_rows[2].edit, "200");
+    EXPECT_EQ(Text(d.m_code->currentText()), "#1200C8");
+    EXPECT_EQ(d.m_rows[2].slider->value(), 200);
+
+    // A value is taken while it is typed, and the text being typed is left as it is.
+    QLineEdit* green = d.m_rows[1].edit;
+    green->setText("07");
+    emit green->textEdited("07");
+    EXPECT_EQ(Text(green->text()), "07");
+    EXPECT_EQ(Text(d.m_code->currentText()), "#1207C8");
+    emit green->editingFinished();
+    EXPECT_EQ(Text(green->text()), "7");
+
+    // The opacity row moves the opacity and not the code.
+    Type(d.m_rows[3].edit, "0");
+    EXPECT_DOUBLE_EQ(d.GetColor().a, 0.0);
+    EXPECT_EQ(Text(d.m_code->currentText()), "#1207C8");
+    EXPECT_EQ(d.m_newSwatch->GetColor().alpha(), 0);
+}
+
+TEST(ColorDialog, RefusedInputKeepsTheLastGoodColour) {
+    CColorDialog d(my::colord(0x11 * kByte, 0x22 * kByte, 0x33 * kByte, 0, 1), kColorSpaceRgb);
+    const my::colord before = d.GetColor();
+    for (const char* code : {"#12345", "#1234567", "#GGHHII", "", "#", "赤い"}) {
+        TypeCode(d, code);
+        EXPECT_EQ(d.GetColor(), before) << code;
+        EXPECT_EQ(Text(d.m_code->currentText()), "#112233") << code;
+    }
+    EXPECT_FALSE(QToolTip::text().isEmpty());
+
+    for (const char* value : {"256", "-1", "1.5", "abc", "", "0x10"}) {
+        Type(d.m_rows[0].edit, value);
+        EXPECT_EQ(d.GetColor(), before) << value;
+        EXPECT_EQ(Text(d.m_rows[0].edit->text()), "17") << value;
+    }
+    // Typing "25" and then "256": the last value that read stays.
+    QLineEdit* red = d.m_rows[0].edit;
+    red->setText("25");
+    emit red->textEdited("25");
+    red->setText("256");
+    emit red->textEdited("256");
+    emit red->editingFinished();
+    EXPECT_EQ(Text(red->text()), "25");
+    EXPECT_EQ(Text(d.m_code->currentText()), "#192233");
+}
+
+TEST(ColorDialog, PresetsSetOnlyTheOpacity) {
+    CColorDialog d(my::colord(0.2, 0.4, 0.6, 0, 0.3), kColorSpaceRgb);
+    const std::vector<std::string> labels{"透明", "25%", "50%", "75%", "不透明"};
+    const double opacities[] = {0.0, 0.25, 0.5, 0.75, 1.0};
+    const int shown[] = {0, 64, 128, 191, 255};
+    for (std::size_t i = 0; i < d.m_presets.size(); ++i) {
+        EXPECT_EQ(Text(d.m_presets[i]->text()), labels[i]);
+        d.m_presets[i]->click();
+        EXPECT_DOUBLE_EQ(d.GetColor().a, opacities[i]);
+        EXPECT_EQ(d.m_rows[3].slider->value(), shown[i]);
+        EXPECT_DOUBLE_EQ(d.GetColor().c[1], 0.4);
+    }
+}
+
+TEST(ColorDialog, PickerAndStripMapClicksToHueSaturationLightness) {
+    CColorDialog d(my::colord(0.5, 0.5, 0.5, 0, 1), kColorSpaceRgb);
+    // Field inside a one-pixel frame: x 1..361 is hue 0..360, y 1..101 saturation 1..0.
+    d.m_picker->resize(363, 103);
+    d.m_strip->resize(30, 103);
+
+    Press(d.m_picker, QPoint(121, 26));
+    EXPECT_DOUBLE_EQ(d.GetHsl().h, 120.0);
+    EXPECT_DOUBLE_EQ(d.GetHsl().s, 0.75);
+    EXPECT_NEAR(d.GetHsl().l, 0.5, 1e-12);
+    EXPECT_NEAR(d.GetColor().c[0], 0.125, 1e-9);
+    EXPECT_NEAR(d.GetColor().c[1], 0.875, 1e-9);
+    EXPECT_NEAR(d.GetColor().c[2], 0.125, 1e-9);
+    EXPECT_EQ(Text(d.m_code->currentText()), "#20DF20");
+
+    // Dragging past the edge stops at the edge.
+    Drag(d.m_picker, QPoint(500, -40));
+    EXPECT_DOUBLE_EQ(d.GetHsl().h, 360.0);
+    EXPECT_DOUBLE_EQ(d.GetHsl().s, 1.0);
+    EXPECT_EQ(Text(d.m_code->currentText()), "#FF0000");
+    Press(d.m_picker, QPoint(121, 26));
+
+    Press(d.m_strip, QPoint(5, 81));
+    EXPECT_DOUBLE_EQ(d.GetHsl().l, 0.2);
+    EXPECT_DOUBLE_EQ(d.m_strip->Lightness(), 0.2);
+    EXPECT_NEAR(d.GetColor().c[1], 0.35, 1e-9);
+
+    // At black the hue and saturation stay where they were, and so does the picker's marker.
+    Drag(d.m_strip, QPoint(5, 200));
+    EXPECT_EQ(Text(d.m_code->currentText()), "#000000");
+    EXPECT_DOUBLE_EQ(d.m_picker->Hue(), 120.0);
+    EXPECT_DOUBLE_EQ(d.m_picker->Sat(), 0.75);
+    // A grey typed in keeps the hue too; only the saturation drops.
+    TypeCode(d, "#808080");
+    EXPECT_DOUBLE_EQ(d.m_picker->Hue(), 120.0);
+    EXPECT_DOUBLE_EQ(d.m_picker->Sat(), 0.0);
+}
+
+TEST(ColorDialog, RgbHidesTheFifthRowAndCmykRelabelsTheRows) {
+    CColorDialog rgb(my::colord(1, 1, 1, 0, 1), kColorSpaceRgb);
+    const std::vector<std::string> rgbLabels{"赤(&R):", "緑(&G):", "青(&B):", "濃さ(&A):"};
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(Text(rgb.m_rows[i].label->text()), rgbLabels[i]);
+        EXPECT_EQ(rgb.m_rows[i].label->buddy(), rgb.m_rows[i].edit);
+        EXPECT_FALSE(rgb.m_rows[i].slider->isHidden());
+    }
+    EXPECT_TRUE(rgb.m_rows[4].label->isHidden());
+    EXPECT_TRUE(rgb.m_rows[4].edit->isHidden());
+    EXPECT_TRUE(rgb.m_rows[4].slider->isHidden());
+    EXPECT_FALSE(rgb.IsCmyk());
+
+    // Cyan, magenta, yellow, black at 0x10, 0x20, 0x30, 0x40 and a quarter opacity.
+    CColorDialog cmyk(my::colord(16 * kByte, 32 * kByte, 48 * kByte, 64 * kByte, 0.25),
+                      kColorSpaceCmyk);
+    const std::vector<std::string> cmykLabels{
+        "シアン(&C):", "マゼンタ(&M):", "イエロー(&Y):", "ブラック(&K):", "濃さ(&A):"};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(Text(cmyk.m_rows[i].label->text()), cmykLabels[i]);
+        EXPECT_FALSE(cmyk.m_rows[i].edit->isHidden());
+    }
+    EXPECT_EQ(RowValues(cmyk), (std::vector<int>{16, 32, 48, 64, 64}));
+    EXPECT_EQ(Text(cmyk.m_code->currentText()), "#10203040");
+    cmyk.m_presets[4]->click();
+    EXPECT_EQ(cmyk.m_rows[4].slider->value(), 255);
+    EXPECT_EQ(cmyk.m_rows[3].slider->value(), 64);
+
+    // Named colours and the picker go through the inks; a six-digit code is not a CMYK code.
+    cmyk.m_code->setCurrentIndex(1);
+    emit cmyk.m_code->activated(1);
+    EXPECT_EQ(Text(cmyk.m_code->currentText()), "#000000FF");
+    TypeCode(cmyk, "#FF0000");
+    EXPECT_EQ(Text(cmyk.m_code->currentText()), "#000000FF");
+    TypeCode(cmyk, "赤");
+    EXPECT_EQ(Text(cmyk.m_code->currentText()), "#00FFFF33");
+    EXPECT_EQ(cmyk.m_newSwatch->GetColor().rgba(), qRgb(204, 0, 0));
+    EXPECT_NEAR(cmyk.GetHsl().h, 0.0, 1e-9);
+}
+
+TEST(ColorDialog, ValuesOutOfRangeAreShownClamped) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    CColorDialog d(my::colord(1.5, -0.2, nan, 0, 2.0), kColorSpaceRgb);
+    EXPECT_EQ(d.GetColor(), my::colord(1.0, 0.0, 0.0, 0.0, 1.0));
+    EXPECT_EQ(Text(d.m_code->currentText()), "#FF0000");
+}
+
+// Runs answer on the dialog that the button opens, once it is up.
+void WhenDialogOpens(const std::function<void(CColorDialog&)>& answer) {
+    QTimer::singleShot(0, [answer] {
+        auto* dialog = dynamic_cast<CColorDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        answer(*dialog);
+    });
+}
+
+TEST(ColorButton, OkStoresTheChosenColourInBackgroundOrderAndCancelStoresNothing) {
+    mrv::CTaskSetting task;
+    // Red 0.3, green 0.2, blue 0.1 in the record's order: blue first.
+    const my::colord start(0.1, 0.2, 0.3, 0.0, 0.7);
+    task.SetBkColor(start);
+    mrv::CColorBtn button;
+    button.Bind(&task);
+    button.Refresh();
+    int changes = 0;
+    button.AddListener([&changes] { ++changes; });
+
+    // OK without an edit hands the exact colour back.
+    WhenDialogOpens([](CColorDialog& d) {
+        EXPECT_FALSE(d.IsCmyk());
+        EXPECT_EQ(Text(d.m_oldCode->text()), "#4D331A");
+        d.m_ok->click();
+    });
+    button.click();
+    EXPECT_EQ(task.GetBkColor(), start);
+    EXPECT_EQ(changes, 1);
+
+    // The same edit, closed with Cancel and then with OK.
+    const auto edit = [](QPushButton* CColorDialog::*close) {
+        return [close](CColorDialog& d) {
+            TypeCode(d, "#102030");
+            d.m_presets[2]->click();
+            (d.*close)->click();
+        };
+    };
+    WhenDialogOpens(edit(&CColorDialog::m_cancel));
+    button.click();
+    EXPECT_EQ(task.GetBkColor(), start);
+    EXPECT_EQ(changes, 1);
+
+    WhenDialogOpens(edit(&CColorDialog::m_ok));
+    button.click();
+    EXPECT_EQ(task.GetBkColor(), my::colord(0x30 * kByte, 0x20 * kByte, 0x10 * kByte, 0.0, 0.5));
+    EXPECT_EQ(button.GetColor().rgba(), qRgba(0x10, 0x20, 0x30, 128));
+    EXPECT_EQ(changes, 2);
+}
+
+} // namespace
