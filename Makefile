@@ -51,11 +51,14 @@ format:
 clean:
 	rm -rf build build-sanitize build-tsan
 
-# Benchmarks: time per frame of rendering and encoding at 1920x1080.
+# Benchmarks: time per frame of rendering and encoding at 1920x1080, then our writers side by
+# side with ImageMagick, ffmpeg, gifsicle, gifski and apngasm (installed on first use; the table
+# goes to build/peers/results.txt).
 bench: deps
 	cmake --preset release -DMORVANE_BUILD_BENCH=ON
 	cmake --build --preset release -j $(JOBS)
 	for b in build/bench/*_bench; do $$b; done
+	bash bench/peers.sh
 
 # Remakes the example drawings and projects after a change to tools/make_examples.cpp.
 examples: build
