@@ -33,10 +33,11 @@ public:
     // (remapping failed).
     void Quantize(const CImg& img, bool transparent, std::size_t maxColors, CIndexedImage& out);
 
-    // Chosen by measurement at 1920 x 1080 (bench/output_bench.cpp): on gradients over the
-    // whole colour cube speed 10 loses 0.7 dB of PSNR against speed 1 at 1/40 of the time, and
-    // flat art with a gradation stays above 50 dB.
-    static constexpr int kDefaultSpeed = 10;
+    // Chosen by measurement on rendered example animations (bench/peers.sh): from speed 8 up
+    // libimagequant posterises its input, which costs flat art with antialiased edges about
+    // 10 dB of PSNR (57 against 66 dB on 100 frames of 640 x 480); speed 7 keeps the full
+    // input at 10 to 30 % more time and 2 % more bytes. Lower speeds gain nothing more there.
+    static constexpr int kDefaultSpeed = 7;
 
 private:
     bool TryExact(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out);
