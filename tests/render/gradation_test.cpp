@@ -7,7 +7,6 @@ namespace {
 
 using raster::CImgRenderer;
 using render_test::At;
-using render_test::Dump;
 using render_test::Render;
 using render_test::Rgba;
 using render_test::Rgba4;
@@ -35,7 +34,6 @@ boost::shared_ptr<CImg> FillRect(const std::vector<CGradationStop>& stops, doubl
 TEST(Gradation, ColoursAtBothEndsAndTheMiddleFollowTheTruncatedBlend) {
     // x from 5 to 105: pixel x has t = (x + 0.5 − 5) / 100.
     auto img = FillRect({Bgra(0, 255, 0, 0), Bgra(1, 0, 0, 255)}, 0, 5, 0, 100, 10, 110, 10);
-    Dump(*img, "gradation");
     EXPECT_EQ(Rgba(*img, 5, 5), (Rgba4{253, 0, 1, 255}));    // t 0.005
     EXPECT_EQ(Rgba(*img, 54, 5), (Rgba4{128, 0, 126, 255})); // t 0.495: 128.775, 126.225
     EXPECT_EQ(Rgba(*img, 104, 5), (Rgba4{1, 0, 253, 255}));  // t 0.995

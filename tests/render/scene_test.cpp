@@ -11,7 +11,6 @@ namespace {
 
 using raster::CImgRenderer;
 using render_test::At;
-using render_test::Dump;
 
 // Colours whose plain CMYK reading has no black, so that blending commutes with the conversion.
 struct CInk {
@@ -117,8 +116,6 @@ boost::shared_ptr<CImg> DrawScene(bool cmyk) {
 TEST(Scene, CmykPageLooksLikeTheRgbPage) {
     const auto rgb = DrawScene(false);
     const auto cmyk = DrawScene(true);
-    Dump(*rgb, "scene_rgb");
-    Dump(*cmyk, "scene_cmyk");
     int worst = 0, painted = 0;
     for (int y = 0; y < rgb->m_height; ++y) {
         for (int x = 0; x < rgb->m_width; ++x) {

@@ -12,7 +12,6 @@ namespace {
 
 using raster::CImgRenderer;
 using render_test::At;
-using render_test::Dump;
 using render_test::Render;
 using render_test::Rgba;
 using render_test::Rgba4;
@@ -63,7 +62,6 @@ std::array<Rgba4, 4> Corners(const CImg& img) {
 
 TEST(Texture, TexelsLandWhereMirrorRotateAndOffsetPutThem) {
     const auto plain = Paint(Texture(Quadrants()));
-    Dump(*plain, "texture_plain");
     EXPECT_EQ(Corners(*plain), (std::array<Rgba4, 4>{kRed, kGreen, kBlue, kWhite}));
     // Between two texel centres the colours are blended.
     EXPECT_EQ(Rgba(*plain, 7, 2), (Rgba4{191, 64, 0, 255}));
@@ -80,7 +78,6 @@ TEST(Texture, TexelsLandWhereMirrorRotateAndOffsetPutThem) {
     t.m_flip = 0;
     t.m_angle = 90;
     const auto turned = Paint(t);
-    Dump(*turned, "texture_turned");
     EXPECT_EQ(Corners(*turned), (std::array<Rgba4, 4>{kBlue, kRed, kWhite, kGreen}));
 
     // The offset moves the image; where it does not reach, the shape shows nothing.
@@ -206,7 +203,6 @@ TEST(Texture, EveryPixelTypeIsReadInTheTargetsLayout) {
     t.AddRect(0, 0, 20, 20);
     t.Fill();
     auto page = t.TakeImage();
-    Dump(*page, "texture_cmyk");
     EXPECT_EQ(At(*page, 2, 2), (render_test::Pixel{0, 255, 255, 0, 255}));
     EXPECT_EQ(At(*page, 17, 2), (render_test::Pixel{255, 0, 255, 0, 255}));
     EXPECT_EQ(At(*page, 17, 17), (render_test::Pixel{0, 0, 0, 0, 255}));
