@@ -48,15 +48,6 @@ TEST(Gradation, ColoursAtBothEndsAndTheMiddleFollowTheTruncatedBlend) {
     EXPECT_EQ(Rgba(*vertical, 2, 199), (Rgba4{0, 1, 253, 255}));
 }
 
-TEST(Gradation, OneStopPaintsItsColourEverywhere) {
-    auto img = FillRect({Bgra(0.3, 10, 200, 30)}, 45, 2, 2, 20, 20, 24, 24);
-    for (int y = 2; y < 22; ++y) {
-        for (int x = 2; x < 22; ++x) {
-            EXPECT_EQ(Rgba(*img, x, y), (Rgba4{10, 200, 30, 255}));
-        }
-    }
-}
-
 TEST(Gradation, StopsArePaintedInPositionOrder) {
     const auto ordered = FillRect(
         {Bgra(0.2, 255, 0, 0), Bgra(0.6, 0, 255, 0), Bgra(0.9, 0, 0, 255)}, 0, 0, 0, 50, 4, 50, 4);
@@ -66,6 +57,14 @@ TEST(Gradation, StopsArePaintedInPositionOrder) {
     // Before the first stop its colour, at or beyond the last stop the last colour.
     EXPECT_EQ(Rgba(*ordered, 2, 1), (Rgba4{255, 0, 0, 255}));
     EXPECT_EQ(Rgba(*ordered, 47, 1), (Rgba4{0, 0, 255, 255}));
+
+    // One stop paints its colour everywhere.
+    const auto one = FillRect({Bgra(0.3, 10, 200, 30)}, 45, 2, 2, 20, 20, 24, 24);
+    for (int y = 2; y < 22; ++y) {
+        for (int x = 2; x < 22; ++x) {
+            EXPECT_EQ(Rgba(*one, x, y), (Rgba4{10, 200, 30, 255}));
+        }
+    }
 }
 
 TEST(Gradation, RimPixelsTakeTheNearerEndsColour) {

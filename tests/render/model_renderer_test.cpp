@@ -1,5 +1,5 @@
-// Models drawn into pixels: shapes at known places and colours, variable-width strokes, layer
-// fills, the page transform and units, colour conversion of the finished image, and bad
+// Models drawn into pixels: shapes at known places and colours, variable-width strokes, the
+// page transform and units, colour conversion of the finished image, and bad
 // geometry that must neither crash nor hang.
 #include "platform/color_profile.h"
 #include "render/model_builder.h"
@@ -91,20 +91,6 @@ TEST(ModelRendererTest, VariableWidthIsThickInTheMiddleAndPointedAtZeroWidthEnds
     EXPECT_PIXEL(img, 50, 21, 0, 0, 255, 255);
     EXPECT_PIXEL(img, 50, 38, 0, 0, 255, 255);
     EXPECT_PIXEL(img, 50, 18, 255, 255, 255, 255);
-}
-
-TEST(ModelRendererTest, LayerLineFillStrokesOverTheLinesOwnAreas) {
-    auto line = Line({Rect(10, 10, 50, 50, 6)}, Mono(0, 255, 0), Mono(0, 0, 255));
-    auto img = Draw(Model({Layer({line}, Mono(255, 0, 0))}), {0, 0, 60, 60});
-    EXPECT_PIXEL(img, 30, 30, 0, 0, 255, 255); // the line's own area
-    EXPECT_PIXEL(img, 30, 10, 255, 0, 0, 255); // the layer's stroke, on top
-    EXPECT_PIXEL(img, 30, 12, 255, 0, 0, 255);
-    EXPECT_PIXEL(img, 30, 7, 255, 0, 0, 255);
-
-    // With both fills the layer's fills paint the line; its own are not used.
-    auto both = Draw(Model({Layer({line}, Mono(255, 0, 0), Mono(255, 255, 0))}), {0, 0, 60, 60});
-    EXPECT_PIXEL(both, 30, 30, 255, 255, 0, 255);
-    EXPECT_PIXEL(both, 30, 10, 255, 0, 0, 255);
 }
 
 TEST(ModelRendererTest, UnitsAndResolutionSetTheTransform) {

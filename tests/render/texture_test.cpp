@@ -2,6 +2,7 @@
 #include "common/message_ids.h"
 #include "render/render_test_util.h"
 #include "render/texture_painter.h"
+#include "stroke/tree_builder.h"
 
 #include <cmath>
 #include <cstring>
@@ -15,6 +16,8 @@ using render_test::At;
 using render_test::Render;
 using render_test::Rgba;
 using render_test::Rgba4;
+using stroke_test::ErrorId;
+using stroke_test::ErrorText;
 
 const Rgba4 kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255},
     kWhite{255, 255, 255, 255};
@@ -130,19 +133,13 @@ TEST(Texture, AlphaMultipliesTheTexture) {
 }
 
 TEST(Texture, RatesAtOrBelowZeroRaise58967WithTheValue) {
-    for (double rate : {0.0, -2.0, std::numeric_limits<double>::quiet_NaN()}) {
-        CTextureParam t = Texture(Quadrants());
+    CTextureParam t = Texture(Quadrants());
+    for (double rate : {0.0, std::numeric_limits<double>::quiet_NaN()}) {
         t.m_rateY = rate;
-        try {
-            Paint(t);
-            FAIL() << rate;
-        } catch (const my::CException& e) {
-            EXPECT_EQ(e.m_id, IDS_IMAGE_RATE_INVALID);
-            if (rate == -2.0) {
-                EXPECT_STREQ(e.what(), "Invalid image rate -2");
-            }
-        }
+        EXPECT_EQ(ErrorId([&] { Paint(t); }), IDS_IMAGE_RATE_INVALID) << rate;
     }
+    t.m_rateY = -2;
+    EXPECT_EQ(ErrorText([&] { Paint(t); }), "Invalid image rate -2");
 }
 
 TEST(Texture, SmallRatesAverageTheImageInsteadOfPickingTexels) {
@@ -215,12 +212,7 @@ TEST(Texture, BrokenImagesAndWildNumbersAreHandled) {
     EXPECT_THROW(Paint(Texture(bad)), my::CException);
     auto shortBits = Quadrants();
     shortBits->m_bits.resize(7);
-    try {
-        Paint(Texture(shortBits));
-        FAIL();
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
-    }
+    EXPECT_EQ(ErrorId([&] { Paint(Texture(shortBits)); }), IDS_IMAGE_FORMAT_UNSUPPORTED);
     auto empty = boost::shared_ptr<CImg>(new CImg);
     Paint(Texture(empty)); // nothing to lay: the shape stays empty
 
