@@ -279,16 +279,20 @@ TEST(BuildOutline, BadInputGivesNoFigureAndNeverHangs) {
 }
 
 TEST(BuildOutline, CapAndJoinFlags) {
-    EXPECT_EQ(outline::CapFromFlags(1), outline::Cap::Round);
-    EXPECT_EQ(outline::CapFromFlags(2), outline::Cap::Butt);
-    EXPECT_EQ(outline::CapFromFlags(4), outline::Cap::Square);
-    EXPECT_EQ(outline::CapFromFlags(0), outline::Cap::Round);
-    EXPECT_EQ(outline::CapFromFlags(6), outline::Cap::Butt);
-    EXPECT_EQ(outline::CapFromFlags(5), outline::Cap::Round);
-    EXPECT_EQ(outline::JoinFromFlags(2), outline::Join::Miter);
-    EXPECT_EQ(outline::JoinFromFlags(4), outline::Join::Bevel);
-    EXPECT_EQ(outline::JoinFromFlags(8), outline::Join::Round);
-    EXPECT_EQ(outline::JoinFromFlags(6), outline::Join::Miter);
+    // Of mixed flags the lowest known bit wins; without one the shape is round.
+    const std::pair<std::uint32_t, outline::Cap> caps[] = {
+        {1, outline::Cap::Round}, {2, outline::Cap::Butt}, {4, outline::Cap::Square},
+        {0, outline::Cap::Round}, {6, outline::Cap::Butt}, {5, outline::Cap::Round}};
+    for (const auto& [flags, cap] : caps) {
+        EXPECT_EQ(outline::CapFromFlags(flags), cap) << flags;
+    }
+    const std::pair<std::uint32_t, outline::Join> joins[] = {{2, outline::Join::Miter},
+                                                             {4, outline::Join::Bevel},
+                                                             {8, outline::Join::Round},
+                                                             {6, outline::Join::Miter}};
+    for (const auto& [flags, join] : joins) {
+        EXPECT_EQ(outline::JoinFromFlags(flags), join) << flags;
+    }
 }
 
 } // namespace

@@ -42,31 +42,16 @@ bool DecodeFrame(const std::vector<std::uint8_t>& zlib, CApngFrame& frame, std::
         std::uint8_t* out = &frame.m_rgba[y * stride];
         const std::uint8_t* up = y ? &frame.m_rgba[(y - 1) * stride] : zero.data();
         frame.m_filters.push_back(type);
+        if (type > 4) {
+            error = "unknown filter type " + std::to_string(type);
+            return false;
+        }
         for (std::size_t i = 0; i < stride; ++i) {
             const int a = i >= 4 ? out[i - 4] : 0;
             const int b = up[i];
             const int c = i >= 4 ? up[i - 4] : 0;
-            int predictor = 0;
-            switch (type) {
-            case 0:
-                break;
-            case 1:
-                predictor = a;
-                break;
-            case 2:
-                predictor = b;
-                break;
-            case 3:
-                predictor = (a + b) / 2;
-                break;
-            case 4:
-                predictor = PaethPredictor(a, b, c);
-                break;
-            default:
-                error = "unknown filter type " + std::to_string(type);
-                return false;
-            }
-            out[i] = std::uint8_t(in[i] + predictor);
+            const int predictors[] = {0, a, b, (a + b) / 2, PaethPredictor(a, b, c)};
+            out[i] = std::uint8_t(in[i] + predictors[type]);
         }
     }
     return true;

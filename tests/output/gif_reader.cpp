@@ -49,7 +49,6 @@ CGif ReadGif(const std::filesystem::path& path) {
             const ExtensionBlock& block = image.ExtensionBlocks[e];
             if (block.Function == APPLICATION_EXT_FUNC_CODE && block.ByteCount == 11 &&
                 std::memcmp(block.Bytes, "NETSCAPE2.0", 11) == 0) {
-                f.m_hasNetscape = true;
                 out.m_hasLoop = true;
                 if (e + 1 < image.ExtensionBlockCount) {
                     const ExtensionBlock& data = image.ExtensionBlocks[e + 1];

@@ -18,7 +18,6 @@ struct CGifFrame {
     int m_disposal = 0;
     int m_transparent = -1;                  // transparent index, -1 for none
     std::uint8_t m_transparentIndexByte = 0; // the raw byte of the control extension
-    bool m_hasNetscape = false;
 };
 
 struct CGif {

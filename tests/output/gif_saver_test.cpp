@@ -138,20 +138,6 @@ TEST(AnimatedGif, OneTranslucentPixelMakesEveryFrameTransparentAtIndexZero) {
     EXPECT_EQ(gif.m_frames[1].m_indices[2 * 80 + 2], 0);
 }
 
-TEST(AnimatedGif, TransparentBackgroundArtShowsThroughEveryFrame) {
-    CTempDir dir;
-    mrv::CAgifSaver saver;
-    Configure(saver, dir);
-    saver.m_regionFrames = true;
-    const auto frames = PosterArt(4, false);
-    ASSERT_TRUE(saver.Save(Frames(frames)));
-    const CGif gif = ReadGif(dir.Path() / "anim.gif");
-    ASSERT_EQ(gif.m_error, "");
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        EXPECT_TRUE(gif.m_canvases[i] == Shown(*frames[i])) << "frame " << i;
-    }
-}
-
 TEST(AnimatedGif, SingleFrameIsAPlainGif) {
     CTempDir dir;
     mrv::CAgifSaver saver;
@@ -265,16 +251,7 @@ TEST(GifPalette, TransparentEntryMovesToIndexZeroWithItsPixels) {
     EXPECT_FALSE(codec::MoveTransparentToFront(opaque, indices));
 }
 
-TEST(GifStop, StopBeforeFrameK) {
-    for (std::size_t k : {0u, 2u}) {
-        CTempDir dir;
-        mrv::CGifSaver sequence;
-        Configure(sequence, dir);
-        CStopAfterFiles stop(dir.Path(), ".gif", k);
-        sequence.SetTerminator(&stop);
-        EXPECT_FALSE(sequence.Save(Frames(PosterArt(4, true))));
-        EXPECT_EQ(dir.Files().size(), k);
-    }
+TEST(GifStop, StopLeavesNoAnimation) {
     CTempDir dir;
     mrv::CAgifSaver animation;
     Configure(animation, dir);
@@ -289,28 +266,17 @@ TEST(GifFailures, SizesBeyondSixteenBitsAndOtherPixelTypes) {
     CTempDir dir;
     mrv::CAgifSaver saver;
     Configure(saver, dir);
-    try {
+    const my::CException e = Thrown([&] {
         (void)saver.Save(Frames({Solid(70000, 1, {}), Solid(70000, 1, {})}));
-        FAIL() << "a 70000 pixel wide GIF was written";
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_LARGE);
-        EXPECT_STREQ(e.what(), "The number is too large: 70000 (unsigned 16-bit integer)");
-    }
+    });
+    EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_LARGE);
+    EXPECT_STREQ(e.what(), "The number is too large: 70000 (unsigned 16-bit integer)");
     auto cmyk = boost::make_shared<CImg>();
     cmyk->Allocate(CImg::PIXEL_CMYKA40, 4, 4);
-    try {
-        (void)saver.Save(Frames({cmyk, cmyk}));
-        FAIL();
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
-    }
-    saver.m_dstFolder = (dir.Path() / "missing").string();
-    try {
-        (void)saver.Save(Frames(PosterArt(2, true)));
-        FAIL();
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
-    }
+    EXPECT_EQ(Thrown([&] {
+                  (void)saver.Save(Frames({cmyk, cmyk}));
+              }).m_id,
+              IDS_IMAGE_FORMAT_UNSUPPORTED);
     EXPECT_TRUE(dir.Files().empty());
 }
 

@@ -2,6 +2,7 @@
 // request that fires once a given number of output files exist, and pngcheck.
 #pragma once
 
+#include "common/error.h"
 #include "common/terminable.h"
 #include "output/img_saver.h"
 
@@ -71,6 +72,16 @@ private:
 bool HasPngcheck();
 // Runs "pngcheck -v" on the file; returns its exit status and fills its output.
 int RunPngcheck(const std::filesystem::path& file, std::string& output);
+
+// The exception that f throws; one of ID 0 when it throws none.
+template <class F> my::CException Thrown(F f) {
+    try {
+        f();
+    } catch (const my::CException& e) {
+        return e;
+    }
+    return my::CException(0u);
+}
 
 // Frames of a list for a saver's Save.
 mrv::CFrameList Frames(const std::vector<boost::shared_ptr<CImg>>& images, bool roundTrip = false);

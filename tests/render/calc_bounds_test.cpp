@@ -37,7 +37,6 @@ TEST(CalcBoundsTest, AreaBoundsTakeTheExactExtremesOfCurves) {
     auto model = Model({Line({Egg()}, {}, Mono(0, 0, 0))});
     ExpectRect(Bounds(*model), 0, -6, 10, 3);
 
-    // A skewed segment: x(t) = 30 t (1 - t)^2 ... has its extreme at t = 1/3 (x = 40/9 · 1).
     auto skew =
         Model({Line({Part({PtH(0, 0, 0, {0, 0}, {10, 0}), PtH(0, 10, 0, {0, 10}, {0, 10})}, true)},
                     {}, Mono(0, 0, 0))});
@@ -45,36 +44,29 @@ TEST(CalcBoundsTest, AreaBoundsTakeTheExactExtremesOfCurves) {
     ExpectRect(Bounds(*skew), 0, 0, 40.0 / 9.0, 10);
 }
 
-TEST(CalcBoundsTest, StrokeBoundsFollowTheCap) {
-    const auto stroke = [](std::uint32_t cap) {
-        return Model({Line({Part({Pt(10, 10, 4), Pt(50, 10, 4)})}, Mono(0, 0, 0), {}, cap)});
+TEST(CalcBoundsTest, StrokeBoundsFollowTheCapTheJoinAndTheWidths) {
+    const auto stroke = [](std::initializer_list<stroke::LinePointPtr> points, std::uint32_t cap,
+                           std::uint32_t join = stroke::JOIN_MITER) {
+        return Bounds(*Model({Line({Part(points)}, Mono(0, 0, 0), {}, cap, join)}));
     };
-    ExpectRect(Bounds(*stroke(stroke::CAP_SQUARE)), 8, 8, 52, 12, 1e-6);
-    ExpectRect(Bounds(*stroke(stroke::CAP_ROUND)), 8, 8, 52, 12, 0.05);
-    ExpectRect(Bounds(*stroke(stroke::CAP_BUTT)), 10, 8, 50, 12, 1e-6);
-}
+    ExpectRect(stroke({Pt(10, 10, 4), Pt(50, 10, 4)}, stroke::CAP_SQUARE), 8, 8, 52, 12, 1e-6);
+    ExpectRect(stroke({Pt(10, 10, 4), Pt(50, 10, 4)}, stroke::CAP_ROUND), 8, 8, 52, 12, 0.05);
+    ExpectRect(stroke({Pt(10, 10, 4), Pt(50, 10, 4)}, stroke::CAP_BUTT), 10, 8, 50, 12, 1e-6);
 
-TEST(CalcBoundsTest, StrokeBoundsFollowTheJoin) {
     // A right angle at (20, 0), width 2: the miter's corner reaches (21, -1); a bevel stops at
-    // the stroke's sides.
-    const auto corner = [](std::uint32_t join) {
-        return Model({Line({Part({Pt(0, 0, 2), Pt(20, 0, 2), Pt(20, 20, 2)})}, Mono(0, 0, 0), {},
-                           stroke::CAP_BUTT, join)});
-    };
-    ExpectRect(Bounds(*corner(stroke::JOIN_MITER)), 0, -1, 21, 20, 1e-6);
-    ExpectRect(Bounds(*corner(stroke::JOIN_BEVEL)), 0, -1, 21, 20, 1e-6);
-    // A sharp turn shows the difference: the miter's tip goes far beyond the bevel.
-    const auto sharp = [](std::uint32_t join) {
-        return Model({Line({Part({Pt(0, 0, 2), Pt(20, 0, 2), Pt(0, 4, 2)})}, Mono(0, 0, 0), {},
-                           stroke::CAP_BUTT, join)});
-    };
-    EXPECT_GT(Bounds(*sharp(stroke::JOIN_MITER)).right, 25.0);
-    EXPECT_LT(Bounds(*sharp(stroke::JOIN_BEVEL)).right, 21.1);
-}
+    // the stroke's sides. A sharp turn shows the difference: the miter's tip goes far beyond.
+    for (std::uint32_t join : {stroke::JOIN_MITER, stroke::JOIN_BEVEL}) {
+        ExpectRect(stroke({Pt(0, 0, 2), Pt(20, 0, 2), Pt(20, 20, 2)}, stroke::CAP_BUTT, join), 0,
+                   -1, 21, 20, 1e-6);
+    }
+    EXPECT_GT(stroke({Pt(0, 0, 2), Pt(20, 0, 2), Pt(0, 4, 2)}, stroke::CAP_BUTT).right, 25.0);
+    EXPECT_LT(stroke({Pt(0, 0, 2), Pt(20, 0, 2), Pt(0, 4, 2)}, stroke::CAP_BUTT, stroke::JOIN_BEVEL)
+                  .right,
+              21.1);
 
-TEST(CalcBoundsTest, VariableWidthStrokesAreMeasuredByTheirOutline) {
-    auto model = Model({Line({Part({Pt(0, 0, 0), Pt(10, 0, 6), Pt(20, 0, 0)})}, Mono(0, 0, 0))});
-    ExpectRect(Bounds(*model), 0, -3, 20, 3, 1e-6);
+    // Variable widths are measured by their outline.
+    ExpectRect(stroke({Pt(0, 0, 0), Pt(10, 0, 6), Pt(20, 0, 0)}, stroke::CAP_ROUND), 0, -3, 20, 3,
+               1e-6);
 }
 
 TEST(CalcBoundsTest, FillsInEffectComeFromTheLineOrTheLayersAbove) {

@@ -1,13 +1,13 @@
-// Models drawn into pixels: shapes at known places and colours, caps and joins, variable-width
-// strokes, gradations, layer fills, the page transform and units, colour conversion of the
-// finished image, and bad geometry that must neither crash nor hang.
+// Models drawn into pixels: shapes at known places and colours, variable-width strokes, the
+// page transform and units, colour conversion of the finished image, and bad
+// geometry that must neither crash nor hang.
 #include "platform/color_profile.h"
-#include "support/icc_fixture.h"
 #include "render/model_builder.h"
 #include "render/model_renderer.h"
 #include "render/recording_target.h"
 #include "render/render_test_util.h"
 #include "stroke/tree_builder.h"
+#include "support/icc_fixture.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -16,7 +16,6 @@
 namespace {
 
 using namespace model_test;
-using render_test::Dump;
 using render_test::Rgba;
 using render_test::Rgba4;
 using stroke_test::ErrorId;
@@ -72,44 +71,9 @@ TEST(ModelRendererTest, ShapesLandWhereThePageRectanglePutsThem) {
     EXPECT_PIXEL(shifted, 39, 29, 0, 0, 255, 128);
 }
 
-TEST(ModelRendererTest, CapsAndJoinsShowWhereThePenEnds) {
-    // A horizontal stroke from (10, 20) to (40, 20), then down... an L: right, then up.
-    const auto drawWith = [](std::uint32_t cap, std::uint32_t join) {
-        auto line = Line({Part({Pt(10, 20, 10), Pt(50, 20, 10), Pt(50, 0, 10)})}, Mono(255, 0, 0),
-                         {}, cap, join);
-        return Draw(Model({line}), {0, 0, 70, 40});
-    };
-    auto butt = drawWith(stroke::CAP_BUTT, stroke::JOIN_MITER);
-    auto square = drawWith(stroke::CAP_SQUARE, stroke::JOIN_BEVEL);
-    auto round = drawWith(stroke::CAP_ROUND, stroke::JOIN_ROUND);
-    Dump(*butt, "cap_butt_join_miter");
-    Dump(*square, "cap_square_join_bevel");
-    Dump(*round, "cap_round_join_round");
-
-    // Along the stroke all three paint.
-    for (const auto& img : {butt, square, round}) {
-        EXPECT_PIXEL(img, 30, 20, 255, 0, 0, 255);
-    }
-    // Before the start: nothing for a butt cap, the square cap's corner, not the round cap's.
-    EXPECT_PIXEL(butt, 7, 20, 255, 255, 255, 255);
-    EXPECT_PIXEL(square, 7, 20, 255, 0, 0, 255);
-    EXPECT_PIXEL(round, 7, 20, 255, 0, 0, 255);
-    EXPECT_PIXEL(square, 6, 15, 255, 0, 0, 255);
-    EXPECT_PIXEL(round, 6, 15, 255, 255, 255, 255);
-    // The outer corner of the turn at (50, 20): the miter fills it, the bevel cuts it off, the
-    // round join reaches half the width from the corner.
-    EXPECT_PIXEL(butt, 54, 24, 255, 0, 0, 255);
-    EXPECT_PIXEL(square, 54, 24, 255, 255, 255, 255);
-    EXPECT_PIXEL(round, 54, 24, 255, 255, 255, 255);
-    EXPECT_PIXEL(butt, 53, 22, 255, 0, 0, 255);
-    EXPECT_PIXEL(round, 53, 22, 255, 0, 0, 255);
-    EXPECT_PIXEL(square, 53, 23, 255, 255, 255, 255);
-}
-
 TEST(ModelRendererTest, VariableWidthIsThickInTheMiddleAndPointedAtZeroWidthEnds) {
     auto line = Line({Part({Pt(10, 30, 0), Pt(50, 30, 20), Pt(90, 30, 0)})}, Mono(0, 0, 255));
     auto img = Draw(Model({line}), {0, 0, 100, 60});
-    Dump(*img, "variable_width");
     const auto paintedInColumn = [&](int x) {
         int n = 0;
         for (int y = 0; y < img->m_height; ++y) {
@@ -127,36 +91,6 @@ TEST(ModelRendererTest, VariableWidthIsThickInTheMiddleAndPointedAtZeroWidthEnds
     EXPECT_PIXEL(img, 50, 21, 0, 0, 255, 255);
     EXPECT_PIXEL(img, 50, 38, 0, 0, 255, 255);
     EXPECT_PIXEL(img, 50, 18, 255, 255, 255, 255);
-}
-
-TEST(ModelRendererTest, GradationRunsFromTheFirstStopToTheLast) {
-    auto g = Gradation(0, {Stop(1.0, 0, 0, 255), Stop(0.0, 255, 0, 0)});
-    auto img = Draw(Model({Line({Rect(0, 0, 100, 20)}, {}, g)}), {0, 0, 100, 20});
-    Dump(*img, "gradation");
-    EXPECT_PIXEL(img, 0, 10, 254, 0, 1, 255);
-    EXPECT_PIXEL(img, 99, 10, 1, 0, 254, 255);
-    EXPECT_PIXEL(img, 50, 10, 126, 0, 128, 255);
-
-    // Turned by 90 degrees it runs from top to bottom.
-    g->m_angle = 90;
-    auto turned = Draw(Model({Line({Rect(0, 0, 20, 100)}, {}, g)}), {0, 0, 20, 100});
-    EXPECT_PIXEL(turned, 10, 0, 254, 0, 1, 255);
-    EXPECT_PIXEL(turned, 10, 99, 1, 0, 254, 255);
-}
-
-TEST(ModelRendererTest, LayerLineFillStrokesOverTheLinesOwnAreas) {
-    auto line = Line({Rect(10, 10, 50, 50, 6)}, Mono(0, 255, 0), Mono(0, 0, 255));
-    auto img = Draw(Model({Layer({line}, Mono(255, 0, 0))}), {0, 0, 60, 60});
-    Dump(*img, "layer_line_fill");
-    EXPECT_PIXEL(img, 30, 30, 0, 0, 255, 255); // the line's own area
-    EXPECT_PIXEL(img, 30, 10, 255, 0, 0, 255); // the layer's stroke, on top
-    EXPECT_PIXEL(img, 30, 12, 255, 0, 0, 255);
-    EXPECT_PIXEL(img, 30, 7, 255, 0, 0, 255);
-
-    // With both fills the layer's fills paint the line; its own are not used.
-    auto both = Draw(Model({Layer({line}, Mono(255, 0, 0), Mono(255, 255, 0))}), {0, 0, 60, 60});
-    EXPECT_PIXEL(both, 30, 30, 255, 255, 0, 255);
-    EXPECT_PIXEL(both, 30, 10, 255, 0, 0, 255);
 }
 
 TEST(ModelRendererTest, UnitsAndResolutionSetTheTransform) {
@@ -212,7 +146,6 @@ TEST(ModelRendererTest, CmykModelIsConvertedForAnRgbOutputProfile) {
     renderer.SetOutputColorType(stroke::COLOR_RGB);
     renderer.SetOutputProfile(srgb);
     auto rgb = renderer.Render({0, 0, 40, 40}, paper, model, 72);
-    Dump(*rgb, "cmyk_converted");
     ASSERT_EQ(rgb->m_pixelType, CImg::PIXEL_BGRA32);
     EXPECT_EQ(rgb->m_profile, srgb);
     EXPECT_EQ(rgb->m_dpiX, 72.0);

@@ -58,15 +58,19 @@ TEST(PathList, SegmentsWithoutAPathRaise59082) {
     EXPECT_EQ(paths.Count(), 0u);
 }
 
-TEST(PathList, MoveToStartsAPathAndEveryMoveToAFigure) {
+TEST(PathList, MoveToStartsAPathAndEveryMoveOrSegmentAfterACloseAFigure) {
     CPathList paths;
     paths.MoveTo({0, 0});
     paths.LineTo({10, 0});
     paths.MoveTo({0, 5});
     paths.LineTo({10, 5});
     paths.ClosePath();
+    // A segment after a close starts a figure at the last point given.
+    paths.LineTo({20, 20});
     ASSERT_EQ(paths.Count(), 1u);
-    EXPECT_EQ(Record(paths[0]).Ops(), "MLMLZ");
+    const CRecorder r = Record(paths[0]);
+    EXPECT_EQ(r.Ops(), "MLMLZML");
+    EXPECT_EQ(r.m_points[4], P(10, 5));
 
     paths.NewPath();
     paths.MoveTo({1, 1});
@@ -74,19 +78,6 @@ TEST(PathList, MoveToStartsAPathAndEveryMoveToAFigure) {
     EXPECT_FALSE(paths[1].HasSegments());
     paths.Clear();
     EXPECT_EQ(paths.Count(), 0u);
-}
-
-TEST(PathList, SegmentAfterCloseStartsAFigureAtTheLastPointGiven) {
-    CPathList paths;
-    paths.NewPath();
-    paths.MoveTo({0, 0});
-    paths.LineTo({10, 0});
-    paths.LineTo({10, 10});
-    paths.ClosePath();
-    paths.LineTo({20, 20});
-    const CRecorder r = Record(paths[0]);
-    EXPECT_EQ(r.Ops(), "MLLZML");
-    EXPECT_EQ(r.m_points[3], P(10, 10));
 }
 
 TEST(PathList, NonFinitePointsAreSkipped) {

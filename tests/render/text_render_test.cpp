@@ -11,7 +11,6 @@
 namespace {
 
 using namespace model_test;
-using render_test::Dump;
 using render_test::Rgba;
 
 constexpr stroke::CColor kWhite(65535, 65535, 65535, 0, 65535);
@@ -50,7 +49,6 @@ stroke::CBoundsRect InkBox(const CImg& img) {
 
 TEST(TextRenderTest, GlyphsStandOnTheirBaselineInTheTextsFill) {
     auto img = Draw(Model({Caption()}));
-    Dump(*img, "text");
     const stroke::CBoundsRect ink = InkBox(*img);
     ASSERT_FALSE(ink.empty);
     // Capital letters: everything above the baseline, about three quarters of the size high.

@@ -2,6 +2,7 @@
 #include "common/message_ids.h"
 #include "render/render_test_util.h"
 #include "render/texture_painter.h"
+#include "stroke/tree_builder.h"
 
 #include <cmath>
 #include <cstring>
@@ -12,10 +13,11 @@ namespace {
 
 using raster::CImgRenderer;
 using render_test::At;
-using render_test::Dump;
 using render_test::Render;
 using render_test::Rgba;
 using render_test::Rgba4;
+using stroke_test::ErrorId;
+using stroke_test::ErrorText;
 
 const Rgba4 kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255},
     kWhite{255, 255, 255, 255};
@@ -63,7 +65,6 @@ std::array<Rgba4, 4> Corners(const CImg& img) {
 
 TEST(Texture, TexelsLandWhereMirrorRotateAndOffsetPutThem) {
     const auto plain = Paint(Texture(Quadrants()));
-    Dump(*plain, "texture_plain");
     EXPECT_EQ(Corners(*plain), (std::array<Rgba4, 4>{kRed, kGreen, kBlue, kWhite}));
     // Between two texel centres the colours are blended.
     EXPECT_EQ(Rgba(*plain, 7, 2), (Rgba4{191, 64, 0, 255}));
@@ -80,7 +81,6 @@ TEST(Texture, TexelsLandWhereMirrorRotateAndOffsetPutThem) {
     t.m_flip = 0;
     t.m_angle = 90;
     const auto turned = Paint(t);
-    Dump(*turned, "texture_turned");
     EXPECT_EQ(Corners(*turned), (std::array<Rgba4, 4>{kBlue, kRed, kWhite, kGreen}));
 
     // The offset moves the image; where it does not reach, the shape shows nothing.
@@ -133,19 +133,13 @@ TEST(Texture, AlphaMultipliesTheTexture) {
 }
 
 TEST(Texture, RatesAtOrBelowZeroRaise58967WithTheValue) {
-    for (double rate : {0.0, -2.0, std::numeric_limits<double>::quiet_NaN()}) {
-        CTextureParam t = Texture(Quadrants());
+    CTextureParam t = Texture(Quadrants());
+    for (double rate : {0.0, std::numeric_limits<double>::quiet_NaN()}) {
         t.m_rateY = rate;
-        try {
-            Paint(t);
-            FAIL() << rate;
-        } catch (const my::CException& e) {
-            EXPECT_EQ(e.m_id, IDS_IMAGE_RATE_INVALID);
-            if (rate == -2.0) {
-                EXPECT_STREQ(e.what(), "Invalid image rate -2");
-            }
-        }
+        EXPECT_EQ(ErrorId([&] { Paint(t); }), IDS_IMAGE_RATE_INVALID) << rate;
     }
+    t.m_rateY = -2;
+    EXPECT_EQ(ErrorText([&] { Paint(t); }), "Invalid image rate -2");
 }
 
 TEST(Texture, SmallRatesAverageTheImageInsteadOfPickingTexels) {
@@ -206,7 +200,6 @@ TEST(Texture, EveryPixelTypeIsReadInTheTargetsLayout) {
     t.AddRect(0, 0, 20, 20);
     t.Fill();
     auto page = t.TakeImage();
-    Dump(*page, "texture_cmyk");
     EXPECT_EQ(At(*page, 2, 2), (render_test::Pixel{0, 255, 255, 0, 255}));
     EXPECT_EQ(At(*page, 17, 2), (render_test::Pixel{255, 0, 255, 0, 255}));
     EXPECT_EQ(At(*page, 17, 17), (render_test::Pixel{0, 0, 0, 0, 255}));
@@ -219,12 +212,7 @@ TEST(Texture, BrokenImagesAndWildNumbersAreHandled) {
     EXPECT_THROW(Paint(Texture(bad)), my::CException);
     auto shortBits = Quadrants();
     shortBits->m_bits.resize(7);
-    try {
-        Paint(Texture(shortBits));
-        FAIL();
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
-    }
+    EXPECT_EQ(ErrorId([&] { Paint(Texture(shortBits)); }), IDS_IMAGE_FORMAT_UNSUPPORTED);
     auto empty = boost::shared_ptr<CImg>(new CImg);
     Paint(Texture(empty)); // nothing to lay: the shape stays empty
 

@@ -23,11 +23,25 @@ Calls Paints(const CRecordingTarget& target) {
     return target.Only({"Fill", "Stroke", "FillStroke"});
 }
 
-TEST(WalkerTest, PartsOfOnePointMakeNoPathAtAll) {
-    CRecordingTarget t;
-    auto model = Model(
-        {Line({Part({Pt(1, 1, 2)}), Part({Pt(5, 5, 2)}, true)}, Mono(255, 0, 0), Mono(0, 255, 0))});
-    EXPECT_EQ(Walk(*model, t), Calls{});
+TEST(WalkerTest, NothingIsDrawnOfPointsHiddenFiguresOrTheModelsFills) {
+    auto hiddenLine = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0), Mono(0, 0, 255));
+    hiddenLine->m_state |= stroke::STATE_HIDDEN;
+    auto hiddenLayer =
+        Layer({Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0))}, Mono(255, 0, 0), Mono(255, 0, 0));
+    hiddenLayer->m_state |= stroke::STATE_HIDDEN;
+    auto unfilled = Model({Line({Rect(0, 0, 10, 10, 1)})});
+    unfilled->m_lineFill = Mono(255, 0, 0);
+    unfilled->m_areaFill = Mono(255, 0, 0);
+    const stroke::ModelPtr models[] = {
+        Model({Line({Part({Pt(1, 1, 2)}), Part({Pt(5, 5, 2)}, true)}, Mono(255, 0, 0),
+                    Mono(0, 255, 0))}),
+        Model({hiddenLine, hiddenLayer}),
+        unfilled,
+    };
+    for (const auto& model : models) {
+        CRecordingTarget t;
+        EXPECT_EQ(Walk(*model, t), Calls{});
+    }
 }
 
 TEST(WalkerTest, ZeroWidthsFillTheAreaWithoutStroke) {
@@ -53,8 +67,7 @@ TEST(WalkerTest, ClosedLineOfOneWidthIsFilledAndStrokedInOnePaint) {
     const Calls calls = Walk(*model, t);
     EXPECT_EQ(Paints(t), Calls{"FillStroke"});
     EXPECT_EQ(std::count(calls.begin(), calls.end(), "NewPath"), 1);
-    EXPECT_EQ(t.Only({"SetLineWidth", "SetLineCap", "SetLineJoin"}),
-              (Calls{"SetLineWidth 2", "SetLineCap 2", "SetLineJoin 2"}));
+    EXPECT_EQ(t.Only({"SetLineWidth"}), Calls{"SetLineWidth 2"});
     // The stroke colour is the line fill, the fill colour the area fill.
     EXPECT_EQ(t.Only({"SetStrokeRgb", "SetFillRgb"}),
               (Calls{"SetFillRgb 0 0 1", "SetStrokeRgb 1 0 0"}));
@@ -81,30 +94,19 @@ TEST(WalkerTest, OpenPartWithRetractedHandlesSharesItsPath) {
 }
 
 TEST(WalkerTest, LinesOfSeveralWidthsOrShapesAreFilledAsOutlines) {
-    struct Case {
-        const char* name;
-        stroke::LinePtr line;
-    };
-    const Case cases[] = {
-        {"widths", Line({Part({Pt(0, 0, 1), Pt(10, 0, 4), Pt(20, 0, 1)})}, Mono(255, 0, 0))},
-        {"caps", nullptr},
-    };
-    for (const Case& c : cases) {
+    // Two lines of one width but different caps, drawn as one layer.
+    auto a = Line({Part({Pt(0, 0, 2), Pt(10, 0, 2)})}, {}, {}, stroke::CAP_BUTT);
+    auto b = Line({Part({Pt(0, 5, 2), Pt(10, 5, 2)})}, {}, {}, stroke::CAP_SQUARE);
+    const stroke::ModelPtr models[] = {
+        Model({Line({Part({Pt(0, 0, 1), Pt(10, 0, 4), Pt(20, 0, 1)})}, Mono(255, 0, 0))}),
+        Model({Layer({a, b}, Mono(255, 0, 0))})};
+    for (const auto& model : models) {
         CRecordingTarget t;
-        stroke::ModelPtr model;
-        if (c.line) {
-            model = Model({c.line});
-        } else {
-            // Two lines of one width drawn as one layer, with different caps.
-            auto a = Line({Part({Pt(0, 0, 2), Pt(10, 0, 2)})}, {}, {}, stroke::CAP_BUTT);
-            auto b = Line({Part({Pt(0, 5, 2), Pt(10, 5, 2)})}, {}, {}, stroke::CAP_SQUARE);
-            model = Model({Layer({a, b}, Mono(255, 0, 0))});
-        }
         Walk(*model, t);
-        EXPECT_EQ(Paints(t), Calls{"Fill"}) << c.name;
-        EXPECT_EQ(t.Count("SetLineWidth"), 0) << c.name;
-        EXPECT_EQ(t.Only({"SetFillRgb"}), Calls{"SetFillRgb 1 0 0"}) << c.name;
-        EXPECT_GT(t.Count("ClosePath"), 0) << c.name;
+        EXPECT_EQ(Paints(t), Calls{"Fill"});
+        EXPECT_EQ(t.Count("SetLineWidth"), 0);
+        EXPECT_EQ(t.Only({"SetFillRgb"}), Calls{"SetFillRgb 1 0 0"});
+        EXPECT_GT(t.Count("ClosePath"), 0);
     }
 }
 
@@ -143,41 +145,18 @@ TEST(WalkerTest, LayerWithBothFillsDrawsItsLinesWithItsFillsOnly) {
               (Calls{"SetFillRgb 0 0 1", "SetStrokeRgb 1 0 0"}));
 }
 
-TEST(WalkerTest, LayerWithLineFillDrawsTheAreasFirstThenItsStrokes) {
-    CRecordingTarget t;
+TEST(WalkerTest, LayerWithOneFillPaintsTheLinesAreasBeforeTheStrokes) {
     auto a = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0), Mono(0, 0, 255));
-    auto model = Model({Layer({a}, Mono(255, 0, 0))});
-    Walk(*model, t);
-    EXPECT_EQ(Paints(t), (Calls{"Fill", "Stroke"}));
-    EXPECT_EQ(t.Only({"SetStrokeRgb", "SetFillRgb", "Fill", "Stroke"}),
+    // A layer's line fill strokes over the lines' own areas; its area fill goes under their
+    // own strokes.
+    CRecordingTarget lineFill;
+    Walk(*Model({Layer({a}, Mono(255, 0, 0))}), lineFill);
+    EXPECT_EQ(lineFill.Only({"SetStrokeRgb", "SetFillRgb", "Fill", "Stroke"}),
               (Calls{"SetFillRgb 0 0 1", "Fill", "SetStrokeRgb 1 0 0", "Stroke"}));
-}
-
-TEST(WalkerTest, LayerWithAreaFillDrawsItsAreasUnderTheLinesStrokes) {
-    CRecordingTarget t;
-    auto a = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0), Mono(0, 0, 255));
-    auto model = Model({Layer({a}, {}, Mono(255, 0, 0))});
-    Walk(*model, t);
-    EXPECT_EQ(t.Only({"SetStrokeRgb", "SetFillRgb", "Fill", "Stroke"}),
+    CRecordingTarget areaFill;
+    Walk(*Model({Layer({a}, {}, Mono(255, 0, 0))}), areaFill);
+    EXPECT_EQ(areaFill.Only({"SetStrokeRgb", "SetFillRgb", "Fill", "Stroke"}),
               (Calls{"SetFillRgb 1 0 0", "Fill", "SetStrokeRgb 0 1 0", "Stroke"}));
-}
-
-TEST(WalkerTest, HiddenFiguresAreSkipped) {
-    CRecordingTarget t;
-    auto line = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0), Mono(0, 0, 255));
-    line->m_state |= stroke::STATE_HIDDEN;
-    auto inner = Line({Rect(0, 0, 10, 10, 1)}, Mono(0, 255, 0));
-    auto layer = Layer({inner}, Mono(255, 0, 0), Mono(255, 0, 0));
-    layer->m_state |= stroke::STATE_HIDDEN;
-    EXPECT_EQ(Walk(*Model({line, layer}), t), Calls{});
-}
-
-TEST(WalkerTest, ModelFillsAreNotDrawn) {
-    CRecordingTarget t;
-    auto model = Model({Line({Rect(0, 0, 10, 10, 1)})});
-    model->m_lineFill = Mono(255, 0, 0);
-    model->m_areaFill = Mono(255, 0, 0);
-    EXPECT_EQ(Walk(*model, t), Calls{});
 }
 
 } // namespace
