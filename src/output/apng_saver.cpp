@@ -5,6 +5,7 @@
 #include "output/checked_cast.h"
 #include "output/output_file.h"
 
+#include <algorithm>
 #include <string>
 
 namespace mrv {
@@ -89,11 +90,15 @@ bool CApngSaver::Write(const CAnimationHeader& header, const std::vector<CImgPtr
     const std::uint32_t ppmY = phys ? codec::PixelsPerMetre(first.m_dpiY) : 0;
     const std::uint32_t plays = codec::CheckedCast<std::uint32_t>(header.m_loopCount);
 
+    // The animation drops the alpha channel only when every frame is opaque, since all its
+    // frames share the colour type of IHDR.
+    const bool alpha = std::any_of(frames.begin(), frames.end(),
+                                   [](const CImgPtr& img) { return !codec::IsOpaque(*img); });
     codec::COutputFile file(GetFilePath(0));
     codec::CPngChunkWriter writer(file);
     codec::CPngImageEncoder encoder;
     writer.Signature();
-    writer.Ihdr(header.m_width, header.m_height);
+    writer.Ihdr(header.m_width, header.m_height, alpha);
     if (phys) {
         writer.Phys(ppmX, ppmY);
     }
@@ -114,7 +119,7 @@ bool CApngSaver::Write(const CAnimationHeader& header, const std::vector<CImgPtr
         control.m_delayDen = delay.m_den;
         ApngOps(record.m_disposal, control.m_dispose, control.m_blend);
         writer.Fctl(control);
-        const auto data = encoder.Encode(img);
+        const auto data = encoder.Encode(img, alpha);
         if (i == 0) {
             writer.Idat(data);
         } else {

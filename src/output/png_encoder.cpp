@@ -76,12 +76,12 @@ void CPngChunkWriter::Signature() {
     Write(kSignature);
 }
 
-void CPngChunkWriter::Ihdr(std::uint32_t width, std::uint32_t height) {
+void CPngChunkWriter::Ihdr(std::uint32_t width, std::uint32_t height, bool alpha) {
     std::vector<std::uint8_t> d;
     PutU32(d, width);
     PutU32(d, height);
-    d.insert(d.end(),
-             {8, 6, 0, 0, 0}); // bit depth 8, RGBA, deflate, adaptive filters, no interlace
+    // Bit depth 8, RGBA (6) or RGB (2), deflate, adaptive filters, no interlace.
+    d.insert(d.end(), {8, std::uint8_t(alpha ? 6 : 2), 0, 0, 0});
     Chunk("IHDR", d);
 }
 
@@ -144,9 +144,9 @@ void CPngChunkWriter::Iend() {
     Chunk("IEND", {});
 }
 
-std::span<const std::uint8_t> CPngImageEncoder::Encode(const CImg& img) {
-    auto minSadStream = [this, &img] {
-        FilterScanlines(img, PngFilterChoice::MinSumAbsDiff, m_minSadRows);
+std::span<const std::uint8_t> CPngImageEncoder::Encode(const CImg& img, bool alpha) {
+    auto minSadStream = [this, &img, alpha] {
+        FilterScanlines(img, PngFilterChoice::MinSumAbsDiff, m_minSadRows, alpha);
         return m_minSad.Compress(m_minSadRows);
     };
     // The two candidates share nothing but the image, so a large frame compresses both at once;
@@ -156,7 +156,7 @@ std::span<const std::uint8_t> CPngImageEncoder::Encode(const CImg& img) {
     if (parallel) {
         pending = std::async(std::launch::async, minSadStream);
     }
-    FilterScanlines(img, PngFilterChoice::None, m_noneRows);
+    FilterScanlines(img, PngFilterChoice::None, m_noneRows, alpha);
     const auto none = m_none.Compress(m_noneRows);
     const auto minSad = parallel ? pending.get() : minSadStream();
     m_noneSize = none.size();

@@ -1,5 +1,5 @@
 // The PNG and APNG encoder: CPngChunkWriter writes chunks with their CRCs to an output file,
-// CPngImageEncoder turns a BGRA frame into the zlib stream of its filtered RGBA scanlines.
+// CPngImageEncoder turns a BGRA frame into the zlib stream of its filtered scanlines.
 #pragma once
 
 #include "output/deflater.h"
@@ -33,8 +33,8 @@ public:
     explicit CPngChunkWriter(COutputFile& file) : m_file(file) {}
 
     void Signature();
-    // 8-bit RGBA without interlace.
-    void Ihdr(std::uint32_t width, std::uint32_t height);
+    // 8-bit RGBA (or RGB without alpha) without interlace.
+    void Ihdr(std::uint32_t width, std::uint32_t height, bool alpha = true);
     // Pixels per metre.
     void Phys(std::uint32_t x, std::uint32_t y);
     // An ICC profile under a Latin-1 name of 1 to 79 characters; the profile is compressed here.
@@ -65,9 +65,9 @@ class CPngImageEncoder {
 public:
     explicit CPngImageEncoder(int level = 9) : m_none(level), m_minSad(level) {}
 
-    // The zlib stream of the image's scanlines: both filter choices are compressed and the
-    // smaller stream is kept. Valid until the next call.
-    std::span<const std::uint8_t> Encode(const CImg& img);
+    // The zlib stream of the image's scanlines, RGBA or (alpha false) RGB: both filter choices
+    // are compressed and the smaller stream is kept. Valid until the next call.
+    std::span<const std::uint8_t> Encode(const CImg& img, bool alpha = true);
     PngFilterChoice LastChoice() const { return m_lastChoice; }
     // Compressed sizes of the last image under each choice (for measurements).
     std::size_t LastNoneSize() const { return m_noneSize; }

@@ -10,14 +10,21 @@ namespace codec {
 
 namespace {
 
-constexpr std::size_t kBpp = 4; // bytes per RGBA pixel: the left neighbour of a byte
-
-void BgraToRgba(const std::uint8_t* src, std::uint8_t* dst, std::size_t width) {
-    for (std::size_t x = 0; x < width; ++x, src += 4, dst += 4) {
+// One BGRA row as RGBA, or as RGB when the alpha channel is dropped.
+void ToPngRow(const std::uint8_t* src, std::uint8_t* dst, std::size_t width, bool alpha) {
+    if (alpha) {
+        for (std::size_t x = 0; x < width; ++x, src += 4, dst += 4) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+            dst[3] = src[3];
+        }
+        return;
+    }
+    for (std::size_t x = 0; x < width; ++x, src += 4, dst += 3) {
         dst[0] = src[2];
         dst[1] = src[1];
         dst[2] = src[0];
-        dst[3] = src[3];
     }
 }
 
@@ -41,7 +48,9 @@ unsigned long SignedSum(const std::uint8_t* row, std::size_t n) {
     return sum;
 }
 
-// Applies each filter to the row cur (prev is the row above, zeros for the first row).
+// Applies each filter to the row cur (prev is the row above, zeros for the first row); kBpp
+// bytes a pixel, so the left neighbour of a byte is kBpp bytes before it.
+template <std::size_t kBpp>
 void FilterRow(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t n,
                std::array<std::uint8_t*, 5> outs) {
     std::uint8_t* sub = outs[PNG_FILTER_SUB];
@@ -66,22 +75,35 @@ void FilterRow(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t n,
 
 } // namespace
 
-void FilterScanlines(const CImg& img, PngFilterChoice choice, std::vector<std::uint8_t>& out) {
+bool IsOpaque(const CImg& img) {
+    for (std::int32_t y = 0; y < img.m_height; ++y) {
+        const std::uint8_t* row = img.Row(y);
+        for (std::int32_t x = 0; x < img.m_width; ++x) {
+            if (row[4 * x + 3] != 0xFF) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+void FilterScanlines(const CImg& img, PngFilterChoice choice, std::vector<std::uint8_t>& out,
+                     bool alpha) {
     const std::size_t width = std::size_t(img.m_width);
     const std::size_t height = std::size_t(img.m_height);
-    const std::size_t rowBytes = width * kBpp;
+    const std::size_t rowBytes = width * (alpha ? 4 : 3);
     out.resize(height * (rowBytes + 1));
 
     if (choice == PngFilterChoice::None) {
         for (std::size_t y = 0; y < height; ++y) {
             std::uint8_t* line = out.data() + y * (rowBytes + 1);
             line[0] = PNG_FILTER_NONE;
-            BgraToRgba(img.Row(std::int32_t(y)), line + 1, width);
+            ToPngRow(img.Row(std::int32_t(y)), line + 1, width, alpha);
         }
         return;
     }
 
-    // Two RGBA rows (current and previous) and one scratch row per filter besides None.
+    // Two rows (current and previous) and one scratch row per filter besides None.
     std::vector<std::uint8_t> scratch(rowBytes * 6, 0);
     std::uint8_t* cur = scratch.data();
     std::uint8_t* prev = cur + rowBytes;
@@ -90,9 +112,13 @@ void FilterScanlines(const CImg& img, PngFilterChoice choice, std::vector<std::u
         filtered[f] = scratch.data() + (f + 1) * rowBytes;
     }
     for (std::size_t y = 0; y < height; ++y) {
-        BgraToRgba(img.Row(std::int32_t(y)), cur, width);
+        ToPngRow(img.Row(std::int32_t(y)), cur, width, alpha);
         filtered[PNG_FILTER_NONE] = cur;
-        FilterRow(cur, prev, rowBytes, filtered);
+        if (alpha) {
+            FilterRow<4>(cur, prev, rowBytes, filtered);
+        } else {
+            FilterRow<3>(cur, prev, rowBytes, filtered);
+        }
         std::size_t best = PNG_FILTER_NONE;
         unsigned long bestSum = SignedSum(cur, rowBytes);
         for (std::size_t f = PNG_FILTER_SUB; f <= PNG_FILTER_PAETH; ++f) {

@@ -1,5 +1,6 @@
-// Scanlines of a PNG image: a BGRA frame turned into RGBA rows, each led by its filter type,
-// either all unfiltered or with the filter of least sum of absolute differences per row.
+// Scanlines of a PNG image: a BGRA frame turned into RGBA (or, for opaque frames, RGB) rows,
+// each led by its filter type, either all unfiltered or with the filter of least sum of
+// absolute differences per row.
 #pragma once
 
 #include <cstdint>
@@ -23,8 +24,13 @@ enum class PngFilterChoice {
     MinSumAbsDiff, // per row, the filter whose bytes as signed values have the least |sum|
 };
 
-// Bytes of the filtered scanlines of an image of pixel type 0 (height * (1 + 4 * width)).
+// Bytes of the filtered scanlines of an image of pixel type 0 (height * (1 + 4 * width), or
+// height * (1 + 3 * width) without alpha, when the alpha channel is dropped).
 // Flat art with large runs often deflates best unfiltered; photographic gradients with filters.
-void FilterScanlines(const CImg& img, PngFilterChoice choice, std::vector<std::uint8_t>& out);
+void FilterScanlines(const CImg& img, PngFilterChoice choice, std::vector<std::uint8_t>& out,
+                     bool alpha = true);
+
+// True when every pixel of an image of pixel type 0 is fully opaque: its PNG needs no alpha.
+bool IsOpaque(const CImg& img);
 
 } // namespace codec

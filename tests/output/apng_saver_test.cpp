@@ -102,6 +102,8 @@ TEST(Apng, SingleFrameEndlessLoop) {
     const CApng apng = ReadApng(dir.Path() / "anim.png");
     ASSERT_EQ(apng.m_error, "");
     EXPECT_EQ(ChunkOutline(apng), "IHDR pHYs acTL fcTL IDAT IEND");
+    EXPECT_EQ(apng.m_colorType, 2); // every frame opaque: no alpha channel
+    EXPECT_TRUE(apng.m_canvases[0] == Rgba(*FlatArt(20, 10, 0.5)));
     EXPECT_EQ(apng.m_numFrames, 1u);
     EXPECT_EQ(apng.m_numPlays, 0u);
     EXPECT_EQ(apng.m_frames[0].m_width, 20u);

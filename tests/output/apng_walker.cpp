@@ -24,9 +24,16 @@ int PaethPredictor(int a, int b, int c) {
     return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
 }
 
-// Inflates and unfilters the zlib stream of a frame; false with a reason on any fault.
-bool DecodeFrame(const std::vector<std::uint8_t>& zlib, CApngFrame& frame, std::string& error) {
-    const std::size_t stride = std::size_t(frame.m_width) * 4;
+// Inflates and unfilters the zlib stream of a frame of RGBA (colour type 6) or RGB (2) pixels
+// into RGBA; false with a reason on any fault.
+bool DecodeFrame(const std::vector<std::uint8_t>& zlib, std::uint8_t colorType, CApngFrame& frame,
+                 std::string& error) {
+    if (colorType != 6 && colorType != 2) {
+        error = "colour type " + std::to_string(colorType);
+        return false;
+    }
+    const std::size_t bpp = colorType == 6 ? 4 : 3;
+    const std::size_t stride = std::size_t(frame.m_width) * bpp;
     std::vector<std::uint8_t> raw(frame.m_height * (stride + 1));
     uLongf size = uLongf(raw.size());
     if (uncompress(raw.data(), &size, zlib.data(), uLong(zlib.size())) != Z_OK ||
@@ -34,25 +41,30 @@ bool DecodeFrame(const std::vector<std::uint8_t>& zlib, CApngFrame& frame, std::
         error = "inflate failed or gave the wrong size";
         return false;
     }
-    frame.m_rgba.assign(frame.m_height * stride, 0);
+    std::vector<std::uint8_t> rows(frame.m_height * stride, 0);
     std::vector<std::uint8_t> zero(stride, 0);
     for (std::size_t y = 0; y < frame.m_height; ++y) {
         const std::uint8_t type = raw[y * (stride + 1)];
         const std::uint8_t* in = &raw[y * (stride + 1) + 1];
-        std::uint8_t* out = &frame.m_rgba[y * stride];
-        const std::uint8_t* up = y ? &frame.m_rgba[(y - 1) * stride] : zero.data();
+        std::uint8_t* out = &rows[y * stride];
+        const std::uint8_t* up = y ? &rows[(y - 1) * stride] : zero.data();
         frame.m_filters.push_back(type);
         if (type > 4) {
             error = "unknown filter type " + std::to_string(type);
             return false;
         }
         for (std::size_t i = 0; i < stride; ++i) {
-            const int a = i >= 4 ? out[i - 4] : 0;
+            const int a = i >= bpp ? out[i - bpp] : 0;
             const int b = up[i];
-            const int c = i >= 4 ? up[i - 4] : 0;
+            const int c = i >= bpp ? up[i - bpp] : 0;
             const int predictors[] = {0, a, b, (a + b) / 2, PaethPredictor(a, b, c)};
             out[i] = std::uint8_t(in[i] + predictors[type]);
         }
+    }
+    const std::size_t pixels = std::size_t(frame.m_width) * frame.m_height;
+    frame.m_rgba.assign(pixels * 4, 0xFF);
+    for (std::size_t p = 0; p < pixels; ++p) {
+        std::memcpy(&frame.m_rgba[p * 4], &rows[p * bpp], bpp);
     }
     return true;
 }
@@ -96,7 +108,7 @@ CApng ReadApng(const std::filesystem::path& path) {
             return true;
         }
         CApngFrame& f = apng.m_frames.back();
-        if (!DecodeFrame(data, f, apng.m_error)) {
+        if (!DecodeFrame(data, apng.m_colorType, f, apng.m_error)) {
             return false;
         }
         data.clear();
