@@ -8,6 +8,7 @@
 #include "support/icc_fixture.h"
 #include "support/strk_writer.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -101,83 +102,49 @@ TEST(SerializerTest, TextureOpacityIsStoredFromVersion1001On) {
     }
 }
 
+// The failure of a file that `change` spoils.
+void ExpectBroken(const std::function<void(StrkWriter&)>& change, std::uint32_t id,
+                  const std::string& text) {
+    StrkWriter writer;
+    change(writer);
+    ExpectFailure(writer.Bytes(), id, text);
+}
+
 TEST(SerializerTest, UnexpectedClassTagsNameTheTag) {
-    const std::string prefix = "Unknown class ID\n\n";
-    {
-        StrkWriter writer;
-        writer.Model().Layer().Layer().tag = kTagModel;
-        ExpectFailure(writer.Bytes(), 58956, prefix + "32768");
-    }
-    {
-        StrkWriter writer;
-        writer.Model().Line().tag = 0x8005;
-        ExpectFailure(writer.Bytes(), 58956, prefix + "32773");
-    }
-    {
-        StrkWriter writer;
-        writer.rootTag = kTagLayer;
-        ExpectFailure(writer.Bytes(), 58956, prefix + "32769");
-    }
-    {
-        StrkWriter writer;
-        writer.Model().Line().Stroke(StrkRawTag{0x8007});
-        ExpectFailure(writer.Bytes(), 58956, prefix + "32775");
-    }
-    {
-        StrkWriter writer;
-        writer.Model().Text(u"t", u"x").textSetting->tag = kTagMono;
-        ExpectFailure(writer.Bytes(), 58956, prefix + "32771");
-    }
-    {
-        StrkWriter writer;
-        writer.Model().profileTag = 1;
-        ExpectFailure(writer.Bytes(), 58956, prefix + "1");
-    }
-    {
-        StrkWriter writer;
-        StrkTexture texture;
-        texture.bitmap = SolidBitmap(0, 1, 1, {1, 2, 3, 4});
-        texture.bitmap->tag = kTagColorProfile;
-        writer.Model().Line().Fill(texture);
-        ExpectFailure(writer.Bytes(), 58956, prefix + "3");
-    }
+    const auto expect = [](const std::function<void(StrkWriter&)>& change, const char* tag) {
+        ExpectBroken(change, 58956, std::string("Unknown class ID\n\n") + tag);
+    };
+    expect([](StrkWriter& w) { w.Model().Layer().Layer().tag = kTagModel; }, "32768");
+    expect([](StrkWriter& w) { w.Model().Line().tag = 0x8005; }, "32773");
+    expect([](StrkWriter& w) { w.rootTag = kTagLayer; }, "32769");
+    expect([](StrkWriter& w) { w.Model().Line().Stroke(StrkRawTag{0x8007}); }, "32775");
+    expect([](StrkWriter& w) { w.Model().Text(u"t", u"x").textSetting->tag = kTagMono; }, "32771");
+    expect([](StrkWriter& w) { w.Model().profileTag = 1; }, "1");
+    expect(
+        [](StrkWriter& w) {
+            StrkTexture texture;
+            texture.bitmap = SolidBitmap(0, 1, 1, {1, 2, 3, 4});
+            texture.bitmap->tag = kTagColorProfile;
+            w.Model().Line().Fill(texture);
+        },
+        "3");
 }
 
 TEST(SerializerTest, CountsBeyondTheFileAreRefusedBeforeAllocating) {
-    const std::string text = "Unknown file format (object exists too many)";
-    {
-        StrkWriter writer;
-        writer.Model().childCount = 0xFFFFFFFF;
-        ExpectFailure(writer.Bytes(), 58953, text);
-    }
+    const auto expect = [](const std::function<void(StrkWriter&)>& change) {
+        ExpectBroken(change, 58953, "Unknown file format (object exists too many)");
+    };
+    expect([](StrkWriter& w) { w.Model().childCount = 0xFFFFFFFF; });
     // Counts below the file size that the bytes left could still never hold.
-    {
-        StrkWriter writer;
-        writer.Model().Line().Part().Point(0, 0).pointCount = 20;
-        ExpectFailure(writer.Bytes(), 58953, text);
-    }
-    {
-        StrkWriter writer;
-        writer.Model().Line().Part().Point(0, 0).points[0].tangentCount = 30;
-        ExpectFailure(writer.Bytes(), 58953, text);
-    }
-    {
-        StrkWriter writer;
-        writer.Model().Line().partCount = 100;
-        ExpectFailure(writer.Bytes(), 58953, text);
-    }
-    {
-        StrkWriter writer;
+    expect([](StrkWriter& w) { w.Model().Line().Part().Point(0, 0).pointCount = 20; });
+    expect([](StrkWriter& w) { w.Model().Line().Part().Point(0, 0).points[0].tangentCount = 30; });
+    expect([](StrkWriter& w) { w.Model().Line().partCount = 100; });
+    expect([](StrkWriter& w) { w.Model().Line().nameByteCount = 0x7FFFFFFF; });
+    expect([](StrkWriter& w) {
         StrkGradation gradation;
         gradation.stopCount = 50;
-        writer.Model().Layer().Stroke(gradation);
-        ExpectFailure(writer.Bytes(), 58953, text);
-    }
-    {
-        StrkWriter writer;
-        writer.Model().Line().nameByteCount = 0x7FFFFFFF;
-        ExpectFailure(writer.Bytes(), 58953, text);
-    }
+        w.Model().Layer().Stroke(gradation);
+    });
 }
 
 TEST(SerializerTest, EveryCutAfterTheHeaderIsAShortReadOrABadCount) {
