@@ -23,21 +23,18 @@ const CColorProfile& Cmyk() {
     return profile;
 }
 
-TEST(ColorTransform, SameProfileAndTypeKeepEveryValue) {
+TEST(ColorTransform, SameProfileKeepsEveryValueAnotherHeaderConvertsClosely) {
     const CColorProfile working;
     const CColorProfile rgb = OpenProfile(CColorProfile::WorkingSpaceBytes());
     const CColorTransform identity(rgb, stroke::COLOR_RGB, working, stroke::COLOR_RGB);
     EXPECT_TRUE(identity.IsIdentity());
     EXPECT_EQ(identity.Convert({65535, 0, 0, 12345}), (Channels{65535, 0, 0, 0}));
     EXPECT_EQ(identity.Convert({1, 32767, 65534, 0}), (Channels{1, 32767, 65534, 0}));
-
     const CColorTransform cmyk(Cmyk(), stroke::COLOR_CMYK, Cmyk(), stroke::COLOR_CMYK);
     EXPECT_EQ(cmyk.Convert({10, 20, 30, 40}), (Channels{10, 20, 30, 40}));
-}
 
-TEST(ColorTransform, SameSpaceUnderAnotherHeaderConvertsClosely) {
     const CColorProfile v4 = OpenProfile(morvane::test::MakeSrgbProfile("sRGB v4", 4.3));
-    const CColorTransform transform(v4, stroke::COLOR_RGB, CColorProfile(), stroke::COLOR_RGB);
+    const CColorTransform transform(v4, stroke::COLOR_RGB, working, stroke::COLOR_RGB);
     EXPECT_FALSE(transform.IsIdentity());
     const Channels out = transform.Convert({65535, 32768, 0, 0});
     EXPECT_NEAR(out[0], 65535, 256);
@@ -94,9 +91,8 @@ TEST(ColorTransform, OneTransformServesSeveralThreads) {
             }
         });
     }
-    for (auto& thread : threads) {
+    for (auto& thread : threads)
         thread.join();
-    }
     EXPECT_EQ(mismatches.load(), 0);
 }
 

@@ -12,6 +12,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using morvane::test::FailureId;
+using morvane::test::FailureOf;
 
 class DefaultProfiles : public ::testing::Test {
 protected:
@@ -30,64 +32,33 @@ protected:
     morvane::test::TempFolder m_root;
 };
 
-TEST_F(DefaultProfiles, CmykNamesMatchWithoutRegardToCase) {
-    Install("system/vendor/jAPANsTANDARD.ICC", morvane::test::MakeCmykProfile("Japan Standard"));
+TEST_F(DefaultProfiles, CmykCandidatesMatchWithoutCaseInTheirOwnOrder) {
+    Install("system/vendor/RSWOP.icm", morvane::test::MakeCmykProfile("SWOP"));
+    Install("user/jAPANsTANDARD.ICC", morvane::test::MakeCmykProfile("Japan Standard"));
     icm::CDefaultProfiles defaults(Folders());
     const auto cmyk = defaults.Get(stroke::COLOR_CMYK);
     ASSERT_TRUE(cmyk);
-    EXPECT_EQ(cmyk->Name(), u"Japan Standard");
-    // Made once, then shared.
-    EXPECT_EQ(defaults.Get(stroke::COLOR_CMYK), cmyk);
+    EXPECT_EQ(cmyk->Name(), u"Japan Standard"); // the earlier candidate, from the later folder
+    EXPECT_EQ(defaults.Get(stroke::COLOR_CMYK), cmyk); // made once, then shared
+
+    // A candidate of another colour space is passed over.
+    Install("user/jAPANsTANDARD.ICC", morvane::test::MakeSrgbProfile("Misnamed RGB"));
+    EXPECT_EQ(icm::CDefaultProfiles(Folders()).Get(stroke::COLOR_CMYK)->Name(), u"SWOP");
+    fs::remove(m_root.Path() / "system/vendor/RSWOP.icm");
+    EXPECT_EQ(FailureId([&] { icm::CDefaultProfiles(Folders()).Get(stroke::COLOR_CMYK); }),
+              std::uint32_t(IDS_ICM_DEFAULT_PROFILE_NOT_FOUND));
 }
 
-TEST_F(DefaultProfiles, EarlierCandidateWinsOverEarlierFolder) {
-    Install("system/rswop.icm", morvane::test::MakeCmykProfile("SWOP"));
-    Install("user/JapanStandard.icc", morvane::test::MakeCmykProfile("Japan Standard"));
+TEST_F(DefaultProfiles, MissingOrBrokenProfilesFailWithTheirMessages) {
     icm::CDefaultProfiles defaults(Folders());
-    EXPECT_EQ(defaults.Get(stroke::COLOR_CMYK)->Name(), u"Japan Standard");
+    const CSimpleErr missing = FailureOf([&] { defaults.Get(stroke::COLOR_CMYK); });
+    EXPECT_EQ(missing.m_id, IDS_ICM_DEFAULT_PROFILE_NOT_FOUND);
+    EXPECT_EQ(missing.m_text, "ICM Default color profile is not found\n\nCMYK");
+    EXPECT_EQ(FailureId([&] { defaults.Get(7); }), std::uint32_t(IDS_ICM_COLOR_SPACE_UNKNOWN));
 
-    fs::remove(m_root.Path() / "user/JapanStandard.icc");
-    icm::CDefaultProfiles onlySwop(Folders());
-    EXPECT_EQ(onlySwop.Get(stroke::COLOR_CMYK)->Name(), u"SWOP");
-}
-
-TEST_F(DefaultProfiles, CandidateOfAnotherColourSpaceIsPassedOver) {
-    Install("system/JapanStandard.icc", morvane::test::MakeSrgbProfile("Misnamed RGB"));
-    Install("user/RSWOP.icm", morvane::test::MakeCmykProfile("SWOP"));
-    icm::CDefaultProfiles defaults(Folders());
-    EXPECT_EQ(defaults.Get(stroke::COLOR_CMYK)->Name(), u"SWOP");
-
-    fs::remove(m_root.Path() / "user/RSWOP.icm");
-    icm::CDefaultProfiles onlyMisnamed(Folders());
-    EXPECT_THROW(onlyMisnamed.Get(stroke::COLOR_CMYK), my::CException);
-}
-
-TEST_F(DefaultProfiles, MissingCmykProfileNamesTheSpace) {
-    icm::CDefaultProfiles defaults(Folders());
-    try {
-        defaults.Get(stroke::COLOR_CMYK);
-        FAIL() << "a CMYK profile was found";
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_ICM_DEFAULT_PROFILE_NOT_FOUND);
-        EXPECT_EQ(e.m_text, "ICM Default color profile is not found\n\nCMYK");
-    }
-    try {
-        defaults.Get(7);
-        FAIL() << "colour type 7 accepted";
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_ICM_COLOR_SPACE_UNKNOWN);
-    }
-}
-
-TEST_F(DefaultProfiles, FoundFileThatIsNoProfileFailsToOpen) {
     Install("user/JapanStandard.icc", std::vector<std::uint8_t>(64, 1));
-    icm::CDefaultProfiles defaults(Folders());
-    try {
-        defaults.Get(stroke::COLOR_CMYK);
-        FAIL() << "junk opened";
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_ICM_PROFILE_OPEN_FAILED);
-    }
+    EXPECT_EQ(FailureId([&] { icm::CDefaultProfiles(Folders()).Get(stroke::COLOR_CMYK); }),
+              std::uint32_t(IDS_ICM_PROFILE_OPEN_FAILED));
 }
 
 TEST_F(DefaultProfiles, RgbFallsBackToTheBuiltInWorkingSpace) {

@@ -1,6 +1,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "platform/font_engine.h"
+#include "platform/test_helpers.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -8,6 +9,8 @@
 #include <thread>
 
 namespace {
+
+using morvane::test::FailureId;
 
 constexpr std::int32_t kEm = 1301; // a font size of 12
 
@@ -85,11 +88,18 @@ TEST(FontEngine, MetricsOfDejaVuSans) {
     EXPECT_GT(font.StrikeOut().thickness, 0);
 }
 
-TEST(FontEngine, MetricsScaleWithTheEmHeight) {
+TEST(FontEngine, MetricsScaleWithTheEmHeightAndKeepTheirPrecision) {
     const font::CFont small(Request("DejaVu Sans", 0, 1000));
     const font::CFont large(Request("DejaVu Sans", 0, 10000));
     EXPECT_NEAR(large.Metrics().ascent, small.Metrics().ascent * 10, 10);
     EXPECT_NEAR(Advance(large.GetAbcWidths(U'W')), Advance(small.GetAbcWidths(U'W')) * 10, 1e-6);
+
+    const font::CFont huge(Request("DejaVu Sans", 0, 2000000000));
+    EXPECT_GT(huge.Metrics().ascent, 1800000000LL);
+    EXPECT_NEAR(Advance(huge.GetAbcWidths(U'W')), 2025.0 * 2000000000 / 2048, 1e-3);
+
+    EXPECT_EQ(FailureId([] { font::CFont font(Request("DejaVu Sans", 0, 0)); }),
+              IDS_FONT_CREATE_FAILED);
 }
 
 TEST(FontEngine, AbcWidthsOfLettersAndSpace) {
@@ -147,32 +157,26 @@ TEST(FontEngine, OutlinesHaveTheirContoursInsideTheBlackBox) {
     EXPECT_TRUE(font.GetGlyphOutline(U' ').empty());
 }
 
-TEST(FontEngine, JapaneseCharactersComeFromAFallbackFace) {
+TEST(FontEngine, MissingFacesAndCharactersAreSubstituted) {
     const font::CFont font(Request("DejaVu Sans"));
     EXPECT_NE(font.FamilyFor(U'あ').find("IPA"), std::string::npos) << font.FamilyFor(U'あ');
     EXPECT_EQ(font.FamilyFor(U'a'), "DejaVu Sans");
-    const font::CGlyphOutline outline = font.GetGlyphOutline(U'あ');
-    EXPECT_GE(outline.size(), 2u);
+    EXPECT_GE(font.GetGlyphOutline(U'あ').size(), 2u);
     const font::CAbcWidths abc = font.GetAbcWidths(U'あ');
     EXPECT_GT(abc.b, kEm / 2);
     // Full width: the fallback glyph is scaled to the same em.
     EXPECT_NEAR(Advance(abc), kEm, kEm * 0.05);
-}
 
-TEST(FontEngine, CharacterNoFaceHasUsesTheMissingGlyphBox) {
-    const font::CFont font(Request("DejaVu Sans"));
+    // A character no face has gets the missing-glyph box.
     const char32_t unassigned = 0x10FFFD; // private use, plane 16
     EXPECT_EQ(font.FamilyFor(unassigned), "DejaVu Sans");
     EXPECT_NO_THROW(font.GetGlyphOutline(unassigned));
     EXPECT_GT(Advance(font.GetAbcWidths(unassigned)), 0);
-}
 
-TEST(FontEngine, MissingFaceIsSubstituted) {
-    const font::CFont font(Request("No Such Font 123"));
-    EXPECT_FALSE(font.FamilyName().empty());
-    EXPECT_GT(font.Metrics().height, 0);
-    EXPECT_FALSE(font.GetGlyphOutline(U'A').empty());
-
+    const font::CFont missing(Request("No Such Font 123"));
+    EXPECT_FALSE(missing.FamilyName().empty());
+    EXPECT_GT(missing.Metrics().height, 0);
+    EXPECT_FALSE(missing.GetGlyphOutline(U'A').empty());
     // With the Japanese character set the substitute is a Japanese face.
     font::CFontRequest japanese = Request("No Such Font 123");
     japanese.charSet = 128;
@@ -227,21 +231,6 @@ TEST(FontEngine, EachThreadHasItsOwnEngine) {
     b.join();
     EXPECT_TRUE(first);
     EXPECT_TRUE(second);
-}
-
-TEST(FontEngine, NonPositiveEmHeightFailsToCreateTheFont) {
-    try {
-        font::CFont font(Request("DejaVu Sans", 0, 0));
-        ADD_FAILURE();
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_FONT_CREATE_FAILED);
-    }
-}
-
-TEST(FontEngine, HugeEmHeightsKeepTheirPrecision) {
-    const font::CFont font(Request("DejaVu Sans", 0, 2000000000));
-    EXPECT_GT(font.Metrics().ascent, 1800000000LL);
-    EXPECT_NEAR(Advance(font.GetAbcWidths(U'W')), 2025.0 * 2000000000 / 2048, 1e-3);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "platform/font_request.h"
+#include "platform/test_helpers.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -8,32 +9,28 @@
 
 namespace {
 
+using morvane::test::FailureId;
+
 TEST(FontScale, BringsSizeIntoFourDigitFontUnits) {
-    const font::CFontScale twelve = font::ComputeFontScale(12.0);
-    EXPECT_DOUBLE_EQ(twelve.m, 100.0);
-    EXPECT_DOUBLE_EQ(twelve.a, 13.0);
-    EXPECT_EQ(twelve.h, 1301);
-
-    const font::CFontScale negative = font::ComputeFontScale(-12.0);
-    EXPECT_DOUBLE_EQ(negative.m, 100.0);
-    EXPECT_EQ(negative.h, 1301);
-
-    // Already in range: m stays 1; a rounds the size up past the half.
-    const font::CFontScale large = font::ComputeFontScale(5000.0);
-    EXPECT_DOUBLE_EQ(large.m, 1.0);
-    EXPECT_DOUBLE_EQ(large.a, 5001.0);
-    EXPECT_EQ(large.h, 5002);
-
-    const font::CFontScale half = font::ComputeFontScale(0.5);
-    EXPECT_DOUBLE_EQ(half.m, 10000.0);
-    EXPECT_DOUBLE_EQ(half.a, 1.0);
-    EXPECT_EQ(half.h, 10001);
+    struct Case {
+        double size, m, a;
+        std::int32_t h;
+    };
+    // Already in range m stays 1; a rounds the size up past the half.
+    for (const Case& c : {Case{12.0, 100.0, 13.0, 1301}, Case{-12.0, 100.0, 13.0, 1301},
+                          Case{5000.0, 1.0, 5001.0, 5002}, Case{0.5, 10000.0, 1.0, 10001},
+                          Case{0.0, 1.0, 0.0, 1}}) {
+        SCOPED_TRACE(c.size);
+        const font::CFontScale scale = font::ComputeFontScale(c.size);
+        EXPECT_DOUBLE_EQ(scale.m, c.m);
+        if (c.size != 0.0) {
+            EXPECT_DOUBLE_EQ(scale.a, c.a);
+        }
+        EXPECT_EQ(scale.h, c.h);
+    }
 }
 
 TEST(FontScale, ZeroAndExtremeSizesStayRepresentable) {
-    const font::CFontScale zero = font::ComputeFontScale(0.0);
-    EXPECT_DOUBLE_EQ(zero.m, 1.0);
-    EXPECT_EQ(zero.h, 1);
     EXPECT_EQ(font::ComputeFontScale(1e-40).h, 1);
 
     // A tiny size would want m = 1e15; the em stays a = 1 model unit in any case.
@@ -51,12 +48,7 @@ TEST(FontScale, NotANumberFailsToCreateTheFont) {
     for (const double size :
          {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
           -std::numeric_limits<double>::infinity()}) {
-        try {
-            font::ComputeFontScale(size);
-            ADD_FAILURE() << size;
-        } catch (const my::CException& e) {
-            EXPECT_EQ(e.m_id, IDS_FONT_CREATE_FAILED);
-        }
+        EXPECT_EQ(FailureId([&] { font::ComputeFontScale(size); }), IDS_FONT_CREATE_FAILED) << size;
     }
 }
 
@@ -87,11 +79,10 @@ TEST(FontRequest, FaceNameIsCutWithoutSplittingASurrogatePair) {
 }
 
 TEST(FontRequest, CharacterSetsNameLanguagesOnlyWhenTheyMeanOne) {
-    EXPECT_EQ(font::LanguageForCharSet(128), "ja");
-    EXPECT_EQ(font::LanguageForCharSet(134), "zh-cn");
-    EXPECT_EQ(font::LanguageForCharSet(136), "zh-tw");
-    EXPECT_TRUE(font::LanguageForCharSet(0).empty());
-    EXPECT_TRUE(font::LanguageForCharSet(2).empty());
+    for (const auto& [charSet, language] :
+         {std::pair{128, "ja"}, {134, "zh-cn"}, {136, "zh-tw"}, {0, ""}, {2, ""}}) {
+        EXPECT_EQ(font::LanguageForCharSet(charSet), language) << charSet;
+    }
 }
 
 } // namespace

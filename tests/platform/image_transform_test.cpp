@@ -12,11 +12,12 @@ namespace {
 using morvane::test::FailureId;
 using morvane::test::OpenProfile;
 
+// An image of one colour; all zero when no pixel is given.
 CImg Make(std::uint32_t type, std::int32_t width, std::int32_t height,
-          std::vector<std::uint8_t> pixel) {
+          std::vector<std::uint8_t> pixel = {}) {
     CImg img;
     img.Allocate(type, width, height);
-    for (std::int32_t y = 0; y < height; ++y) {
+    for (std::int32_t y = 0; y < height && !pixel.empty(); ++y) {
         for (std::int32_t x = 0; x < width; ++x) {
             std::copy(pixel.begin(), pixel.end(), img.Row(y) + x * pixel.size());
         }
@@ -24,10 +25,8 @@ CImg Make(std::uint32_t type, std::int32_t width, std::int32_t height,
     return img;
 }
 
-CImg Blank(std::uint32_t type, std::int32_t width, std::int32_t height) {
-    CImg img;
-    img.Allocate(type, width, height);
-    return img;
+std::vector<std::uint8_t> Bytes(const CImg& img, std::int32_t y, std::size_t n) {
+    return {img.Row(y), img.Row(y) + n};
 }
 
 TEST(ImageTransform, CmykWithAlphaToBgraKeepsEachAlpha) {
@@ -36,7 +35,7 @@ TEST(ImageTransform, CmykWithAlphaToBgraKeepsEachAlpha) {
     src.Row(0)[4] = 17;          // paper, nearly transparent
     src.Row(1)[5 * 2 + 3] = 255; // full black
     src.Row(1)[5 * 2 + 4] = 200;
-    CImg dst = Blank(CImg::PIXEL_BGRA32, 3, 2);
+    CImg dst = Make(CImg::PIXEL_BGRA32, 3, 2);
     icm::TransformImage(src, cmyk, dst, CColorProfile());
 
     EXPECT_EQ(dst.Row(0)[3], 17);
@@ -49,46 +48,42 @@ TEST(ImageTransform, CmykWithAlphaToBgraKeepsEachAlpha) {
 TEST(ImageTransform, SameProfileCopiesColoursAndSetsMissingAlphaOpaque) {
     const CColorProfile rgb;
     CImg bgra = Make(CImg::PIXEL_BGRA32, 3, 1, {1, 2, 3, 4});
-    CImg bgr = Blank(CImg::PIXEL_BGR24, 3, 1);
+    CImg bgr = Make(CImg::PIXEL_BGR24, 3, 1);
     icm::TransformImage(bgra, rgb, bgr, rgb);
-    EXPECT_EQ(std::vector<std::uint8_t>(bgr.Row(0), bgr.Row(0) + 12),
-              (std::vector<std::uint8_t>{1, 2, 3, 1, 2, 3, 1, 2, 3, 0, 0, 0}));
+    EXPECT_EQ(Bytes(bgr, 0, 12), (std::vector<std::uint8_t>{1, 2, 3, 1, 2, 3, 1, 2, 3, 0, 0, 0}));
 
-    CImg back = Blank(CImg::PIXEL_BGRA32, 3, 1);
+    CImg back = Make(CImg::PIXEL_BGRA32, 3, 1);
     icm::TransformImage(bgr, rgb, back, rgb);
-    EXPECT_EQ(std::vector<std::uint8_t>(back.Row(0), back.Row(0) + 4),
-              (std::vector<std::uint8_t>{1, 2, 3, 255}));
+    EXPECT_EQ(Bytes(back, 0, 4), (std::vector<std::uint8_t>{1, 2, 3, 255}));
 }
 
 TEST(ImageTransform, ConvertedRowsLeaveThePaddingAlone) {
     const CColorProfile v4 = OpenProfile(morvane::test::MakeSrgbProfile("v4", 4.3));
     CImg src = Make(CImg::PIXEL_BGR24, 3, 2, {0, 0, 255});
-    CImg dst = Blank(CImg::PIXEL_BGR24, 3, 2);
+    CImg dst = Make(CImg::PIXEL_BGR24, 3, 2);
     icm::TransformImage(src, v4, dst, CColorProfile());
     EXPECT_NEAR(dst.Row(1)[8], 255, 2);
     EXPECT_EQ(std::vector<std::uint8_t>(dst.Row(1) + 9, dst.Row(1) + 12),
-              (std::vector<std::uint8_t>{0, 0, 0}));
+              std::vector<std::uint8_t>(3));
 }
 
 TEST(ImageTransform, GreyIsWidenedToTheSourceSpaceFirst) {
     CImg grey = Make(CImg::PIXEL_GREY8, 2, 1, {90});
     const CImg rgb = icm::WidenGrey(grey, stroke::COLOR_RGB);
     EXPECT_EQ(rgb.m_pixelType, CImg::PIXEL_BGR24);
-    EXPECT_EQ(std::vector<std::uint8_t>(rgb.Row(0), rgb.Row(0) + 6),
-              (std::vector<std::uint8_t>{90, 90, 90, 90, 90, 90}));
+    EXPECT_EQ(Bytes(rgb, 0, 6), (std::vector<std::uint8_t>{90, 90, 90, 90, 90, 90}));
 
-    CImg mono = Blank(CImg::PIXEL_MONO1, 3, 1);
+    CImg mono = Make(CImg::PIXEL_MONO1, 3, 1);
     mono.Row(0)[0] = 0b10100000;
     const CImg cmyk = icm::WidenGrey(mono, stroke::COLOR_CMYK);
     EXPECT_EQ(cmyk.m_pixelType, CImg::PIXEL_CMYK32);
-    EXPECT_EQ(std::vector<std::uint8_t>(cmyk.Row(0), cmyk.Row(0) + 12),
+    EXPECT_EQ(Bytes(cmyk, 0, 12),
               (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 0, 0}));
 
     const CColorProfile working;
-    CImg dst = Blank(CImg::PIXEL_BGRA32, 2, 1);
+    CImg dst = Make(CImg::PIXEL_BGRA32, 2, 1);
     icm::TransformImage(grey, working, dst, working);
-    EXPECT_EQ(std::vector<std::uint8_t>(dst.Row(0), dst.Row(0) + 4),
-              (std::vector<std::uint8_t>{90, 90, 90, 255}));
+    EXPECT_EQ(Bytes(dst, 0, 4), (std::vector<std::uint8_t>{90, 90, 90, 255}));
 
     EXPECT_EQ(FailureId([&] { icm::WidenGrey(rgb, stroke::COLOR_RGB); }),
               IDS_IMAGE_FORMAT_UNSUPPORTED);
@@ -97,13 +92,13 @@ TEST(ImageTransform, GreyIsWidenedToTheSourceSpaceFirst) {
 TEST(ImageTransform, RefusesTargetsWithoutColourAndProfilesOfTheWrongSpace) {
     const CColorProfile rgb;
     const CImg src = Make(CImg::PIXEL_BGR24, 2, 2, {1, 2, 3});
-    CImg grey = Blank(CImg::PIXEL_GREY8, 2, 2);
+    CImg grey = Make(CImg::PIXEL_GREY8, 2, 2);
     EXPECT_EQ(FailureId([&] { icm::TransformImage(src, rgb, grey, rgb); }),
               IDS_IMAGE_FORMAT_UNSUPPORTED);
-    CImg cmyk = Blank(CImg::PIXEL_CMYK32, 2, 2);
+    CImg cmyk = Make(CImg::PIXEL_CMYK32, 2, 2);
     EXPECT_EQ(FailureId([&] { icm::TransformImage(src, rgb, cmyk, rgb); }),
               IDS_WIC_TRANSFORM_CREATE_FAILED);
-    CImg small = Blank(CImg::PIXEL_BGR24, 1, 2);
+    CImg small = Make(CImg::PIXEL_BGR24, 1, 2);
     EXPECT_EQ(FailureId([&] { icm::TransformImage(src, rgb, small, rgb); }), IDS_INTERNAL_ERROR);
 }
 

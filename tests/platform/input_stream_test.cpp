@@ -8,6 +8,8 @@
 
 namespace {
 
+using morvane::test::FailureOf;
+
 std::vector<std::uint8_t> Counting(std::size_t n) {
     std::vector<std::uint8_t> bytes(n);
     for (std::size_t i = 0; i < n; ++i) {
@@ -16,46 +18,23 @@ std::vector<std::uint8_t> Counting(std::size_t n) {
     return bytes;
 }
 
-class FileInputStream : public ::testing::Test {
-protected:
-    morvane::test::TempFolder m_folder;
-};
-
 TEST(MemoryInputStream, ReadsSeeksAndReportsShortReads) {
     io::CMemoryInputStream stream(Counting(10));
-    EXPECT_EQ(stream.Size(), 10u);
     std::uint8_t buffer[8] = {};
     EXPECT_EQ(stream.Read(buffer, 4), 4u);
     EXPECT_EQ(buffer[3], Counting(10)[3]);
-    EXPECT_EQ(stream.Position(), 4u);
     EXPECT_EQ(stream.Remaining(), 6u);
-
-    // Only six bytes are left: the short count tells the caller.
+    // Only six bytes are left: the short count tells the caller, ReadExactly raises.
     EXPECT_EQ(stream.Read(buffer, 8), 6u);
     EXPECT_EQ(stream.Read(buffer, 1), 0u);
+    stream.Seek(7);
+    const CSimpleErr shortRead = FailureOf([&] { stream.ReadExactly(buffer, 4); });
+    EXPECT_EQ(shortRead.m_id, IDS_STREAM_READ_FAILED);
+    EXPECT_EQ(shortRead.m_text.rfind("Failed to read from stream - ", 0), 0u) << shortRead.m_text;
 
     stream.Seek(10);
     EXPECT_EQ(stream.Remaining(), 0u);
-    stream.Seek(0);
-    EXPECT_EQ(stream.Position(), 0u);
-    try {
-        stream.Seek(11);
-        FAIL() << "seek beyond the end";
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_STREAM_SEEK_FAILED);
-    }
-}
-
-TEST(MemoryInputStream, ReadExactlyRaisesTheReadMessageWhenBytesAreMissing) {
-    io::CMemoryInputStream stream(Counting(3));
-    std::uint8_t buffer[4] = {};
-    try {
-        stream.ReadExactly(buffer, 4);
-        FAIL() << "short read";
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_STREAM_READ_FAILED);
-        EXPECT_EQ(e.m_text.rfind("Failed to read from stream - ", 0), 0u) << e.m_text;
-    }
+    EXPECT_EQ(FailureOf([&] { stream.Seek(11); }).m_id, IDS_STREAM_SEEK_FAILED);
 }
 
 TEST(MemoryInputStream, MovedStreamKeepsItsBytesAndPosition) {
@@ -75,21 +54,20 @@ TEST(MemoryInputStream, MovedStreamKeepsItsBytesAndPosition) {
     EXPECT_EQ(byte, kept[4]);
 }
 
-TEST_F(FileInputStream, ReadsAcrossItsBufferAndAfterSeeks) {
+TEST(FileInputStream, ReadsAcrossItsBufferAndAfterSeeks) {
     // Larger than the stream's buffer, so reads cross refills.
+    const morvane::test::TempFolder folder;
     const std::vector<std::uint8_t> bytes = Counting(200000);
-    io::CFileInputStream stream(m_folder.Write("data.bin", bytes));
+    io::CFileInputStream stream(folder.Write("data.bin", bytes));
     EXPECT_EQ(stream.Size(), bytes.size());
 
     std::vector<std::uint8_t> head(70000);
     stream.ReadExactly(head.data(), head.size());
     EXPECT_TRUE(std::equal(head.begin(), head.end(), bytes.begin()));
-
-    stream.Seek(150000);
     std::uint8_t small[3] = {};
+    stream.Seek(150000);
     stream.ReadExactly(small, 3);
     EXPECT_EQ(small[2], bytes[150002]);
-
     stream.Seek(5);
     stream.ReadExactly(small, 3);
     EXPECT_EQ(small[0], bytes[5]);
@@ -102,23 +80,18 @@ TEST_F(FileInputStream, ReadsAcrossItsBufferAndAfterSeeks) {
     EXPECT_THROW(stream.Seek(bytes.size() + 1), my::CException);
 }
 
-TEST_F(FileInputStream, OpenFailuresNameThePathAndTheSystemReason) {
-    const std::string missing = (m_folder.Path() / "missing.strk").string();
-    try {
-        io::CFileInputStream stream(missing);
-        FAIL() << "missing file opened";
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_FILE_OPEN_FAILED);
-        EXPECT_EQ(e.m_code, std::uint32_t(ENOENT));
-        EXPECT_EQ(e.m_text, "Failed to open file - " + missing + "\n\nNo such file or directory");
-    }
-    try {
-        io::CFileInputStream stream(m_folder.Path().string());
-        FAIL() << "folder opened as a file";
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_FILE_OPEN_FAILED);
-        EXPECT_NE(e.m_text.find("Is a directory"), std::string::npos) << e.m_text;
-    }
+TEST(FileInputStream, OpenFailuresNameThePathAndTheSystemReason) {
+    const morvane::test::TempFolder folder;
+    const std::string missing = (folder.Path() / "missing.strk").string();
+    const CSimpleErr absent = FailureOf([&] { io::CFileInputStream stream(missing); });
+    EXPECT_EQ(absent.m_id, IDS_FILE_OPEN_FAILED);
+    EXPECT_EQ(absent.m_code, std::uint32_t(ENOENT));
+    EXPECT_EQ(absent.m_text, "Failed to open file - " + missing + "\n\nNo such file or directory");
+
+    const CSimpleErr folderErr =
+        FailureOf([&] { io::CFileInputStream stream(folder.Path().string()); });
+    EXPECT_EQ(folderErr.m_id, IDS_FILE_OPEN_FAILED);
+    EXPECT_NE(folderErr.m_text.find("Is a directory"), std::string::npos) << folderErr.m_text;
 }
 
 } // namespace

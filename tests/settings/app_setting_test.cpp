@@ -180,8 +180,17 @@ TEST(AppSetting, AFileWithoutUiKeepsWhatWasReadAndTheListDefaults) {
     EXPECT_FALSE(ReadAppSettingAtStart(startUp, folder / "s.config", answers));
 }
 
-TEST(AppSetting, OnlyANewerVersionAsks) {
+TEST(AppSetting, StartUpAsksOnlyAboutNewerVersions) {
     CTempFolder folder;
+    // A missing file keeps the defaults without asking.
+    CAnswers missing;
+    CAppSetting kept;
+    kept.m_lastPath = "kept";
+    EXPECT_TRUE(ReadAppSettingAtStart(kept, folder / "none/Morvane32.config", missing));
+    EXPECT_FALSE(missing.m_error.has_value());
+    EXPECT_EQ(missing.m_newerAsked, 0);
+    EXPECT_EQ(kept.m_lastPath, "kept");
+
     CAppSetting saved;
     ASSERT_TRUE(saved.SaveAppSetting(folder / "s.config"));
     const std::string text = ReadFile(folder / "s.config");
@@ -202,17 +211,6 @@ TEST(AppSetting, OnlyANewerVersionAsks) {
     }
     EXPECT_EQ(NewerSettingsQuestion().substr(0, 44),
               "The config file is of unknown newer version.");
-}
-
-TEST(AppSetting, AMissingFileKeepsTheDefaultsWithoutAsking) {
-    CTempFolder folder;
-    CAnswers answers;
-    CAppSetting setting;
-    setting.m_lastPath = "kept";
-    EXPECT_TRUE(ReadAppSettingAtStart(setting, folder / "none/Morvane32.config", answers));
-    EXPECT_FALSE(answers.m_error.has_value());
-    EXPECT_EQ(answers.m_newerAsked, 0);
-    EXPECT_EQ(setting.m_lastPath, "kept");
 }
 
 TEST(AppSetting, QuitCreatesTheFolderOrSaysWhyNot) {

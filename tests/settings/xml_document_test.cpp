@@ -32,6 +32,11 @@ protected:
         EXPECT_TRUE(m_doc.Save(path)) << m_doc.GetErr().m_text;
         return settings_test::ReadFile(path);
     }
+    // Reads back what SaveText wrote.
+    void Reload() {
+        ASSERT_TRUE(m_doc.Load(m_folder / "out.xml")) << m_doc.GetErr().m_text;
+        ASSERT_TRUE(m_doc.SelectRoot("MorvaneFile", m_root));
+    }
 
     CTempFolder m_folder;
     CXmlDocument m_doc;
@@ -97,8 +102,9 @@ TEST_F(XmlDocumentTest, MissingElementsShowTheirNodePath) {
     {
         CLanguageGuard japanese(my::Language::Japanese);
         EXPECT_FALSE(m_doc.ReadFlags(task, "Flags", mrv::kTaskFlagNames, flags));
-        EXPECT_EQ(m_doc.GetErr().m_text, "指定のノードが選択できませんでした - エラーを特定できません"
-                                         "\n\n#document/MorvaneFile/Task -> Flags");
+        EXPECT_EQ(m_doc.GetErr().m_text,
+                  "指定のノードが選択できませんでした - エラーを特定できません"
+                  "\n\n#document/MorvaneFile/Task -> Flags");
         CXmlElement root;
         EXPECT_FALSE(m_doc.SelectRoot("MorvaneSetting", root));
         EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_NODE_NOT_FOUND);
@@ -156,7 +162,7 @@ TEST_F(XmlDocumentTest, VersionsFailWithTheirText) {
     EXPECT_EQ(m_doc.GetVersion(), version);
 }
 
-TEST_F(XmlDocumentTest, EnumerationsAndFlagsNameTheirType) {
+TEST_F(XmlDocumentTest, EnumerationsAndFlagsNameTheirTypeBothWays) {
     Parse("<f1>APNG</f1><f2>apng</f2><g1></g1><g2>Resize|AutoTrim</g2><g3>Resize|</g3>"
           "<g4>Resize||AutoTrim</g4><g5>resize</g5>");
     mrv::DstFormat format = mrv::DstFormat::PNG;
@@ -179,10 +185,8 @@ TEST_F(XmlDocumentTest, EnumerationsAndFlagsNameTheirType) {
     EXPECT_FALSE(m_doc.ReadFlags(m_root, "g5", mrv::kTaskFlagNames, flags));
     EXPECT_EQ(m_doc.GetErr().m_text, "Unknown name is specified mrv::TaskFlags::resize");
     EXPECT_EQ(flags, 5u);
-}
 
-TEST_F(XmlDocumentTest, UnnamedValuesFailToWrite) {
-    Begin();
+    // Values without a name fail to write.
     EXPECT_FALSE(m_doc.WriteEnum(m_root, "DstFormat", static_cast<mrv::DstFormat>(7)));
     EXPECT_EQ(m_doc.GetErr().m_id, IDS_ENUM_VALUE_UNKNOWN);
     EXPECT_EQ(m_doc.GetErr().m_text, "Unknown value is specified mrv::DstFormat::7");
@@ -190,22 +194,20 @@ TEST_F(XmlDocumentTest, UnnamedValuesFailToWrite) {
     EXPECT_EQ(m_doc.GetErr().m_text, "Unknown value is specified mrv::RoundFlags::64");
 }
 
-TEST_F(XmlDocumentTest, FirstOfTwoEqualElementsCounts) {
-    Parse("<Width>10</Width><Width>20</Width>");
-    std::int32_t width = 0;
-    EXPECT_TRUE(m_doc.ReadInt(m_root, "Width", width));
-    EXPECT_EQ(width, 10);
-}
-
 TEST_F(XmlDocumentTest, IndentationIsIgnoredAndValuesKeepTheirSpaces) {
     Parse("\n  <Braces>\n    <first> </first>\n\t<second>  )\n</second>\n  </Braces>\n"
-          "  <Rect>\n<left>1</left><top>2</top>\n<right>3</right><bottom>4</bottom></Rect>");
+          "  <Rect>\n<left>1</left><top>2</top>\n<right>3</right><bottom>4</bottom></Rect>"
+          "<Width>10</Width><Width>20</Width>");
     CStringPair pair;
     EXPECT_TRUE(m_doc.ReadStringPair(m_root, "Braces", pair));
     EXPECT_EQ(pair, CStringPair(" ", "  )\n"));
     CRect rect;
     EXPECT_TRUE(m_doc.ReadRect(m_root, "Rect", rect));
     EXPECT_EQ(rect, (CRect{1, 2, 3, 4}));
+    // The first of two equal elements counts.
+    std::int32_t width = 0;
+    EXPECT_TRUE(m_doc.ReadInt(m_root, "Width", width));
+    EXPECT_EQ(width, 10);
 }
 
 TEST_F(XmlDocumentTest, WrittenDocumentHasTheTemplateAndTheOrder) {
@@ -235,14 +237,12 @@ TEST_F(XmlDocumentTest, WrittenDocumentHasTheTemplateAndTheOrder) {
                     "\t<Dpi>1.23457e+06</Dpi>\n"
                     "</MorvaneFile>\n");
 
-    CXmlDocument back;
-    CXmlElement root;
     CWindowPlacement wp;
     CStringPair pair;
-    ASSERT_TRUE(back.Load(m_folder / "out.xml") && back.SelectRoot("MorvaneFile", root));
-    EXPECT_TRUE(back.ReadPlacement(root, "MainFrame", wp));
+    Reload();
+    EXPECT_TRUE(m_doc.ReadPlacement(m_root, "MainFrame", wp));
     EXPECT_EQ(wp, (CWindowPlacement{true, false, {-5, 6, 700, 80}}));
-    EXPECT_TRUE(back.ReadStringPair(root, "PhaseBraces", pair));
+    EXPECT_TRUE(m_doc.ReadStringPair(m_root, "PhaseBraces", pair));
     EXPECT_EQ(pair, CStringPair("<{", "&}"));
 }
 
@@ -255,15 +255,13 @@ TEST_F(XmlDocumentTest, OddTextsSurviveARoundTrip) {
         ASSERT_TRUE(m_doc.WriteText(m_root, "t", text));
     }
     SaveText();
-    CXmlDocument back;
-    CXmlElement root;
+    Reload();
     std::vector<CXmlElement> items;
-    ASSERT_TRUE(back.Load(m_folder / "out.xml") && back.SelectRoot("MorvaneFile", root) &&
-                back.SelectChildren(root, "t", items));
+    ASSERT_TRUE(m_doc.SelectChildren(m_root, "t", items));
     ASSERT_EQ(items.size(), texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i) {
         std::string text = "?";
-        EXPECT_TRUE(back.ReadText(items[i], "", text));
+        EXPECT_TRUE(m_doc.ReadText(items[i], "", text));
         EXPECT_EQ(text, texts[i]);
     }
 }

@@ -32,35 +32,37 @@ TEST(XmlValues, IntegersTakeTheIntegerPartAndSaturate) {
 }
 
 TEST(XmlValues, SizesRefuseASignOtherThanPlus) {
-    std::uint32_t value = 0;
-    EXPECT_TRUE(ParseUInt32("+20", value));
-    EXPECT_EQ(value, 20u);
-    EXPECT_TRUE(ParseUInt32("4294967295.9", value));
-    EXPECT_EQ(value, 4294967295u);
-    EXPECT_TRUE(ParseUInt32("99999999999999999999999", value));
-    EXPECT_EQ(value, 4294967295u);
-    EXPECT_FALSE(ParseUInt32("-1", value));
-    EXPECT_FALSE(ParseUInt32("-0", value));
-    EXPECT_FALSE(ParseUInt32("twenty", value));
+    for (const auto& [text, expected] : {std::pair{"+20", 20u},
+                                         {"4294967295.9", 4294967295u},
+                                         {"99999999999999999999999", 4294967295u}}) {
+        std::uint32_t value = 0;
+        EXPECT_TRUE(ParseUInt32(text, value)) << text;
+        EXPECT_EQ(value, expected) << text;
+    }
+    for (const char* text : {"-1", "-0", "twenty"}) {
+        std::uint32_t value = 9;
+        EXPECT_FALSE(ParseUInt32(text, value)) << text;
+        EXPECT_EQ(value, 9u) << text;
+    }
 }
 
-TEST(XmlValues, DoublesUseSixSignificantDigits) {
-    EXPECT_EQ(FormatDouble(72), "72");
-    EXPECT_EQ(FormatDouble(0.1), "0.1");
-    EXPECT_EQ(FormatDouble(0.5), "0.5");
-    EXPECT_EQ(FormatDouble(1234567), "1.23457e+06");
-    EXPECT_EQ(FormatDouble(1.5e-7), "1.5e-07");
-    EXPECT_EQ(FormatDouble(-2.25), "-2.25");
-    EXPECT_EQ(FormatDouble(1), "1");
-}
-
-TEST(XmlValues, DoublesReadTheLeadingNumber) {
-    EXPECT_EQ(ParseLeadingDouble("abc"), 0.0);
-    EXPECT_EQ(ParseLeadingDouble("2.5px"), 2.5);
-    EXPECT_EQ(ParseLeadingDouble(""), 0.0);
-    EXPECT_EQ(ParseLeadingDouble("  -1.5e2x"), -150.0);
-    EXPECT_EQ(ParseLeadingDouble("+3"), 3.0);
-    EXPECT_EQ(ParseLeadingDouble("1.23457e+06"), 1234570.0);
+TEST(XmlValues, DoublesUseSixSignificantDigitsAndReadTheLeadingNumber) {
+    for (const auto& [value, text] : {std::pair{72.0, "72"},
+                                      {0.1, "0.1"},
+                                      {1.0, "1"},
+                                      {1234567.0, "1.23457e+06"},
+                                      {1.5e-7, "1.5e-07"},
+                                      {-2.25, "-2.25"}}) {
+        EXPECT_EQ(FormatDouble(value), text);
+    }
+    for (const auto& [text, value] : {std::pair{"abc", 0.0},
+                                      {"", 0.0},
+                                      {"2.5px", 2.5},
+                                      {"  -1.5e2x", -150.0},
+                                      {"+3", 3.0},
+                                      {"1.23457e+06", 1234570.0}}) {
+        EXPECT_EQ(ParseLeadingDouble(text), value) << text;
+    }
     EXPECT_TRUE(std::isinf(ParseLeadingDouble("1e999")));
 }
 

@@ -25,7 +25,7 @@ struct ClonedSample {
     }
 };
 
-TEST(Clone, IsStructurallyEqualAndOfTheSameClasses) {
+TEST(Clone, IsStructurallyEqualAndLinksItsChildrenToItself) {
     ClonedSample s;
     EXPECT_NE(s.copy, s.original);
     EXPECT_NO_THROW(s.original->CheckSame(*s.copy));
@@ -35,10 +35,8 @@ TEST(Clone, IsStructurallyEqualAndOfTheSameClasses) {
     s.original->Dump(a);
     s.copy->Dump(b);
     EXPECT_EQ(a.str(), b.str());
-}
 
-TEST(Clone, ChildrenPointAtTheCopy) {
-    ClonedSample s;
+    // Children point at the copy.
     EXPECT_NO_THROW(s.copy->CheckParents());
     auto line = s.line(s.copy);
     EXPECT_EQ(line->Parent(), s.layer(s.copy));

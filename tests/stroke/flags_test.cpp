@@ -28,20 +28,13 @@ TEST(FlagText, BitsBeyondTheTableAreInternalErrors) {
     EXPECT_EQ(ErrorId([] { ColorTypeName(2); }), IDS_INTERNAL_ERROR);
 }
 
-TEST(Figures, ReportTheirKind) {
-    EXPECT_EQ(CModel().GetType(), FIGURE_LAYER);
-    EXPECT_EQ(CLayer().GetType(), FIGURE_LAYER);
-    EXPECT_EQ(CLine().GetType(), FIGURE_LINE);
-    EXPECT_EQ(CText().GetType(), FIGURE_TEXT);
-    EXPECT_EQ(CLinePart().GetType(), FIGURE_PART);
-    EXPECT_EQ(CLinePoint().GetType(), FIGURE_CTRL);
-    EXPECT_EQ(CTangentPoint().GetType(), FIGURE_TANGENT);
-    EXPECT_EQ(CBoundingRect().GetType(), FIGURE_BOUNDING_RECT);
-    EXPECT_EQ(CScalePoint().GetType(), FIGURE_SCALE);
-    EXPECT_EQ(CRotatePoint().GetType(), FIGURE_ROTATE);
-    EXPECT_EQ(CCaret().GetType(), FIGURE_CARET);
-    EXPECT_EQ(CModel().ClassName(), "stroke::CModel");
+TEST(Figures, ClonesKeepTheirClassAndFreshModelsOwnTheirProfiles) {
     EXPECT_EQ(CCaret().Clone()->GetType(), FIGURE_CARET);
+    EXPECT_EQ(CModel().Clone()->ClassName(), "stroke::CModel");
+    CModel model;
+    ASSERT_TRUE(model.m_colorProfile);
+    EXPECT_EQ(model.m_colorProfile->ColorSpace(), CColorProfile::kSignatureRgb);
+    EXPECT_NE(CModel().m_colorProfile, model.m_colorProfile);
 }
 
 TEST(Select, TogglesBitZeroAndReportsChanges) {
@@ -52,23 +45,6 @@ TEST(Select, TogglesBitZeroAndReportsChanges) {
     EXPECT_TRUE(line.IsSelected());
     EXPECT_TRUE(line.Select(false));
     EXPECT_EQ(line.m_state, std::uint32_t(STATE_HIDDEN));
-}
-
-TEST(Defaults, FreshFiguresHoldTheDocumentedValues) {
-    CModel model;
-    EXPECT_EQ(model.m_unit, 0u);
-    EXPECT_EQ(model.m_colorType, 0u);
-    ASSERT_TRUE(model.m_colorProfile);
-    EXPECT_EQ(model.m_colorProfile->ColorSpace(), CColorProfile::kSignatureRgb);
-    EXPECT_EQ(model.m_resolution, 600.0);
-    EXPECT_EQ(model.m_height, 297.0);
-    CText text;
-    EXPECT_EQ(text.m_selStart, -1);
-    EXPECT_EQ(text.m_lineCap, std::uint32_t(CAP_ROUND));
-    EXPECT_EQ(text.m_lineJoin, std::uint32_t(JOIN_ROUND));
-    EXPECT_FALSE(text.m_textSetting);
-    // Two fresh models get profiles of their own.
-    EXPECT_NE(CModel().m_colorProfile, model.m_colorProfile);
 }
 
 std::pair<std::int32_t, std::int32_t> Selection(const char16_t* s, std::int32_t start,

@@ -22,15 +22,14 @@ TEST(GetCenter, MeanOfTheChildrenOrTheOrigin) {
     EXPECT_EQ(line->GetCenter(), my::pointd(5, 5));
 }
 
-TEST(Move, PointCarriesItsHandles) {
+TEST(Move, PointCarriesTheHandlesItHas) {
     auto p = Point(1, 2, 1, {-1, 0}, {0, 3});
     EXPECT_TRUE(p->Move({1, 1}));
     EXPECT_EQ(p->Position(), my::pointd(2, 3));
     EXPECT_EQ(p->InHandle(), my::pointd(1, 3));
     EXPECT_EQ(p->OutHandle(), my::pointd(2, 6));
-}
 
-TEST(Move, PointWithMissingHandlesIsSafe) {
+    // Points with missing handles move safely.
     auto bare = boost::make_shared<CLinePoint>(1, 1);
     EXPECT_TRUE(bare->Move({2, 0}));
     EXPECT_EQ(bare->Position(), my::pointd(3, 1));

@@ -3,6 +3,7 @@
 
 #include "common/error.h"
 #include "common/messages.h"
+#include "platform/test_helpers.h"
 #include "stroke/figures.h"
 #include "stroke/gradation.h"
 
@@ -80,24 +81,12 @@ inline stroke::ModelPtr SampleModel() {
     return model;
 }
 
-// The message ID of the CException that f throws, 0 when it throws none.
+// The message ID and text of the CException that f throws; 0 and empty when it throws none.
 template <class F> std::int32_t ErrorId(F f) {
-    try {
-        f();
-    } catch (const my::CException& e) {
-        return e.m_id;
-    }
-    return 0;
+    return morvane::test::FailureOf(f).m_id;
 }
-
-// The text of the CException that f throws, empty when it throws none.
 template <class F> std::string ErrorText(F f) {
-    try {
-        f();
-    } catch (const my::CException& e) {
-        return e.m_text;
-    }
-    return {};
+    return morvane::test::FailureOf(f).m_text;
 }
 
 } // namespace stroke_test

@@ -95,24 +95,22 @@ TEST(ClearFill, EmptiesTheChosenFillsEverywhere) {
     auto model = stroke_test::SampleModel();
     model->m_areaFill = stroke_test::Mono(1);
     auto layer = model->GetChild(0);
+    // Unknown flags change nothing.
+    my::SetMessageLanguage(my::Language::English);
+    EXPECT_EQ(stroke_test::ErrorText([&] { CClearFill().Clear(*model, 5); }),
+              "Internal error\n\nstroke::CClearFill::Clear()\nUnknown flags: 5");
+    EXPECT_TRUE(layer->GetAreaFill());
+
     CClearFill().Clear(*model, CClearFill::CLEAR_AREA);
     EXPECT_FALSE(model->m_areaFill);
     EXPECT_FALSE(layer->GetAreaFill());
     EXPECT_FALSE(layer->GetChild(1)->GetAreaFill());
     EXPECT_TRUE(layer->GetLineFill());
     EXPECT_TRUE(layer->GetChild(0)->GetLineFill());
+
     CClearFill().Clear(*layer, CClearFill::CLEAR_AREA | CClearFill::CLEAR_LINE);
     EXPECT_FALSE(layer->GetLineFill());
     EXPECT_FALSE(layer->GetChild(0)->GetLineFill());
-}
-
-TEST(ClearFill, UnknownFlagsChangeNothing) {
-    auto model = stroke_test::SampleModel();
-    my::SetMessageLanguage(my::Language::English);
-    EXPECT_EQ(stroke_test::ErrorText([&] { CClearFill().Clear(*model, 5); }),
-              "Internal error\n\nstroke::CClearFill::Clear()\nUnknown flags: 5");
-    EXPECT_TRUE(model->GetChild(0)->GetAreaFill());
-    EXPECT_TRUE(model->GetChild(0)->GetLineFill());
 }
 
 TEST(Transform, MovesEveryPositionAndMarksWhatChanged) {
@@ -160,10 +158,6 @@ TEST(Transform, FontSizeFollowsTheScaleEvenWithoutWidthScaling) {
     EXPECT_NO_THROW(CTransform(p).Transform(*text));
 }
 
-double AngleOf(const FillPtr& fill) {
-    return fill->GetAngle();
-}
-
 TEST(Transform, FillsAreMirroredOrRotatedNeverBoth) {
     auto build = [] {
         auto model = stroke_test::SampleModel();
@@ -176,19 +170,19 @@ TEST(Transform, FillsAreMirroredOrRotatedNeverBoth) {
 
     auto rotated = build();
     CTransform(p).Transform(*rotated);
-    EXPECT_DOUBLE_EQ(AngleOf(rotated->GetChild(0)->GetAreaFill()), 45);
-    EXPECT_DOUBLE_EQ(AngleOf(rotated->m_areaFill), 30); // the model's own fill stays
+    EXPECT_DOUBLE_EQ(rotated->GetChild(0)->GetAreaFill()->GetAngle(), 45);
+    EXPECT_DOUBLE_EQ(rotated->m_areaFill->GetAngle(), 30); // the model's own fill stays
 
     p.mirrorHorizontal = true;
     p.mirrorVertical = true; // horizontal wins
     auto mirrored = build();
     CTransform(p).Transform(*mirrored);
-    EXPECT_DOUBLE_EQ(AngleOf(mirrored->GetChild(0)->GetAreaFill()), 150);
+    EXPECT_DOUBLE_EQ(mirrored->GetChild(0)->GetAreaFill()->GetAngle(), 150);
 
     p.mirrorHorizontal = false;
     auto flipped = build();
     CTransform(p).Transform(*flipped);
-    EXPECT_DOUBLE_EQ(AngleOf(flipped->GetChild(0)->GetAreaFill()), 330);
+    EXPECT_DOUBLE_EQ(flipped->GetChild(0)->GetAreaFill()->GetAngle(), 330);
     // A mono fill has no angle or flip to change.
     EXPECT_TRUE(FillsEqual(flipped->GetChild(0)->GetLineFill(), stroke_test::Mono(1000)));
 }
