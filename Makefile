@@ -26,7 +26,7 @@ test: build
 test-sanitize: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
-	cd build-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp \
+	cd build-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 		ctest --output-on-failure -j $(JOBS) -L 'unit|integration|thread'
 
 # The worker-thread tests (label thread: the generation task stopped at random moments).
