@@ -116,32 +116,6 @@ TEST(ColorDialog, NamedColoursAreOfferedInOrderAndSetTheirRgb) {
     EXPECT_EQ(Text(d.m_code->currentText()), "#1987E5");
 }
 
-TEST(ColorDialog, SlidersAndEditsUpdateTheCodeAndEachOther) {
-    CColorDialog d(my::colord(0, 0, 0, 0, 1), kColorSpaceRgb);
-    d.m_rows[0].slider->setValue(0x12);
-    EXPECT_EQ(Text(d.m_code->currentText()), "#120000");
-    EXPECT_EQ(Text(d.m_rows[0].edit->text()), "18");
-
-    Type(d.m_rows[2].edit, "200");
-    EXPECT_EQ(Text(d.m_code->currentText()), "#1200C8");
-    EXPECT_EQ(d.m_rows[2].slider->value(), 200);
-
-    // A value is taken while it is typed, and the text being typed is left as it is.
-    QLineEdit* green = d.m_rows[1].edit;
-    green->setText("07");
-    emit green->textEdited("07");
-    EXPECT_EQ(Text(green->text()), "07");
-    EXPECT_EQ(Text(d.m_code->currentText()), "#1207C8");
-    emit green->editingFinished();
-    EXPECT_EQ(Text(green->text()), "7");
-
-    // The opacity row moves the opacity and not the code.
-    Type(d.m_rows[3].edit, "0");
-    EXPECT_DOUBLE_EQ(d.GetColor().a, 0.0);
-    EXPECT_EQ(Text(d.m_code->currentText()), "#1207C8");
-    EXPECT_EQ(d.m_newSwatch->GetColor().alpha(), 0);
-}
-
 TEST(ColorDialog, RefusedInputKeepsTheLastGoodColour) {
     CColorDialog d(my::colord(0x11 * kByte, 0x22 * kByte, 0x33 * kByte, 0, 1), kColorSpaceRgb);
     const my::colord before = d.GetColor();
@@ -166,20 +140,6 @@ TEST(ColorDialog, RefusedInputKeepsTheLastGoodColour) {
     emit red->editingFinished();
     EXPECT_EQ(Text(red->text()), "25");
     EXPECT_EQ(Text(d.m_code->currentText()), "#192233");
-}
-
-TEST(ColorDialog, PresetsSetOnlyTheOpacity) {
-    CColorDialog d(my::colord(0.2, 0.4, 0.6, 0, 0.3), kColorSpaceRgb);
-    const std::vector<std::string> labels{"透明", "25%", "50%", "75%", "不透明"};
-    const double opacities[] = {0.0, 0.25, 0.5, 0.75, 1.0};
-    const int shown[] = {0, 64, 128, 191, 255};
-    for (std::size_t i = 0; i < d.m_presets.size(); ++i) {
-        EXPECT_EQ(Text(d.m_presets[i]->text()), labels[i]);
-        d.m_presets[i]->click();
-        EXPECT_DOUBLE_EQ(d.GetColor().a, opacities[i]);
-        EXPECT_EQ(d.m_rows[3].slider->value(), shown[i]);
-        EXPECT_DOUBLE_EQ(d.GetColor().c[1], 0.4);
-    }
 }
 
 TEST(ColorDialog, PickerAndStripMapClicksToHueSaturationLightness) {
@@ -258,13 +218,6 @@ TEST(ColorDialog, RgbHidesTheFifthRowAndCmykRelabelsTheRows) {
     EXPECT_EQ(Text(cmyk.m_code->currentText()), "#00FFFF33");
     EXPECT_EQ(cmyk.m_newSwatch->GetColor().rgba(), qRgb(204, 0, 0));
     EXPECT_NEAR(cmyk.GetHsl().h, 0.0, 1e-9);
-}
-
-TEST(ColorDialog, ValuesOutOfRangeAreShownClamped) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    CColorDialog d(my::colord(1.5, -0.2, nan, 0, 2.0), kColorSpaceRgb);
-    EXPECT_EQ(d.GetColor(), my::colord(1.0, 0.0, 0.0, 0.0, 1.0));
-    EXPECT_EQ(Text(d.m_code->currentText()), "#FF0000");
 }
 
 // Runs answer on the dialog that the button opens, once it is up.

@@ -105,21 +105,6 @@ TEST(ProjectCommands, SaveWithoutPathAsksLikeSaveAsAndRoundTrips) {
     EXPECT_EQ(g.m_frame->windowTitle().toStdString(), "Morvane - walk.mrva");
 }
 
-TEST(ProjectCommands, SaveAsAsksBeforeOverwriting) {
-    CAppFixture f;
-    const std::string path = f.m_temp.Path("old.mrva");
-    TouchFile(path);
-    f.m_shell.m_answer = path;
-    f.m_msg.m_answer = false;
-    mrv::CCommandSave saveAs(f.m_app, true);
-    EXPECT_TRUE(saveAs.Execute(true, false));
-    ASSERT_EQ(f.m_msg.m_questions.size(), 1u);
-    EXPECT_NE(f.m_msg.m_questions[0].find(path), std::string::npos);
-    std::ifstream in(path);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "x");
-    EXPECT_EQ(f.m_app.m_doc.GetPath(), "");
-}
-
 TEST(ProjectCommands, FailedOpenLeavesEverythingUnchanged) {
     CAppFixture f;
     f.m_app.m_doc.GetTask().SetDstName("mine");
@@ -189,16 +174,6 @@ TEST(StartAndQuit, DeclinedSettingsQuestionSkipsWritingAtQuit) {
               "<MorvaneSetting><Version>bad</Version>");
 }
 
-TEST(Placement, DefaultRectangleAndClamping) {
-    const CRect first = mrv::DefaultNormalRect(10, 20, 400, 300, 8, 30);
-    EXPECT_EQ(first, (CRect{10, 20, 10 + 508, 20 + 330}));
-    const CRect screen{0, 0, 1920, 1080};
-    // A rectangle on a monitor that is gone comes back onto the screens.
-    EXPECT_EQ(mrv::ClampRect(CRect{3000, 200, 3600, 700}, screen), (CRect{1320, 200, 1920, 700}));
-    EXPECT_EQ(mrv::ClampRect(CRect{-500, -50, -100, 350}, screen), (CRect{0, 0, 400, 400}));
-    EXPECT_EQ(mrv::ClampRect(CRect{100, 100, 2500, 1300}, screen), screen);
-}
-
 TEST(FileCommands, OutputPathAndMissingFiles) {
     CAppFixture f;
     mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
@@ -229,24 +204,6 @@ TEST(FileCommands, OutputPathAndMissingFiles) {
     mrv::CCommandShellOpenPath openOutput(f.m_app, -1);
     EXPECT_FALSE(openOutput.Execute(true, false));
     EXPECT_EQ(f.m_msg.m_errors.back().m_id, IDS_OPEN_FAILED);
-}
-
-TEST(FileCommands, BrowseForAnImageFillsTheEmptyOnes) {
-    CAppFixture f;
-    f.m_shell.m_answer = "/drawings/start.strk";
-    f.m_frame->RunCommand(mrv::kCmdBrowseStart);
-    EXPECT_EQ(f.m_app.m_doc.GetTask().GetSrcPath0(), "/drawings/start.strk");
-    EXPECT_EQ(f.m_app.m_doc.GetTask().GetSrcPath1(), "/drawings/start.strk");
-    EXPECT_EQ(f.m_app.m_doc.GetTask().GetDstFolder(), "/drawings");
-    f.m_shell.m_answer = "/out";
-    f.m_frame->RunCommand(mrv::kCmdBrowseFolder);
-    EXPECT_EQ(f.m_app.m_doc.GetTask().GetDstFolder(), "/out");
-    EXPECT_EQ(f.View().m_dstFolder->currentText(), "/out");
-    f.m_frame->RunCommand(58375);
-    EXPECT_EQ(f.m_shell.m_opened.size(), 1u);
-    ASSERT_EQ(f.m_shell.m_opened.size(), 1u);
-    EXPECT_EQ(f.m_shell.m_opened[0].rfind("file://", 0), 0u);
-    EXPECT_TRUE(f.m_shell.m_opened[0].ends_with("/README.md")) << f.m_shell.m_opened[0];
 }
 
 } // namespace

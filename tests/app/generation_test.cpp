@@ -73,21 +73,6 @@ struct GenerationTest : ::testing::Test {
     mrv::CCommandTimer timer{&f.m_msg, generation};
 };
 
-TEST_F(GenerationTest, RunsToTheEndWithTheBarAtItsMaximum) {
-    EXPECT_TRUE(exec.Execute(true, false));
-    EXPECT_TRUE(generation.IsActive());
-    EXPECT_EQ(f.View().m_generate->text().toStdString(), "中断");
-    EXPECT_TRUE(f.View().GetTimer().isActive());
-    ASSERT_TRUE(PollUntilIdle(generation, timer));
-    EXPECT_EQ(f.View().m_progress->maximum(), 20);
-    EXPECT_EQ(f.View().m_progress->value(), 20);
-    EXPECT_EQ(f.View().m_generate->text().toStdString(), "生成");
-    EXPECT_TRUE(f.m_msg.m_errors.empty());
-    // The paths of the run joined their lists.
-    EXPECT_EQ(f.m_app.m_setting.m_dstFolders.GetItems().front(), f.m_temp.Get().string());
-    EXPECT_EQ(f.m_app.m_setting.m_dstNames.GetItems().front(), "test");
-}
-
 TEST_F(GenerationTest, SecondPressCancelsAndThirdDoesNothing) {
     CStepTask::s_steps = 100000;
     ASSERT_TRUE(exec.Execute(true, false));

@@ -145,17 +145,4 @@ TEST(MainView, ListsAreRefilledKeepingTheText) {
     EXPECT_GE(view.m_srcPath0->view()->minimumWidth(), view.m_srcPath0->width());
 }
 
-TEST(MainView, BackgroundColourKeepsTheChosenColour) {
-    CAppFixture f;
-    mrv::CMainView& view = f.View();
-    view.Fill();
-    view.m_bkColor->SetColor(QColor(255, 0, 0, 128));
-    const my::colord& stored = f.m_app.m_doc.GetTask().GetBkColor();
-    // The task draws channels 2, 1, 0 as red, green, blue.
-    EXPECT_DOUBLE_EQ(stored.c[2], 1.0);
-    EXPECT_DOUBLE_EQ(stored.c[0], 0.0);
-    EXPECT_NEAR(stored.a, 128 / 255.0, 1e-6);
-    EXPECT_EQ(view.m_bkColor->GetColor(), QColor(255, 0, 0, 128));
-}
-
 } // namespace

@@ -146,15 +146,6 @@ TEST_F(BatchRun, HelpVersionAndUsageErrors) {
     EXPECT_EQ(m_jobs, 0);
 }
 
-TEST_F(BatchRun, AProjectThatDoesNotReadFails) {
-    EXPECT_EQ(Run({(m_folder / "missing.mrva").string()}), cli::kExitFailed);
-    EXPECT_NE(m_err.str().find("missing.mrva"), std::string::npos);
-    std::ofstream(m_project) << "<MorvaneFile><Version>1.0.0.0</Version></MorvaneFile>";
-    EXPECT_EQ(Run({m_project}), cli::kExitFailed);
-    EXPECT_EQ(m_err.str(), "Failed to select specified node - Unspecified error\n");
-    EXPECT_EQ(m_jobs, 0);
-}
-
 TEST_F(BatchRun, OverridesApplyBeforeTheGenerateChecks) {
     // The project's value is fine; the override is checked like the form's would be.
     EXPECT_EQ(Run({"--set", "InterFrameCount=1000", m_project}), cli::kExitFailed);
@@ -195,25 +186,6 @@ TEST_F(BatchRun, ExistingOutputsAreNotReplacedWithoutConsent) {
     std::ofstream(Output()) << "old";
     EXPECT_EQ(Run({"--overwrite", m_project}), cli::kExitOk);
     EXPECT_EQ(Contents(Output()), "new");
-}
-
-TEST_F(BatchRun, AFailedRunShowsTheErrorRecord) {
-    m_failure = {10150, 0, "始点と終点の図形の数が違います"};
-    EXPECT_EQ(Run({m_project}), cli::kExitFailed);
-    EXPECT_EQ(m_err.str(), "始点と終点の図形の数が違います\n");
-    EXPECT_EQ(m_out.str(), "");
-}
-
-TEST_F(BatchRun, AStopEndsWithTheInterruptionStatusAndNoOutput) {
-    m_steps = 100;
-    std::thread stopper([this] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(150));
-        m_stop.Set();
-    });
-    EXPECT_EQ(Run({m_project}), cli::kExitInterrupted);
-    stopper.join();
-    EXPECT_EQ(m_err.str(), "interrupted\n");
-    EXPECT_FALSE(fs::exists(Output()));
 }
 
 } // namespace

@@ -24,33 +24,6 @@ std::string UsageMessage(std::string_view name, std::string_view value) {
     return {};
 }
 
-TEST(TaskOverride, EveryTaskElementCanBeSet) {
-    // The names are the Task element's children; PhaseBraces is set one side at a time.
-    const std::vector<std::string_view> expected = {"Flags",
-                                                    "SrcPath0",
-                                                    "SrcPath1",
-                                                    "DstFormat",
-                                                    "DstFolder",
-                                                    "DstName",
-                                                    "StartNo",
-                                                    "Digits",
-                                                    "InterFrameCount",
-                                                    "RoundType",
-                                                    "RoundFlags",
-                                                    "InterpolateType",
-                                                    "InterpolateAmp",
-                                                    "FrameRate",
-                                                    "LoopCount",
-                                                    "Width",
-                                                    "Height",
-                                                    "Dpi",
-                                                    "BkColor",
-                                                    "PhaseBraces.first",
-                                                    "PhaseBraces.second",
-                                                    "PhaseMultiple"};
-    EXPECT_EQ(cli::OverrideNames(), expected);
-}
-
 TEST(TaskOverride, ValuesReadInTheProjectFilesTextForms) {
     CTaskSetting t;
     ApplyOverride(t, "Flags", "Resize|Phase", kBase);

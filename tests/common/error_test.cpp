@@ -66,12 +66,6 @@ TEST(Exception, ApplicationMessagesAreJapaneseWhateverTheLanguage) {
     EXPECT_EQ(my::CException(IDS_UNKNOWN_UNIT).m_text, "不明な単位が使用されています");
 }
 
-TEST(Color, SixteenBitChannelsBecomeReals) {
-    const stroke::CColor red(65535, 0, 0, 0, 65535);
-    const my::colord c(red);
-    EXPECT_EQ(c, my::colord(1.0, 0.0, 0.0, 0.0, 1.0));
-}
-
 struct RecordingTarget {
     std::string called;
     double values[5] = {};

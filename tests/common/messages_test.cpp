@@ -129,20 +129,6 @@ TEST(MessageTable, PlaceholderCountsAgreeBetweenLanguages) {
     }
 }
 
-TEST(MessageTable, BackslashesOnlyStartKnownEscapes) {
-    // The loader turns an unknown escape into its second character, so a stray backslash (a
-    // Windows path, a "\r") would silently change the text.
-    for (const auto* data : {kMorvaneMessagesEn, kMorvaneMessagesJa}) {
-        for (const auto& [id, text] : ReadIds(data, "either")) {
-            for (auto at = text.find('\\'); at != std::string::npos; at = text.find('\\', at + 2)) {
-                EXPECT_TRUE(at + 1 < text.size() &&
-                            std::string_view("nt\\").find(text[at + 1]) != std::string_view::npos)
-                    << id << ": " << text;
-            }
-        }
-    }
-}
-
 class MessageLanguage : public ::testing::Test {
 protected:
     void TearDown() override { my::SetMessageLanguage(m_saved); }

@@ -3,45 +3,10 @@
 #include "stroke/tree_builder.h"
 
 #include <gtest/gtest.h>
-#include <numeric>
 
 namespace {
 
 using mrv::FrameSource;
-
-std::vector<int> Indices(const std::vector<mrv::CScheduledFrame>& plan) {
-    std::vector<int> out;
-    for (const auto& f : plan) {
-        out.push_back(f.m_index);
-    }
-    return out;
-}
-
-int Progress(const std::vector<mrv::CScheduledFrame>& plan) {
-    return std::accumulate(plan.begin(), plan.end(), 0,
-                           [](int sum, const auto& f) { return sum + f.m_progress; });
-}
-
-TEST(FrameSchedule, FramesOfEachReturnType) {
-    // Rendered return trip (Rotate or Reverse without mirror): 2n + 2 frames.
-    auto plan = mrv::PlanPass({3, false, true});
-    EXPECT_EQ(Indices(plan), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
-    EXPECT_EQ(plan.front().m_source, FrameSource::Start);
-    EXPECT_EQ(plan[4].m_source, FrameSource::End);
-    EXPECT_EQ(Progress(plan), 8);
-    // No return trip, or a mirrored one: n + 2 frames that still add 2n + 2.
-    plan = mrv::PlanPass({3, false, false});
-    EXPECT_EQ(Indices(plan), (std::vector<int>{0, 1, 2, 3, 4}));
-    EXPECT_EQ(Progress(plan), 8);
-    // n = 0: START and END only, even with a return trip.
-    plan = mrv::PlanPass({0, false, true});
-    EXPECT_EQ(Indices(plan), (std::vector<int>{0, 1}));
-    EXPECT_EQ(Progress(plan), 2);
-    // Phases: the ends are interpolated too.
-    plan = mrv::PlanPass({2, true, false});
-    EXPECT_EQ(plan.front().m_source, FrameSource::Interpolated);
-    EXPECT_EQ(plan.back().m_source, FrameSource::Interpolated);
-}
 
 TEST(FrameSchedule, ProgressTotals) {
     EXPECT_EQ(mrv::ProgressTotal(7, false), 19);

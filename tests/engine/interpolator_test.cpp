@@ -34,50 +34,6 @@ TEST(Interpolator, LinearWeightsFoldOnTheReturnTrip) {
     EXPECT_EQ(mrv::CInterpolator::Fold(3.5), 0.5);
 }
 
-TEST(Interpolator, PointsAtFirstMiddleAndLastFrame) {
-    const my::pointd s{10, 20};
-    const my::pointd e{30, 60};
-    mrv::CInterpolator line;
-    line.m_roundType = mrv::RoundType::None;
-    for (auto [index, x, y] :
-         {std::tuple{0, 10.0, 20.0}, {2, 20.0, 40.0}, {4, 30.0, 60.0}, {6, 40.0, 80.0}}) {
-        line.SetFrame(index, 4, Item());
-        EXPECT_EQ(line.InterpolatePoint(s, e), (my::pointd{x, y})) << index;
-    }
-    // With a return trip the point folds back.
-    line.m_roundType = mrv::RoundType::Rotate;
-    line.SetFrame(6, 4, Item());
-    EXPECT_EQ(line.InterpolatePoint(s, e), (my::pointd{20, 40}));
-
-    mrv::CCircleInterpolator ease(0.0);
-    ease.SetFrame(1, 4, Item());
-    const double w = (1 - std::cos(M_PI / 4)) / 2;
-    EXPECT_DOUBLE_EQ(ease.InterpolatePoint(s, e).x, 10 + 20 * w);
-    ease.SetFrame(4, 4, Item());
-    EXPECT_EQ(ease.InterpolatePoint(s, e), e);
-}
-
-TEST(Interpolator, CircleRunsRoundTheSegment) {
-    const my::pointd s{0, 0};
-    const my::pointd e{10, 0};
-    mrv::CCircleInterpolator circle(1.0);
-    circle.m_roundType = mrv::RoundType::Rotate;
-    // Every frame lies on the circle over the segment; the two halves are on opposite sides.
-    for (int i = 0; i <= 8; ++i) {
-        circle.SetFrame(i, 4, Item());
-        const my::pointd p = circle.InterpolatePoint(s, e);
-        EXPECT_NEAR(std::hypot(p.x - 5, p.y), 5.0, 1e-9) << i;
-    }
-    circle.SetFrame(2, 4, Item());
-    EXPECT_NEAR(circle.InterpolatePoint(s, e).y, -5.0, 1e-9);
-    circle.SetFrame(6, 4, Item());
-    EXPECT_NEAR(circle.InterpolatePoint(s, e).y, 5.0, 1e-9);
-    // Reversed: back on the same side.
-    circle.m_roundType = mrv::RoundType::Reverse;
-    circle.SetFrame(6, 4, Item());
-    EXPECT_NEAR(circle.InterpolatePoint(s, e).y, -5.0, 1e-9);
-}
-
 TEST(Interpolator, ArcIsAHalfCircleAtAmplitudeOne) {
     const my::pointd s{0, 0};
     const my::pointd e{10, 0};

@@ -24,50 +24,6 @@ const stroke::CLinePoint& FirstPoint(const stroke::CModel& m) {
     return *static_cast<const stroke::CLine&>(*m.GetChild(0)).m_parts[0]->m_points[0];
 }
 
-TEST(ModelFit, ResizeKeepingProportionCentres) {
-    mrv::CTaskSetting s;
-    s.SetFlags(mrv::TaskFlags::Resize | mrv::TaskFlags::KeepProportion);
-    auto m = Page(640, 480, 100, 100, stroke::UNIT_PIXEL);
-    mrv::FitToOutput(*m, s, {});
-    EXPECT_EQ(m->m_width, 320);
-    EXPECT_EQ(m->m_height, 270);
-    EXPECT_EQ(FirstPoint(*m).Position(), (my::pointd{50, 65}));
-    EXPECT_EQ(FirstPoint(*m).m_width, 2.0);
-
-    s.SetFlags(mrv::TaskFlags::Resize);
-    m = Page(640, 480, 100, 100, stroke::UNIT_PIXEL);
-    mrv::FitToOutput(*m, s, {});
-    EXPECT_EQ(FirstPoint(*m).Position(), (my::pointd{50, 56.25}));
-}
-
-TEST(ModelFit, MillimetrePagesBecomePixelsAtDpi) {
-    mrv::CTaskSetting s;
-    s.SetFlags(0);
-    auto m = Page(210, 297, 25.4, 0, stroke::UNIT_MM);
-    mrv::FitToOutput(*m, s, {});
-    EXPECT_EQ(m->m_unit, stroke::UNIT_PIXEL);
-    EXPECT_EQ(m->m_width, 596);
-    EXPECT_EQ(m->m_height, 842);
-    EXPECT_EQ(m->m_resolution, 72);
-    EXPECT_NEAR(FirstPoint(*m).x, 72.0, 0.2);
-
-    // A pixel page keeps its size and takes the resolution.
-    m = Page(100, 50, 1, 1, stroke::UNIT_PIXEL);
-    s.SetDpi(150);
-    mrv::FitToOutput(*m, s, {});
-    EXPECT_EQ(m->m_width, 100);
-    EXPECT_EQ(m->m_resolution, 150);
-    EXPECT_EQ(FirstPoint(*m).Position(), (my::pointd{1, 1}));
-
-    s.SetDpi(0);
-    try {
-        mrv::FitToOutput(*m, s, {});
-        FAIL();
-    } catch (const my::CException& e) {
-        EXPECT_EQ(e.m_id, IDS_RESOLUTION_INVALID);
-    }
-}
-
 TEST(ModelFit, TrimCropsToTheDrawnArea) {
     mrv::CTaskSetting s;
     s.SetFlags(mrv::TaskFlags::AutoTrim);

@@ -401,17 +401,6 @@ TEST_F(TaskRun, ConvertsADrawingOfAnotherRgbProfile) {
     EXPECT_EQ(inside[3], 255);
 }
 
-TEST_F(TaskRun, EqualDrawingsGiveFramesEqualToStart) {
-    setting.SetSrcPath1(setting.GetSrcPath0());
-    setting.SetRoundType(mrv::RoundType::Rotate);
-    ASSERT_FALSE(Run().HasError());
-    const std::vector<CImg> frames = Frames();
-    ASSERT_EQ(frames.size(), 8u);
-    for (const CImg& frame : frames) {
-        EXPECT_EQ(frame.m_bits, frames[0].m_bits);
-    }
-}
-
 TEST_F(TaskRun, FailuresAndStopsWriteNothing) {
     // A stop during the measuring pass: two loads, then two frames measured.
     setting.SetFlags(mrv::TaskFlags::AutoTrim);

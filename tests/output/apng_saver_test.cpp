@@ -126,16 +126,6 @@ TEST(Apng, DelayFractionFollowsTheFrameRate) {
     EXPECT_THROW(mrv::ApngDelay(0), my::CException);
 }
 
-TEST(Apng, DisposalMapsToDisposeAndBlend) {
-    const std::uint32_t disposals[] = {0, 1, 2, 3, 9};
-    const std::pair<int, int> ops[] = {{0, 0}, {0, 1}, {1, 1}, {2, 1}, {0, 0}};
-    for (std::size_t i = 0; i < std::size(disposals); ++i) {
-        std::uint8_t dispose = 7, blend = 7;
-        mrv::ApngOps(disposals[i], dispose, blend);
-        EXPECT_EQ(std::make_pair(int(dispose), int(blend)), ops[i]) << disposals[i];
-    }
-}
-
 TEST(Apng, FiltersAreChosenPerFrameByTheSmallerStream) {
     codec::CPngImageEncoder encoder;
     const auto flat = FlatArt(200, 120, 0.4);
@@ -164,31 +154,6 @@ TEST(Apng, FiltersAreChosenPerFrameByTheSmallerStream) {
     EXPECT_EQ(apng.m_frames[1].m_height, 120u);
     EXPECT_TRUE(apng.m_canvases[0] == Rgba(*frames[0]));
     EXPECT_TRUE(apng.m_canvases[1] == Rgba(*frames[1]));
-}
-
-TEST(Apng, LargeFramesSplitIntoSeveralDataChunksWithConsecutiveSequenceNumbers) {
-    std::mt19937 random(11);
-    auto noise = [&random] {
-        return MakeImage(640, 600, [&](int, int) {
-            const std::uint32_t v = random();
-            return Bgra{std::uint8_t(v), std::uint8_t(v >> 8), std::uint8_t(v >> 16), 255};
-        });
-    };
-    CTempDir dir;
-    mrv::CApngSaver saver;
-    Configure(saver, dir);
-    ASSERT_TRUE(saver.Save(Frames({noise(), noise()})));
-    const CApng apng = ReadApng(dir.Path() / "anim.png");
-    ASSERT_EQ(apng.m_error, "");
-    ASSERT_EQ(apng.m_frames.size(), 2u);
-    EXPECT_GE(apng.m_frames[0].m_dataChunks, 2u);
-    EXPECT_EQ(apng.m_frames[1].m_sequence, 1u);
-    const auto& sequences = apng.m_frames[1].m_dataSequences;
-    ASSERT_GE(sequences.size(), 2u);
-    for (std::size_t i = 0; i < sequences.size(); ++i) {
-        EXPECT_EQ(sequences[i], 2 + i);
-    }
-    ExpectPngcheckAccepts(dir.Path() / "anim.png");
 }
 
 TEST(Apng, StopLeavesNoPartialAnimationAndKeepsTheOldFile) {

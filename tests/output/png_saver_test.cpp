@@ -3,36 +3,15 @@
 #include "output/output_file.h"
 #include "output/png_saver.h"
 #include "output_test_util.h"
-#include "platform/color_profile.h"
 #include "png_reader.h"
 
 #include <boost/make_shared.hpp>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <lcms2.h>
 
 namespace {
 
 using namespace outtest;
-
-// A profile record holding real ICC bytes of the given colour space.
-class CTestProfile : public CColorProfile {
-public:
-    CTestProfile(std::vector<std::uint8_t> data, std::uint32_t space) {
-        m_data = std::move(data);
-        m_colorSpace = space;
-    }
-};
-
-std::vector<std::uint8_t> SrgbProfileBytes() {
-    cmsHPROFILE profile = cmsCreate_sRGBProfile();
-    cmsUInt32Number size = 0;
-    cmsSaveProfileToMem(profile, nullptr, &size);
-    std::vector<std::uint8_t> bytes(size);
-    cmsSaveProfileToMem(profile, bytes.data(), &size);
-    cmsCloseProfile(profile);
-    return bytes;
-}
 
 // The decoded RGBA bytes equal the frame's straight BGRA pixels.
 void ExpectSamePixels(const CDecodedPng& png, const CImg& img) {
@@ -79,39 +58,6 @@ TEST(PngSequence, EveryFrameIsAWholeNumberedPngThatLibpngReadsBack) {
     EXPECT_EQ(first.m_ppmX, 3779u); // 96 dpi, truncated
     EXPECT_EQ(first.m_physUnit, 1);
     EXPECT_FALSE(first.m_hasIccp);
-}
-
-TEST(PngSequence, RgbProfileIsEmbeddedAndResolutionWrittenWhenBothValuesAreSet) {
-    CTempDir dir;
-    mrv::CPngSaver saver;
-    Configure(saver, dir);
-    const auto icc = SrgbProfileBytes();
-    auto rgb = Solid(4, 4, Bgra{10, 20, 30, 255});
-    rgb->m_profile = boost::make_shared<CTestProfile>(icc, CColorProfile::kSignatureRgb);
-    auto cmyk = Solid(4, 4, Bgra{10, 20, 30, 255});
-    cmyk->m_profile = boost::make_shared<CTestProfile>(icc, CColorProfile::kSignatureCmyk);
-    cmyk->m_dpiY = 0;
-    auto working = Solid(4, 4, Bgra{10, 20, 30, 255});
-    working->m_profile = boost::make_shared<CColorProfile>();
-    working->m_dpiX = 300;
-    working->m_dpiY = 72;
-    ASSERT_TRUE(saver.Save(Frames({rgb, cmyk, working})));
-
-    const CDecodedPng png = ReadPng(dir.Path() / "frame98.png");
-    ASSERT_TRUE(png.m_hasIccp) << png.m_error;
-    EXPECT_EQ(png.m_iccp, icc);
-    EXPECT_EQ(png.m_iccpName, "ICC Profile");
-    const CDecodedPng noDpi = ReadPng(dir.Path() / "frame99.png");
-    EXPECT_FALSE(noDpi.m_hasIccp);
-    EXPECT_FALSE(noDpi.m_hasPhys);
-    const CDecodedPng wide = ReadPng(dir.Path() / "frame100.png");
-    EXPECT_FALSE(wide.m_hasIccp);
-    EXPECT_EQ(wide.m_ppmX, 11811u);
-    EXPECT_EQ(wide.m_ppmY, 2834u);
-    if (HasPngcheck()) {
-        std::string output;
-        EXPECT_EQ(RunPngcheck(dir.Path() / "frame98.png", output), 0) << output;
-    }
 }
 
 TEST(PngSequence, MissingOrBlockedFolderFailsWithThePathAndTheSystemReason) {

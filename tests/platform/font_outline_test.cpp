@@ -74,22 +74,6 @@ TEST(ContourConversion, ImpliedPointsBetweenQuadraticControls) {
     }
 }
 
-TEST(ContourConversion, ContourMayStartOnAControlPoint) {
-    // The same closed shape listed from a control point: the walk starts at the first on-curve
-    // point and the control before it closes the contour.
-    const std::vector<pointd> points{{0, 100}, {100, 100}, {100, 0}, {0, 0}};
-    const auto outline = Convert(points, {Q, Q, On, On}, {3});
-    ASSERT_EQ(outline.size(), 1u);
-    EXPECT_EQ(outline[0].start, pointd(100, 0));
-    ASSERT_EQ(outline[0].curves.size(), 2u);
-    EXPECT_EQ(outline[0].curves[0].type, CurveType::Line);
-    EXPECT_EQ(outline[0].curves[0].points, std::vector<pointd>{pointd(0, 0)});
-    EXPECT_EQ(outline[0].curves[1].type, CurveType::Cubic);
-    ASSERT_EQ(outline[0].curves[1].points.size(), 6u);
-    EXPECT_EQ(outline[0].curves[1].points[2], pointd(50, 100));
-    EXPECT_EQ(outline[0].curves[1].points[5], pointd(100, 0)); // closes on the start
-}
-
 TEST(ContourConversion, ContourOfQuadraticControlsOnly) {
     // Four controls at the corners of a square make a round contour through the side midpoints.
     const std::vector<pointd> points{{0, 0}, {0, 2}, {2, 2}, {2, 0}};
@@ -160,16 +144,6 @@ TEST(OutlineBounds, CurveExtremesNotControlPoints) {
     EXPECT_GT(wide->right, 10);
     EXPECT_LT(wide->right, 14);
     EXPECT_FALSE(font::OutlineBounds({}));
-}
-
-TEST(OutlineTransform, ScalesAndLeansAlongY) {
-    font::CGlyphOutline outline(1);
-    outline[0].start = {0, 0};
-    outline[0].curves.push_back({CurveType::Line, {{0, 10}, {4, 10}}});
-    font::TransformOutline(outline, 2.0, 0.2);
-    EXPECT_EQ(outline[0].start, pointd(0, 0));
-    ExpectNear(outline[0].curves[0].points[0], {4, 20});
-    ExpectNear(outline[0].curves[0].points[1], {12, 20});
 }
 
 } // namespace

@@ -11,25 +11,6 @@ namespace {
 
 using morvane::test::FailureId;
 
-TEST(FontScale, BringsSizeIntoFourDigitFontUnits) {
-    struct Case {
-        double size, m, a;
-        std::int32_t h;
-    };
-    // Already in range m stays 1; a rounds the size up past the half.
-    for (const Case& c : {Case{12.0, 100.0, 13.0, 1301}, Case{-12.0, 100.0, 13.0, 1301},
-                          Case{5000.0, 1.0, 5001.0, 5002}, Case{0.5, 10000.0, 1.0, 10001},
-                          Case{0.0, 1.0, 0.0, 1}}) {
-        SCOPED_TRACE(c.size);
-        const font::CFontScale scale = font::ComputeFontScale(c.size);
-        EXPECT_DOUBLE_EQ(scale.m, c.m);
-        if (c.size != 0.0) {
-            EXPECT_DOUBLE_EQ(scale.a, c.a);
-        }
-        EXPECT_EQ(scale.h, c.h);
-    }
-}
-
 TEST(FontScale, ZeroAndExtremeSizesStayRepresentable) {
     EXPECT_EQ(font::ComputeFontScale(1e-40).h, 1);
 
@@ -76,13 +57,6 @@ TEST(FontRequest, FaceNameIsCutWithoutSplittingASurrogatePair) {
     withPair += u"cc";
     EXPECT_EQ(font::MakeFontRequest(withPair, 1, 0, 0).face, std::string(30, 'b'));
     EXPECT_EQ(font::MakeFontRequest(u"ＭＳ ゴシック", 1, 0, 0).face, "ＭＳ ゴシック");
-}
-
-TEST(FontRequest, CharacterSetsNameLanguagesOnlyWhenTheyMeanOne) {
-    for (const auto& [charSet, language] :
-         {std::pair{128, "ja"}, {134, "zh-cn"}, {136, "zh-tw"}, {0, ""}, {2, ""}}) {
-        EXPECT_EQ(font::LanguageForCharSet(charSet), language) << charSet;
-    }
 }
 
 } // namespace

@@ -57,16 +57,6 @@ TEST(ImageTransform, SameProfileCopiesColoursAndSetsMissingAlphaOpaque) {
     EXPECT_EQ(Bytes(back, 0, 4), (std::vector<std::uint8_t>{1, 2, 3, 255}));
 }
 
-TEST(ImageTransform, ConvertedRowsLeaveThePaddingAlone) {
-    const CColorProfile v4 = OpenProfile(morvane::test::MakeSrgbProfile("v4", 4.3));
-    CImg src = Make(CImg::PIXEL_BGR24, 3, 2, {0, 0, 255});
-    CImg dst = Make(CImg::PIXEL_BGR24, 3, 2);
-    icm::TransformImage(src, v4, dst, CColorProfile());
-    EXPECT_NEAR(dst.Row(1)[8], 255, 2);
-    EXPECT_EQ(std::vector<std::uint8_t>(dst.Row(1) + 9, dst.Row(1) + 12),
-              std::vector<std::uint8_t>(3));
-}
-
 TEST(ImageTransform, GreyIsWidenedToTheSourceSpaceFirst) {
     CImg grey = Make(CImg::PIXEL_GREY8, 2, 1, {90});
     const CImg rgb = icm::WidenGrey(grey, stroke::COLOR_RGB);

@@ -37,23 +37,6 @@ TEST(MemoryInputStream, ReadsSeeksAndReportsShortReads) {
     EXPECT_EQ(FailureOf([&] { stream.Seek(11); }).m_id, IDS_STREAM_SEEK_FAILED);
 }
 
-TEST(MemoryInputStream, MovedStreamKeepsItsBytesAndPosition) {
-    const std::vector<std::uint8_t> kept = Counting(5);
-    io::CMemoryInputStream owning(Counting(5));
-    std::uint8_t byte = 0;
-    owning.Read(&byte, 1);
-    io::CMemoryInputStream moved(std::move(owning));
-    EXPECT_EQ(moved.Position(), 1u);
-    moved.Read(&byte, 1);
-    EXPECT_EQ(byte, kept[1]);
-
-    io::CMemoryInputStream view = io::CMemoryInputStream::Over(kept);
-    io::CMemoryInputStream movedView(std::move(view));
-    movedView.Seek(4);
-    movedView.Read(&byte, 1);
-    EXPECT_EQ(byte, kept[4]);
-}
-
 TEST(FileInputStream, ReadsAcrossItsBufferAndAfterSeeks) {
     // Larger than the stream's buffer, so reads cross refills.
     const morvane::test::TempFolder folder;

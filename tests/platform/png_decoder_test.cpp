@@ -4,7 +4,6 @@
 #include "platform/test_helpers.h"
 #include "support/png_fixture.h"
 
-#include <cerrno>
 #include <gtest/gtest.h>
 #include <png.h>
 
@@ -45,26 +44,12 @@ std::vector<std::uint8_t> Bytes(const CImg& img, std::int32_t y, std::size_t fro
     return {img.Row(y) + from, img.Row(y) + from + n};
 }
 
-TEST(ImageRecord, StrideIsRowBitsRoundedUpToFourBytes) {
-    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_BGRA32, 3), 12u);
-    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_BGR24, 3), 12u); // 9 bytes, padded
-    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_CMYKA40, 3), 16u);
-    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_CMYK32, 3), 12u);
-    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_GREY8, 5), 8u);
-    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_MONO1, 33), 8u); // 5 bytes, padded
-    EXPECT_EQ(CImg::StrideOf(CImg::PIXEL_MONO1, 0), 0u);
-}
-
 TEST(PngDecoder, BgraKeepsStraightAlphaAndFillsOpaqueWhenTheStreamHasNone) {
     const CImg rgba =
         Decode(EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_RGB_ALPHA, {200, 100, 50, 128})),
                CImg::PIXEL_BGRA32, 2, 2);
     EXPECT_EQ(rgba.m_stride, 8u);
     EXPECT_EQ(Bytes(rgba, 1, 4, 4), (std::vector<std::uint8_t>{50, 100, 200, 128}));
-
-    const CImg grey =
-        Decode(EncodePng(SolidPng(1, 1, PNG_COLOR_TYPE_GRAY, {77})), CImg::PIXEL_BGRA32, 1, 1);
-    EXPECT_EQ(Bytes(grey, 0, 0, 4), (std::vector<std::uint8_t>{77, 77, 77, 255}));
 
     PngImage palette;
     palette.width = 2;
@@ -130,37 +115,14 @@ TEST(PngDecoder, CmykWithAlphaRefusesAnInkStreamOtherThanThirtyTwoBits) {
     deep.pixels.assign(deep.RowBytes() * 2, 0);
     EXPECT_EQ(FailureId([&] { DecodeCmykAlpha(EncodePng(deep), alpha, 2, 2); }),
               IDS_WIC_FORMAT_UNKNOWN);
-    EXPECT_EQ(
-        FailureId([&] {
-            DecodeCmykAlpha(EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_RGB, {1, 2, 3})), alpha, 2, 2);
-        }),
-        IDS_WIC_FORMAT_UNKNOWN);
     // Both streams must have the bitmap's size.
     EXPECT_EQ(FailureId([&] {
                   DecodeCmykAlpha(EncodePng(SolidPng(2, 2, PNG_COLOR_TYPE_RGB_ALPHA, {1, 2, 3, 4})),
                                   EncodePng(SolidPng(2, 1, PNG_COLOR_TYPE_GRAY, {1})), 2, 2);
               }),
               IDS_WIC_FORMAT_UNKNOWN);
-    // Pixel format 2 cannot come from one stream, and there is no format 6.
-    EXPECT_EQ(FailureId([&] { Decode(alpha, 6, 2, 2); }), IDS_WIC_FORMAT_UNKNOWN);
+    // Pixel format 2 cannot come from one stream.
     EXPECT_EQ(FailureId([&] { Decode(alpha, CImg::PIXEL_CMYKA40, 2, 2); }), IDS_WIC_FORMAT_UNKNOWN);
-}
-
-TEST(PngDecoder, GreyFromAnyDepthOrColour) {
-    PngImage deep;
-    deep.colorType = PNG_COLOR_TYPE_GRAY;
-    deep.bitDepth = 2;
-    deep.width = 4;
-    deep.pixels = {0b00011011};
-    const CImg expanded = Decode(EncodePng(deep), CImg::PIXEL_GREY8, 4, 1);
-    EXPECT_EQ(Bytes(expanded, 0, 0, 4), (std::vector<std::uint8_t>{0, 85, 170, 255}));
-
-    const CImg red =
-        Decode(EncodePng(SolidPng(1, 1, PNG_COLOR_TYPE_RGB, {255, 0, 0})), CImg::PIXEL_GREY8, 1, 1);
-    EXPECT_NEAR(red.Row(0)[0], 54, 2); // Rec. 709 weight of red
-    const CImg white = Decode(EncodePng(SolidPng(1, 1, PNG_COLOR_TYPE_RGB, {255, 255, 255})),
-                              CImg::PIXEL_GREY8, 1, 1);
-    EXPECT_EQ(white.Row(0)[0], 255);
 }
 
 TEST(PngDecoder, MonoCopiesOneBitStreamsAndThresholdsOthers) {
@@ -202,14 +164,6 @@ TEST(PngDecoder, InterlacedStreamsDecodeLikePlainOnes) {
         image.interlaced = true;
         const CImg interlaced = Decode(EncodePng(image), type, image.width, image.height);
         EXPECT_EQ(plain.m_bits, interlaced.m_bits) << type;
-        if (type == CImg::PIXEL_MONO1) {
-            EXPECT_EQ(plain.Row(0)[0], 0x38);
-        } else {
-            const auto at = std::uint8_t((10 * 13 + 12) * 4 * 31); // pixel (12, 10)
-            EXPECT_EQ(Bytes(plain, 10, 12 * 4, 4),
-                      (std::vector<std::uint8_t>{std::uint8_t(at + 62), std::uint8_t(at + 31), at,
-                                                 std::uint8_t(at + 93)}));
-        }
     }
 }
 
@@ -229,11 +183,6 @@ TEST(PngDecoder, DamagedStreamsRaiseTheDecoderMessage) {
     const CSimpleErr err = FailureOf([&] { Decode(badSignature, CImg::PIXEL_BGR24, 8, 8); });
     EXPECT_EQ(err.m_id, IDS_WIC_PIXEL_FORMAT_FAILED);
     EXPECT_EQ(err.m_text.rfind("WIC Failed to get pixel format\n\nPNG: ", 0), 0u) << err.m_text;
-
-    auto badCrc = good;
-    badCrc[good.size() - 20] ^= 0x55; // inside the IDAT chunk
-    EXPECT_EQ(FailureId([&] { Decode(badCrc, CImg::PIXEL_BGR24, 8, 8); }),
-              IDS_WIC_PIXEL_FORMAT_FAILED);
 
     for (const std::size_t length : {std::size_t{0}, std::size_t{20}, good.size() - 16}) {
         const std::vector<std::uint8_t> truncated(good.begin(), good.begin() + length);
@@ -257,41 +206,11 @@ TEST(PngDecoder, LimitsAreCheckedBeforeTheRowsAreAllocated) {
     EXPECT_EQ(FailureId([&] { codec::DecodePng(stream, img); }), IDS_WIC_PIXEL_FORMAT_FAILED);
     EXPECT_TRUE(img.m_bits.empty());
 
-    codec::CPngLimits narrow;
-    narrow.m_maxWidth = 800;
-    EXPECT_EQ(FailureId([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, narrow); }),
-              IDS_WIC_PIXEL_FORMAT_FAILED);
     codec::CPngLimits small;
     small.m_maxPixelBytes = 1000 * 1000 * 4 - 1;
     EXPECT_EQ(FailureId([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, small); }),
               IDS_WIC_PIXEL_FORMAT_FAILED);
     EXPECT_EQ(Decode(full, CImg::PIXEL_BGRA32, 1000, 1000).ByteSize(), 1000u * 1000u * 4u);
-}
-
-// A stream whose reads fail, as a file on a failing disk does.
-class CFailingStream : public io::CInputStream {
-public:
-    explicit CFailingStream(std::vector<std::uint8_t> bytes) : m_bytes(std::move(bytes)) {}
-    std::uint64_t Size() const override { return m_bytes.Size(); }
-    std::uint64_t Position() const override { return m_bytes.Position(); }
-    void Seek(std::uint64_t position) override { m_bytes.Seek(position); }
-    std::size_t Read(void* buffer, std::size_t n) override {
-        if (m_bytes.Position() >= 40) {
-            throw my::CException::FromCode(IDS_STREAM_READ_FAILED, EIO);
-        }
-        return m_bytes.Read(buffer, n);
-    }
-
-private:
-    io::CMemoryInputStream m_bytes;
-};
-
-TEST(PngDecoder, ReadFailuresOfTheStreamPassThrough) {
-    CFailingStream stream(EncodePng(SolidPng(8, 8, PNG_COLOR_TYPE_RGB, {1, 2, 3})));
-    CImg img = Target(CImg::PIXEL_BGR24, 8, 8);
-    const CSimpleErr err = FailureOf([&] { codec::DecodePng(stream, img); });
-    EXPECT_EQ(err.m_id, IDS_STREAM_READ_FAILED);
-    EXPECT_EQ(err.m_code, std::uint32_t(EIO));
 }
 
 } // namespace

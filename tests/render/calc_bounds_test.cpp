@@ -88,23 +88,6 @@ TEST(CalcBoundsTest, FillsInEffectComeFromTheLineOrTheLayersAbove) {
     EXPECT_TRUE(Bounds(*model).empty);
 }
 
-TEST(CalcBoundsTest, StateAndTypeMasksChooseTheLines) {
-    auto visible = Line({Rect(0, 0, 10, 10)}, {}, Mono(0, 0, 0));
-    auto hidden = Line({Rect(100, 100, 110, 110)}, {}, Mono(0, 0, 0));
-    hidden->m_state |= stroke::STATE_HIDDEN;
-    auto hiddenLayer = Layer({Line({Rect(-50, -50, -40, -40)}, {}, Mono(0, 0, 0))});
-    hiddenLayer->m_state |= stroke::STATE_HIDDEN;
-    auto model = Model({visible, hidden, hiddenLayer});
-    ExpectRect(Bounds(*model), 0, 0, 10, 10);
-    // Asking for hidden lines finds the hidden one.
-    ExpectRect(Bounds(*model,
-                      CCalcBounds(stroke::FIGURE_LINE, stroke::STATE_HIDDEN, stroke::STATE_HIDDEN)),
-               100, 100, 110, 110);
-    // Without a state test, everything.
-    ExpectRect(Bounds(*model, CCalcBounds(stroke::FIGURE_LINE, 0, 0)), -50, -50, 110, 110);
-    EXPECT_TRUE(Bounds(*model, CCalcBounds(stroke::FIGURE_TEXT)).empty);
-}
-
 TEST(CalcBoundsTest, BadGeometryLeavesNoTrace) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     auto model = Model({Line({Part({Pt(0, 0, 2), Pt(nan, 5, 2)}), Part({Pt(7, 7, 2)}), Part({})},

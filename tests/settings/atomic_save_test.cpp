@@ -99,23 +99,6 @@ TEST(AtomicSave, AMissingFolderFailsWithoutCreatingAnything) {
     EXPECT_EQ(Leftovers(folder.Path(), "file"), std::vector<std::string>{"dir.config"});
 }
 
-TEST(AtomicSave, ALinkStaysALinkAndTheModeIsKept) {
-    CTempFolder folder;
-    WriteFile(folder / "real/Morvane32.config", "old");
-    ::chmod((folder / "real/Morvane32.config").c_str(), 0640);
-    std::filesystem::create_symlink(folder / "real/Morvane32.config", folder / "link.config");
-    CAppSetting setting;
-    setting.m_lastPath = "through the link";
-    ASSERT_TRUE(setting.SaveAppSetting(folder / "link.config")) << setting.GetErr().m_text;
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.config"));
-    EXPECT_NE(ReadFile(folder / "real/Morvane32.config").find("through the link"),
-              std::string::npos);
-    struct stat st {};
-    ASSERT_EQ(::stat((folder / "real/Morvane32.config").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_TRUE(Leftovers(folder / "real", "Morvane32.config").empty());
-}
-
 TEST(AtomicSave, StaleTemporaryFilesOfDeadWritersAreSwept) {
     CTempFolder folder;
     const std::string path = folder / "p.mrva";

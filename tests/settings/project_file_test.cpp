@@ -52,21 +52,6 @@ std::string ProjectText(const std::string& folder, const std::string& from, cons
     return text.replace(at, from.size(), to);
 }
 
-TEST(ProjectFile, DefaultTaskRoundTripsOverAFullOne) {
-    CTempFolder folder;
-    CSimpleErr err;
-    ASSERT_TRUE(SaveProject(folder / "a.mrva", CTaskSetting(), err)) << err.m_text;
-    CTaskSetting read = FullTask("/x");
-    ASSERT_TRUE(LoadProject(folder / "a.mrva", read, err)) << err.m_text;
-    EXPECT_EQ(read, CTaskSetting());
-    EXPECT_FALSE(err.HasError());
-    const std::string text = ReadFile(folder / "a.mrva");
-    EXPECT_NE(text.find("<Flags>AutoTrimFrames|BkColor</Flags>"), std::string::npos);
-    EXPECT_NE(text.find("<BkColor>\n\t\t\t<value>1</value>\n\t\t\t<value>1</value>\n\t\t\t"
-                        "<value>1</value>\n\t\t\t<value>0</value>\n\t\t\t<value>1</value>"),
-              std::string::npos);
-}
-
 TEST(ProjectFile, EveryFieldRoundTripsInStoredOrder) {
     CTempFolder folder;
     const std::string project = folder / "p/proj.mrva";
@@ -171,18 +156,6 @@ TEST(ProjectFile, AFailedReadLeavesTheRecordAsItWas) {
         }
         EXPECT_EQ(task, before) << c.from;
     }
-}
-
-TEST(ProjectFile, MissingFlagsShowsItsPath) {
-    CTempFolder folder;
-    WriteFile(folder / "nf.mrva",
-              ProjectText(folder.Path(), "<Flags>AutoTrimFrames|BkColor</Flags>", ""));
-    settings_test::CLanguageGuard japanese(my::Language::Japanese);
-    CTaskSetting task;
-    CSimpleErr err;
-    EXPECT_FALSE(LoadProject(folder / "nf.mrva", task, err));
-    EXPECT_EQ(err.m_id, IDS_XML_NODE_NOT_FOUND);
-    EXPECT_TRUE(err.m_text.ends_with("\n\n#document/MorvaneFile/Task -> Flags")) << err.m_text;
 }
 
 TEST(ProjectFile, ARelativeProjectPathStoresRelativeToItsFolder) {

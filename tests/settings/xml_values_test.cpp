@@ -66,40 +66,6 @@ TEST(XmlValues, DoublesUseSixSignificantDigitsAndReadTheLeadingNumber) {
     EXPECT_TRUE(std::isinf(ParseLeadingDouble("1e999")));
 }
 
-TEST(XmlValues, DoublesIgnoreTheProcessLocale) {
-    // A desktop session may set a locale whose decimal separator is a comma.
-    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    bool comma = false;
-    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE.utf8", "fr_FR.utf8"}) {
-        if (std::setlocale(LC_NUMERIC, name)) {
-            comma = true;
-            break;
-        }
-    }
-    if (!comma) {
-        GTEST_SKIP() << "no locale with a decimal comma is installed";
-    }
-    EXPECT_EQ(ParseLeadingDouble("2.5"), 2.5);
-    EXPECT_EQ(FormatDouble(2.5), "2.5");
-    std::setlocale(LC_NUMERIC, saved.c_str());
-}
-
-TEST(XmlValues, VersionsNeedFourBytes) {
-    std::uint32_t v = 0;
-    EXPECT_EQ(FormatVersion(0x01000000), "1.0.0.0");
-    EXPECT_EQ(FormatVersion(0xFF0A0B0C), "255.10.11.12");
-    EXPECT_TRUE(ParseVersion("1.0.0.1", v));
-    EXPECT_EQ(v, 0x01000001u);
-    EXPECT_TRUE(ParseVersion("001.2.3.255", v));
-    EXPECT_EQ(v, 0x010203FFu);
-    for (const char* text : {"1.0.0", "1.0.0.0.0", "1.0.0.256", "1.0.0.-1", "1..0.0", "", "1",
-                             "a.b.c.d", "1.0.0.0."}) {
-        v = 7;
-        EXPECT_FALSE(ParseVersion(text, v)) << text;
-        EXPECT_EQ(v, 7u);
-    }
-}
-
 TEST(XmlValues, PathsAreStoredRelativeToTheBaseFolder) {
     EXPECT_EQ(PathToStored("/p", "/p/img/a.strk"), "./img/a.strk");
     EXPECT_EQ(PathToStored("/p/", "/p/a.strk"), "./a.strk");

@@ -94,15 +94,4 @@ TEST(Clone, TextureCopySharesOnlyTheBitmap) {
     EXPECT_EQ(texture->m_flip, 0u);
 }
 
-TEST(Dump, NamesTheFieldsOfEveryLevel) {
-    std::ostringstream out;
-    stroke_test::SampleModel()->Dump(out);
-    const std::string text = out.str();
-    for (const char* label :
-         {"stroke::CModel", ", m_children {", ", m_parts {", ", m_points {", ", m_tangents {",
-          ", name: \"a\"", ", text: \"abc\"", ", width: 0.25"}) {
-        EXPECT_NE(text.find(label), std::string::npos) << label << " in " << text;
-    }
-}
-
 } // namespace

@@ -108,32 +108,6 @@ TEST(FillEquality, ComparesClassAndValues) {
     EXPECT_FALSE(a.IsEqual(b));
 }
 
-TEST(FillAngles, OnlyGradationsAndTexturesTurn) {
-    CMonoSetting mono;
-    mono.SetAngle(45);
-    mono.SetFlip(3);
-    EXPECT_EQ(mono.GetAngle(), 0.0);
-    EXPECT_EQ(mono.GetFlip(), 0u);
-    CTextureSetting texture;
-    texture.SetAngle(45);
-    texture.SetFlip(2);
-    EXPECT_EQ(texture.GetAngle(), 45.0);
-    EXPECT_EQ(texture.GetFlip(), 2u);
-}
-
-TEST(DataSize, FollowsTheStoredRecords) {
-    EXPECT_EQ(CMonoSetting().GetDataSize(), 10u);
-    EXPECT_EQ(stroke_test::Gradation(0)->GetDataSize(), 8u + 2 * 24);
-    CTextureSetting texture;
-    texture.m_path = u"abcd";
-    EXPECT_EQ(texture.GetDataSize(), 59u + 8);
-    texture.m_bitmap = boost::make_shared<CImg>();
-    texture.m_bitmap->Allocate(CImg::PIXEL_BGRA32, 2, 3);
-    texture.m_bitmap->m_context = boost::make_shared<CColorContext>();
-    texture.m_bitmap->m_context->m_profile.resize(100);
-    EXPECT_EQ(texture.GetDataSize(), 59u + 8 + 24 + 36 + 100 + 8);
-}
-
 struct Recorder : CFillPainter, CFillProcessor {
     std::string seen;
     void PaintMono(const CMonoSetting&) override { seen += "paint-mono "; }
@@ -143,31 +117,5 @@ struct Recorder : CFillPainter, CFillProcessor {
     void ProcessGradation(CGradationSetting&) override { seen += "gradation "; }
     void ProcessTexture(CTextureSetting&) override { seen += "texture "; }
 };
-
-TEST(FillDispatch, EachClassReachesItsOwnOperation) {
-    Recorder r;
-    CMonoSetting mono;
-    CGradationSetting gradation;
-    CTextureSetting texture;
-    for (CFillSetting* fill : std::initializer_list<CFillSetting*>{&texture, &mono, &gradation}) {
-        fill->Paint(r);
-        r.Process(*fill);
-    }
-    EXPECT_EQ(r.seen, "paint-texture texture paint-mono mono paint-gradation gradation ");
-}
-
-TEST(TextSetting, EqualityCoversFontAndSpacings) {
-    CTextSetting a;
-    auto b = a.Clone();
-    EXPECT_TRUE(a == *b);
-    b->m_fontValue = 1;
-    EXPECT_FALSE(a == *b);
-    b = a.Clone();
-    b->m_thirdSpacing = 0.0;
-    EXPECT_FALSE(a.IsEqual(*b));
-    EXPECT_TRUE(TextSettingsEqual(TextSettingPtr(), TextSettingPtr()));
-    EXPECT_FALSE(TextSettingsEqual(a.Clone(), TextSettingPtr()));
-    EXPECT_EQ(a.GetDataSize(), 48u + 2 * a.m_fontFace.size());
-}
 
 } // namespace

@@ -12,21 +12,6 @@ using namespace stroke;
 using stroke_test::ErrorId;
 using stroke_test::ErrorText;
 
-TEST(InsertChild, LineTakesPartsAtAnyPositionUpToTheCount) {
-    auto line = boost::make_shared<CLine>();
-    auto first = boost::make_shared<CLinePart>();
-    auto second = boost::make_shared<CLinePart>();
-    auto front = boost::make_shared<CLinePart>();
-    line->InsertChild(0, first);
-    line->InsertChild(line->GetChildCount(), second); // appends
-    line->InsertChild(0, front);
-    ASSERT_EQ(line->GetChildCount(), 3u);
-    EXPECT_EQ(line->GetChild(0), front);
-    EXPECT_EQ(line->GetChild(2), second);
-    EXPECT_EQ(second->Parent(), line);
-    EXPECT_EQ(line->IndexOf(*first), 1u);
-}
-
 TEST(InsertChild, RejectionsLeaveTheTreeUnchanged) {
     auto model = stroke_test::SampleModel();
     auto line = boost::static_pointer_cast<CLine>(model->GetChild(1));
@@ -102,19 +87,6 @@ TEST(IndexOf, NonChildAndEmptyHolderGiveMessage10120) {
     // A grandchild is not a child.
     auto layer = model->GetChild(0);
     EXPECT_EQ(ErrorId([&] { model->IndexOf(*layer->GetChild(0)); }), IDS_FIGURE_INDEX_NOT_FOUND);
-}
-
-TEST(IndexOf, MessagesReadInJapanese) {
-    EXPECT_EQ(ErrorText([] { CLayer().IndexOf(CLine()); }),
-              "指定の図形は見つからないので、インデックスが取得できません");
-    EXPECT_EQ(ErrorText([] { CLine().InsertChild(0, boost::make_shared<CLine>()); }),
-              "挿入できないタイプの図形です");
-}
-
-TEST(GetChild, OutOfRangeIsAnInternalError) {
-    auto line = stroke_test::WithParts(u"x", {stroke_test::Part({stroke_test::Point(0, 0)})});
-    EXPECT_EQ(ErrorId([&] { line->GetChild(1); }), IDS_INTERNAL_ERROR);
-    EXPECT_EQ(ErrorId([&] { CTangentPoint().GetChild(0); }), IDS_INTERNAL_ERROR);
 }
 
 TEST(Parent, ChildOutlivingItsHolderHasNoParent) {
