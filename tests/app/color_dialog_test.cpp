@@ -91,31 +91,6 @@ TEST(ColorDialog, TypedCodeUpdatesChannelsSlidersSwatchAndPicker) {
     EXPECT_EQ(Text(d.m_code->currentText()), "#000000");
 }
 
-TEST(ColorDialog, NamedColoursAreOfferedInOrderAndSetTheirRgb) {
-    CColorDialog d(my::colord(0, 0, 0, 0, 0.5), kColorSpaceRgb);
-    const std::vector<std::string> labels{"白",   "黒",   "50% グレー", "赤", "ピンク", "青",
-                                          "水色", "黄色", "オレンジ",   "緑", "黄緑",   "茶色"};
-    ASSERT_EQ(d.m_code->count(), static_cast<int>(labels.size()));
-    for (int i = 0; i < d.m_code->count(); ++i) {
-        EXPECT_EQ(Text(d.m_code->itemText(i)), labels[static_cast<std::size_t>(i)]);
-    }
-
-    d.m_code->setCurrentIndex(4);
-    emit d.m_code->activated(4);
-    EXPECT_EQ(Text(d.m_code->currentText()), "#EF75BC");
-    EXPECT_EQ(RowValues(d), (std::vector<int>{239, 117, 188, 128, 128}));
-    EXPECT_DOUBLE_EQ(d.GetColor().a, 0.5); // a named colour leaves the opacity alone
-
-    // The same entry chosen again after another edit still applies.
-    TypeCode(d, "#000000");
-    d.m_code->setCurrentIndex(4);
-    emit d.m_code->activated(4);
-    EXPECT_EQ(Text(d.m_code->currentText()), "#EF75BC");
-
-    TypeCode(d, "水色");
-    EXPECT_EQ(Text(d.m_code->currentText()), "#1987E5");
-}
-
 TEST(ColorDialog, RefusedInputKeepsTheLastGoodColour) {
     CColorDialog d(my::colord(0x11 * kByte, 0x22 * kByte, 0x33 * kByte, 0, 1), kColorSpaceRgb);
     const my::colord before = d.GetColor();

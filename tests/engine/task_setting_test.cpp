@@ -59,17 +59,6 @@ TEST(TaskSettingNames, UnknownNamesAndValuesNameTheirType) {
     }
 }
 
-TEST(TaskSettingNames, FlagTextJoinsSetBitsInBitOrder) {
-    EXPECT_EQ(mrv::kTaskFlagNames.FlagsToText(0), "");
-    EXPECT_EQ(mrv::kTaskFlagNames.FlagsToText(0x18), "AutoTrimFrames|BkColor");
-    EXPECT_EQ(mrv::kRoundFlagNames.FlagsToText(0x1F),
-              "ReverseColor|ReverseAlpha|ReverseAngle|ReverseRate|ReverseOffset");
-    EXPECT_EQ(mrv::kTaskFlagNames.FlagsFromText(""), 0u);
-    EXPECT_EQ(mrv::kTaskFlagNames.FlagsFromText("Resize|Phase"), 0x21u);
-    EXPECT_EQ(mrv::kTaskFlagNames.FlagsFromText("Phase|Resize|Phase"), 0x21u);
-    EXPECT_EQ(mrv::kRoundFlagNames.FlagsFromText("ReverseOffset"), 0x10u);
-}
-
 TEST(TaskSettingNames, BadFlagPiecesAndUnnamedBitsFail) {
     for (const char* text : {"Resize|", "Resize||Phase", "|Resize", "resize", "Resize |Phase"}) {
         try {
@@ -88,17 +77,6 @@ TEST(TaskSettingNames, BadFlagPiecesAndUnnamedBitsFail) {
         EXPECT_EQ(e.m_text, "Unknown value is specified mrv::RoundFlags::32");
     }
     EXPECT_THROW(mrv::kTaskFlagNames.FlagsToText(0x80000000u), my::CException);
-}
-
-TEST(OutputSummary, DefaultRecordIsEndless) {
-    const CTaskSetting t;
-    const mrv::COutputSummary s = t.ComputeOutputSummary();
-    EXPECT_EQ(s.m_frames, 16);
-    EXPECT_EQ(s.m_wait, 10);
-    EXPECT_EQ(s.m_period, 160);
-    EXPECT_EQ(s.m_play, 0);
-    EXPECT_EQ(t.FormatOutputSummary(),
-              "出力フレーム数: 16、ウェイト: 0.1 秒、周期: 1.6 秒、再生時間: ∞ 秒");
 }
 
 TEST(OutputSummary, OneWayCountsStepsBetweenFirstAndLastFrame) {

@@ -89,21 +89,6 @@ TEST(AnimatedGif, OpaqueFramesRoundTripExactlyWithEveryMetadataItem) {
     }
 }
 
-TEST(AnimatedGif, LoopCountIsLittleEndianAndCappedAt65535) {
-    const std::pair<std::int32_t, std::vector<std::uint8_t>> cases[] = {
-        {0, {1, 0, 0}}, {258, {1, 2, 1}}, {70000, {1, 255, 255}}};
-    for (const auto& [loops, block] : cases) {
-        CTempDir dir;
-        mrv::CAgifSaver saver;
-        Configure(saver, dir);
-        saver.m_loopCount = loops;
-        ASSERT_TRUE(saver.Save(Frames(PosterArt(2, true))));
-        const CGif gif = ReadGif(dir.Path() / "anim.gif");
-        ASSERT_EQ(gif.m_error, "");
-        EXPECT_EQ(gif.m_loopBlock, block) << loops;
-    }
-}
-
 TEST(AnimatedGif, OneTranslucentPixelMakesEveryFrameTransparentAtIndexZero) {
     CTempDir dir;
     mrv::CAgifSaver saver;

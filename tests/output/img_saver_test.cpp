@@ -86,22 +86,6 @@ TEST(SaverNames, NumbersArePaddedToDigitsAndWrittenWholeWhenLonger) {
     EXPECT_EQ(paths, std::vector<std::string>{"anim.png"});
 }
 
-TEST(SaverNames, SequenceListingCoversTheWholeRun) {
-    CRecordingSaver saver(false);
-    saver.m_dstFolder = "o";
-    saver.m_dstName = "f";
-    std::vector<std::string> paths;
-    saver.ListFilePaths(paths, 7);
-    EXPECT_EQ(paths.size(), 9u);
-    EXPECT_EQ(paths.front(), "o/f0.png");
-    EXPECT_EQ(paths.back(), "o/f8.png");
-
-    saver.m_mirrorReturn = true;
-    paths.clear();
-    saver.ListFilePaths(paths, 7);
-    EXPECT_EQ(paths.size(), 16u);
-}
-
 TEST(SaverFrames, MirrorsOnlyRoundTripListsOfMoreThanTwoFrames) {
     CRecordingSaver saver(true);
     saver.m_mirrorReturn = true;
@@ -115,20 +99,6 @@ TEST(SaverFrames, MirrorsOnlyRoundTripListsOfMoreThanTwoFrames) {
 
     ASSERT_TRUE(saver.Save(Frames(Numbered(4), false)));
     EXPECT_EQ(Order(saver), (std::vector<int>{0, 1, 2, 3}));
-}
-
-TEST(SaverFrames, DelayIsTheTruncatedHundredthsOfTheFrameRate) {
-    EXPECT_EQ(mrv::FrameDelay(1), 10000u);
-    EXPECT_EQ(mrv::FrameDelay(3000), 3u);
-    EXPECT_EQ(mrv::FrameDelay(20000), 0u);
-    EXPECT_THROW(mrv::FrameDelay(0), my::CException);
-}
-
-TEST(SaverFrames, EmptyListWritesAnEmptyAnimation) {
-    CRecordingSaver saver(true);
-    ASSERT_TRUE(saver.Save(mrv::CFrameList{}));
-    EXPECT_EQ(saver.m_header.m_frameCount, 0u);
-    EXPECT_TRUE(saver.m_frames.empty());
 }
 
 TEST(SaverRegions, ChangedRectangleIsExactAndIdenticalFramesGiveOnePixel) {

@@ -28,61 +28,6 @@ double Advance(const font::CAbcWidths& abc) {
     return abc.a + abc.b + abc.c;
 }
 
-double TextAdvance(const font::CFont& font, std::u32string_view text) {
-    double total = 0;
-    for (const char32_t c : text) {
-        total += Advance(font.GetAbcWidths(c));
-    }
-    return total;
-}
-
-// How far an outline leans right: the mean x of its points in the top tenth minus that in the
-// bottom tenth, per unit of height between the two bands (0.2 for a shear of 0.2).
-double Lean(const font::CGlyphOutline& outline) {
-    const auto box = font::OutlineBounds(outline);
-    EXPECT_TRUE(box);
-    const double low = box->bottom + (box->top - box->bottom) / 10;
-    const double high = box->top - (box->top - box->bottom) / 10;
-    double sumLow = 0, sumHigh = 0;
-    int nLow = 0, nHigh = 0;
-    const auto visit = [&](const my::pointd& p) {
-        if (p.y <= low) {
-            sumLow += p.x;
-            ++nLow;
-        } else if (p.y >= high) {
-            sumHigh += p.x;
-            ++nHigh;
-        }
-    };
-    for (const auto& polygon : outline) {
-        visit(polygon.start);
-        for (const auto& curve : polygon.curves) {
-            for (const auto& p : curve.points) {
-                visit(p);
-            }
-        }
-    }
-    EXPECT_GT(nLow, 0);
-    EXPECT_GT(nHigh, 0);
-    return (sumHigh / nHigh - sumLow / nLow) / (high - low);
-}
-
-TEST(FontEngine, MetricsOfDejaVuSans) {
-    const font::CFont font(Request("DejaVu Sans"));
-    EXPECT_EQ(font.FamilyName(), "DejaVu Sans");
-    const font::CTextMetrics& m = font.Metrics();
-    EXPECT_EQ(m.height, m.ascent + m.descent);
-    // DejaVu Sans: 2048 units per em, Windows ascent 1901, descent 483.
-    EXPECT_NEAR(m.ascent, 1901.0 * kEm / 2048, 1.0);
-    EXPECT_NEAR(m.descent, 483.0 * kEm / 2048, 1.0);
-    EXPECT_EQ(m.internalLeading, m.height - kEm);
-
-    EXPECT_LT(font.Underline().position, 0);
-    EXPECT_GT(font.Underline().position, -m.descent);
-    EXPECT_GT(font.StrikeOut().position, 0);
-    EXPECT_LT(font.StrikeOut().position, m.ascent);
-}
-
 TEST(FontEngine, HugeEmHeightsKeepTheirPrecisionAndZeroFails) {
     const font::CFont huge(Request("DejaVu Sans", 0, 2000000000));
     EXPECT_GT(huge.Metrics().ascent, 1800000000LL);
@@ -161,31 +106,6 @@ TEST(FontEngine, MissingFacesAndCharactersAreSubstituted) {
     japanese.charSet = 128;
     const font::CFont jp(japanese);
     EXPECT_NE(jp.FamilyName().find("IPA"), std::string::npos) << jp.FamilyName();
-}
-
-TEST(FontEngine, BoldIsWiderWhetherRealOrSynthesised) {
-    const std::u32string text = U"Hello World";
-    const font::CFont regular(Request("DejaVu Sans"));
-    const font::CFont bold(Request("DejaVu Sans", font::FONT_STYLE_BOLD));
-    EXPECT_GT(TextAdvance(bold, text), TextAdvance(regular, text) * 1.05);
-
-    // IPA Gothic has no bold face: its stems are widened instead.
-    const font::CFont ipa(Request("IPAGothic"));
-    const font::CFont ipaBold(Request("IPAGothic", font::FONT_STYLE_BOLD));
-    EXPECT_EQ(ipaBold.FamilyName(), ipa.FamilyName());
-    EXPECT_GT(ipaBold.GetAbcWidths(U'l').b, ipa.GetAbcWidths(U'l').b + kEm / 30.0);
-}
-
-TEST(FontEngine, ItalicOutlinesLean) {
-    const font::CFont upright(Request("DejaVu Sans"));
-    EXPECT_NEAR(Lean(upright.GetGlyphOutline(U'I')), 0.0, 1e-3);
-
-    // DejaVu Sans has an oblique face; IPA Gothic gets a sheared one.
-    for (const char* face : {"DejaVu Sans", "IPAGothic"}) {
-        SCOPED_TRACE(face);
-        const font::CFont italic(Request(face, font::FONT_STYLE_ITALIC));
-        EXPECT_GT(Lean(italic.GetGlyphOutline(U'I')), 0.15);
-    }
 }
 
 TEST(FontEngine, EachThreadHasItsOwnEngine) {

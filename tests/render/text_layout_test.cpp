@@ -79,24 +79,6 @@ stroke::CLine& LineAt(const stroke::CLayer& layer, std::size_t i) {
     return dynamic_cast<stroke::CLine&>(*layer.m_children.at(i));
 }
 
-TEST(FontManager, SizeTwelveWorksAtAHundredFontUnitsPerModelUnit) {
-    const auto text = MakeText(u"H");
-    const stroke::CMultipliedFontManager fonts(text->m_textSetting.get());
-    EXPECT_EQ(fonts.Scale(), 100.0);
-    EXPECT_EQ(fonts.EmHeight(), 1301);
-
-    text->m_textSetting->m_charSpacing = std::numeric_limits<double>::quiet_NaN();
-    text->m_textSetting->m_thirdSpacing = std::numeric_limits<double>::infinity();
-    const stroke::CMultipliedFontManager fallback(text->m_textSetting.get());
-    EXPECT_EQ(fallback.CharSpacing(), 1.0);
-    EXPECT_EQ(fallback.TabWidth(), 4.0);
-
-    // Without a setting the default one serves.
-    const stroke::CMultipliedFontManager defaults(nullptr);
-    EXPECT_EQ(defaults.Scale(), 100.0); // size 13
-    EXPECT_EQ(defaults.EmHeight(), 1401);
-}
-
 TEST(TextLayout, LeadingSpaceIsDroppedOnlyAtLineStartAndAfterATab) {
     const auto text = MakeText(u"HH\tH");
     const Fonts f(*text);
@@ -119,22 +101,6 @@ TEST(TextLayout, LeadingSpaceIsDroppedOnlyAtLineStartAndAfterATab) {
     EXPECT_NEAR(records[3].m_point.x, 10 + stop + h.b / (2 * m), 1e-9);
     // The tab's own record spans the gap.
     EXPECT_NEAR(records[2].m_blackWidth, stop - x2, 1e-9);
-}
-
-TEST(TextLayout, TabsOnAStopMoveToTheNextOne) {
-    // Tab width 1: stops one space apart; two spaces end exactly on the second stop.
-    const auto text =
-        MakeText(u"\t\t  \tH", {0, 0}, {100, 0}, [](auto& s) { s.m_thirdSpacing = 1.0; });
-    const Fonts f(*text);
-    const double w = f.Advance(U' ');
-    const auto records = stroke::LayoutText(*text, nullptr);
-    EXPECT_NEAR(records[1].m_point.x, 1.5 * w, 1e-9);
-    EXPECT_NEAR(records[4].m_point.x, 4.5 * w, 1e-9);
-
-    // A tab width of zero gives no stops: tabs take no room, nothing divides by zero.
-    const auto flat = MakeText(u"\tH", {0, 0}, {100, 0}, [](auto& s) { s.m_thirdSpacing = 0; });
-    const auto r = stroke::LayoutText(*flat, nullptr);
-    EXPECT_NEAR(r[1].m_point.x, f.Abc(U'H').b / (2 * f.m()), 1e-9);
 }
 
 TEST(TextLayout, LineBreakStartsOverOneLineStepAlongTheChordNormal) {
@@ -211,24 +177,6 @@ TEST(TextLayout, EmptyTextAndMissingBaseline) {
     const auto records = stroke::LayoutText(*text, nullptr);
     ASSERT_EQ(records.size(), 1u);
     EXPECT_NEAR(records[0].m_point.y, 0.0, kTol);
-}
-
-TEST(TextLayout, SurrogatePairIsOneCharacter) {
-    // U+1D400 MATHEMATICAL BOLD CAPITAL A, then a lone high surrogate.
-    const auto text = MakeText(u"x\U0001D400y\xD835z");
-    const Fonts f(*text);
-    const auto records = stroke::LayoutText(*text, nullptr);
-    ASSERT_EQ(records.size(), 6u);
-    EXPECT_TRUE(records[1].m_valid);
-    EXPECT_FALSE(records[2].m_valid);
-    EXPECT_EQ(records[5].m_column, 4);
-    const auto wide = f.Abc(U'\U0001D400');
-    const auto y = f.Abc(U'y');
-    const double xEnd = f.FirstAdvance(U'x') + (wide.a + wide.b + wide.c) / f.m();
-    EXPECT_NEAR(records[3].m_point.x, 10 + xEnd + y.a / f.m() + y.b / (2 * f.m()), 1e-9);
-
-    const auto layer = stroke::MakeTextLayer(*text);
-    EXPECT_EQ(layer->m_children.size(), 5u); // x, the pair, y, the replacement, z
 }
 
 TEST(TextLayout, UnderlineAndStrikeOutFollowEachTextLine) {

@@ -98,35 +98,6 @@ TEST(AppSetting, EveryValueRoundTrips) {
                                               "<DstFolders>", "<DstNames>"}));
 }
 
-TEST(AppSetting, ListsKeepTheirFirstMaxSizeItemsAndIgnoreUnsavedOnes) {
-    CTempFolder folder;
-    CAppSetting setting;
-    for (int i = 25; i >= 1; --i) {
-        setting.m_dstNames.SetMaxSize(100);
-        setting.m_dstNames.Add("name" + std::to_string(i));
-        setting.m_mruPathes.Add("/p" + std::to_string(i));
-    }
-    ASSERT_TRUE(setting.SaveAppSetting(folder / "s.config"));
-    std::string text = ReadFile(folder / "s.config");
-    // DstNames holds 25 items; the file then says MaxSize 20. MruPathes says MaxSize 0, and
-    // SrcPathes0 does not save its contents but still has Items in the file.
-    Replace(text, "<MaxSize>100</MaxSize>", "<MaxSize>20</MaxSize>");
-    Replace(text, "<MaxSize>20</MaxSize>\n\t\t</MruPathes>", "<MaxSize>0</MaxSize></MruPathes>");
-    Replace(text, "<SrcPathes0>\n\t\t\t<SaveContents>true",
-            "<SrcPathes0><SaveContents>false</SaveContents><Items><Item>/x</Item></Items>"
-            "<SaveContents>true");
-    WriteFile(folder / "s.config", text);
-
-    CAppSetting read;
-    ASSERT_TRUE(read.LoadAppSetting(folder / "s.config")) << read.GetErr().m_text;
-    ASSERT_EQ(read.m_dstNames.GetItems().size(), 20u);
-    EXPECT_EQ(read.m_dstNames.GetItems().front(), "name1");
-    EXPECT_EQ(read.m_dstNames.GetItems().back(), "name20");
-    EXPECT_TRUE(read.m_mruPathes.IsEmpty());
-    EXPECT_TRUE(read.m_srcPathes0.IsEmpty());
-    EXPECT_FALSE(read.m_srcPathes0.GetSaveContents());
-}
-
 TEST(AppSetting, AFileWithoutUiKeepsWhatWasReadAndTheListDefaults) {
     CTempFolder folder;
     CAppSetting saved = FullSetting();

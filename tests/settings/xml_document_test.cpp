@@ -43,22 +43,6 @@ protected:
     CXmlElement m_root;
 };
 
-TEST_F(XmlDocumentTest, BooleansAreExactlyTrueOrFalse) {
-    Parse("<b>false</b><c>TRUE</c><e>1</e><f></f><g> true\n</g>");
-    bool value = false;
-    EXPECT_TRUE(m_doc.ReadBool(m_root, "g", value));
-    EXPECT_TRUE(value);
-    EXPECT_TRUE(m_doc.ReadBool(m_root, "b", value));
-    EXPECT_FALSE(value);
-    for (const char* name : {"c", "e", "f"}) {
-        value = true;
-        EXPECT_FALSE(m_doc.ReadBool(m_root, name, value)) << name;
-        EXPECT_TRUE(value);
-        EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_BOOL_INVALID);
-        EXPECT_EQ(m_doc.GetErr().m_text, "XML node has invalid bool value - Unspecified error");
-    }
-}
-
 TEST_F(XmlDocumentTest, IntegerFailuresNameTheText) {
     Parse("<i>1e3</i><k>99999999999</k><s>-1</s>");
     std::int32_t value = 5;
@@ -117,20 +101,6 @@ TEST_F(XmlDocumentTest, DoublesNeverFailAndListsNeedTheirCount) {
     EXPECT_EQ(values, (std::array<double, 5>{1, 0.5, 0, 4, 0.001}));
 }
 
-TEST_F(XmlDocumentTest, VersionsFailWithTheirText) {
-    Parse("<v3>1.0.0</v3><big>1.0.0.256</big><ok>001.2.0.9</ok>");
-    std::uint32_t version = 0;
-    for (const char* name : {"v3", "big"}) {
-        EXPECT_FALSE(m_doc.ReadVersion(m_root, name, version)) << name;
-        EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_VERSION_INVALID);
-    }
-    EXPECT_EQ(m_doc.GetErr().m_text, "Failed to parse version information of XML node - 1.0.0.256");
-    EXPECT_EQ(m_doc.GetVersion(), 0u);
-    EXPECT_TRUE(m_doc.ReadVersion(m_root, "ok", version));
-    EXPECT_EQ(version, 0x01020009u);
-    EXPECT_EQ(m_doc.GetVersion(), version);
-}
-
 TEST_F(XmlDocumentTest, EnumerationsAndFlagsNameTheirTypeBothWays) {
     Parse("<f1>APNG</f1><f2>apng</f2><g1></g1><g2>Resize|AutoTrim</g2><g3>Resize|</g3>"
           "<g5>resize</g5>");
@@ -157,26 +127,6 @@ TEST_F(XmlDocumentTest, EnumerationsAndFlagsNameTheirTypeBothWays) {
     EXPECT_FALSE(m_doc.WriteEnum(m_root, "DstFormat", static_cast<mrv::DstFormat>(7)));
     EXPECT_EQ(m_doc.GetErr().m_id, IDS_ENUM_VALUE_UNKNOWN);
     EXPECT_EQ(m_doc.GetErr().m_text, "Unknown value is specified mrv::DstFormat::7");
-}
-
-TEST_F(XmlDocumentTest, OddTextsSurviveARoundTrip) {
-    const std::vector<std::string> texts = {"",           " ",      "  lead and trail  ", "a\nb",
-                                            "<&>\"'",     "日本語", "tab\there",          "]]>",
-                                            "cr\rlf\r\n", "ctl\x01"};
-    Begin();
-    for (const std::string& text : texts) {
-        ASSERT_TRUE(m_doc.WriteText(m_root, "t", text));
-    }
-    SaveText();
-    Reload();
-    std::vector<CXmlElement> items;
-    ASSERT_TRUE(m_doc.SelectChildren(m_root, "t", items));
-    ASSERT_EQ(items.size(), texts.size());
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-        std::string text = "?";
-        EXPECT_TRUE(m_doc.ReadText(items[i], "", text));
-        EXPECT_EQ(text, texts[i]);
-    }
 }
 
 TEST_F(XmlDocumentTest, LoadFailuresNameThePath) {

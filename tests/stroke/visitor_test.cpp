@@ -62,32 +62,6 @@ TEST(Enumerator, MaskDecidesHowDeepTheDefaultsGo) {
     EXPECT_EQ(Trace(FIGURE_ALL, CCaret()), "^");
 }
 
-TEST(Enumerator, ChangingVisitorCanRemoveWhatItVisits) {
-    // The walk keeps the visited figure alive while a visitor removes it from its holder.
-    struct CRemoveLines : CEnumerator {
-        int lines = 0;
-        void VisitLine(CLine& line) override {
-            ++lines;
-            line.Parent()->RemoveChild(line);
-        }
-    } remover;
-    auto model = stroke_test::SampleModel();
-    remover.VisitFigure(*model);
-    EXPECT_EQ(remover.lines, 2); // "a" and "b"; removing "a" moves the text to its index
-    EXPECT_NO_THROW(model->CheckParents());
-}
-
-TEST(CheckState, FindsTheFirstMatchingFigure) {
-    auto model = stroke_test::SampleModel();
-    EXPECT_FALSE(CCheckState(FIGURE_ALL, STATE_SELECTED).Check(*model));
-    auto handle = model->GetChild(0)->GetChild(1)->GetChild(0)->GetChild(1)->GetChild(0);
-    handle->Select(true);
-    EXPECT_TRUE(CCheckState(FIGURE_TANGENT, STATE_SELECTED).Check(*model));
-    EXPECT_FALSE(CCheckState(FIGURE_CTRL, STATE_SELECTED).Check(*model));
-    model->GetChild(1)->m_state |= STATE_HIDDEN;
-    EXPECT_TRUE(CCheckState(FIGURE_LINE, STATE_HIDDEN | STATE_SELECTED).Check(*model));
-}
-
 TEST(ClearFill, EmptiesTheChosenFillsEverywhere) {
     auto model = stroke_test::SampleModel();
     model->m_areaFill = stroke_test::Mono(1);
