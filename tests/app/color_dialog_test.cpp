@@ -34,18 +34,6 @@ void TypeCode(CColorDialog& d, const char* text) {
     Type(d.m_code->lineEdit(), text);
 }
 
-void Press(QWidget* widget, QPoint at) {
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), widget->mapToGlobal(QPointF(at)),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &press);
-}
-
-void Drag(QWidget* widget, QPoint to) {
-    QMouseEvent move(QEvent::MouseMove, QPointF(to), widget->mapToGlobal(QPointF(to)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
-
 std::string Text(const QString& text) {
     return text.toStdString();
 }
@@ -115,44 +103,6 @@ TEST(ColorDialog, RefusedInputKeepsTheLastGoodColour) {
     emit red->editingFinished();
     EXPECT_EQ(Text(red->text()), "25");
     EXPECT_EQ(Text(d.m_code->currentText()), "#192233");
-}
-
-TEST(ColorDialog, PickerAndStripMapClicksToHueSaturationLightness) {
-    CColorDialog d(my::colord(0.5, 0.5, 0.5, 0, 1), kColorSpaceRgb);
-    // Field inside a one-pixel frame: x 1..361 is hue 0..360, y 1..101 saturation 1..0.
-    d.m_picker->resize(363, 103);
-    d.m_strip->resize(30, 103);
-
-    Press(d.m_picker, QPoint(121, 26));
-    EXPECT_DOUBLE_EQ(d.GetHsl().h, 120.0);
-    EXPECT_DOUBLE_EQ(d.GetHsl().s, 0.75);
-    EXPECT_NEAR(d.GetHsl().l, 0.5, 1e-12);
-    EXPECT_NEAR(d.GetColor().c[0], 0.125, 1e-9);
-    EXPECT_NEAR(d.GetColor().c[1], 0.875, 1e-9);
-    EXPECT_NEAR(d.GetColor().c[2], 0.125, 1e-9);
-    EXPECT_EQ(Text(d.m_code->currentText()), "#20DF20");
-
-    // Dragging past the edge stops at the edge.
-    Drag(d.m_picker, QPoint(500, -40));
-    EXPECT_DOUBLE_EQ(d.GetHsl().h, 360.0);
-    EXPECT_DOUBLE_EQ(d.GetHsl().s, 1.0);
-    EXPECT_EQ(Text(d.m_code->currentText()), "#FF0000");
-    Press(d.m_picker, QPoint(121, 26));
-
-    Press(d.m_strip, QPoint(5, 81));
-    EXPECT_DOUBLE_EQ(d.GetHsl().l, 0.2);
-    EXPECT_DOUBLE_EQ(d.m_strip->Lightness(), 0.2);
-    EXPECT_NEAR(d.GetColor().c[1], 0.35, 1e-9);
-
-    // At black the hue and saturation stay where they were, and so does the picker's marker.
-    Drag(d.m_strip, QPoint(5, 200));
-    EXPECT_EQ(Text(d.m_code->currentText()), "#000000");
-    EXPECT_DOUBLE_EQ(d.m_picker->Hue(), 120.0);
-    EXPECT_DOUBLE_EQ(d.m_picker->Sat(), 0.75);
-    // A grey typed in keeps the hue too; only the saturation drops.
-    TypeCode(d, "#808080");
-    EXPECT_DOUBLE_EQ(d.m_picker->Hue(), 120.0);
-    EXPECT_DOUBLE_EQ(d.m_picker->Sat(), 0.0);
 }
 
 TEST(ColorDialog, RgbHidesTheFifthRowAndCmykRelabelsTheRows) {

@@ -161,49 +161,4 @@ TEST(StartAndQuit, TooManyArgumentsOpenNothing) {
     EXPECT_EQ(f.m_app.m_doc.GetPath(), "");
 }
 
-TEST(StartAndQuit, DeclinedSettingsQuestionSkipsWritingAtQuit) {
-    CAppFixture f;
-    std::filesystem::create_directories(f.m_temp.Path("config"));
-    std::ofstream(f.m_app.m_settingsPath) << "<MorvaneSetting><Version>bad</Version>";
-    f.m_msg.m_answer = false;
-    EXPECT_FALSE(f.m_frame->Init());
-    EXPECT_EQ(f.m_msg.m_questions.size(), 1u);
-    f.m_frame->GetQuitCommand().Execute(true, false);
-    std::ifstream in(f.m_app.m_settingsPath);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
-              "<MorvaneSetting><Version>bad</Version>");
-}
-
-TEST(FileCommands, OutputPathAndMissingFiles) {
-    CAppFixture f;
-    mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
-    task.SetDstFolder("/out");
-    task.SetDstName("frame");
-    task.SetStartNo(1);
-    task.SetDigits(3);
-    task.SetDstFormat(mrv::DstFormat::PNG);
-    EXPECT_EQ(mrv::FirstOutputPath(task), "/out/frame001.png");
-    task.SetDstFormat(mrv::DstFormat::AGIF);
-    EXPECT_EQ(mrv::FirstOutputPath(task), "/out/frame.gif");
-
-    // A missing image offers its nearest existing folder.
-    task.SetSrcPath0(f.m_temp.Path("gone/deeper/a.strk"));
-    mrv::CCommandExplorerPath show(f.m_app, 0);
-    EXPECT_TRUE(show.Execute(true, false));
-    ASSERT_EQ(f.m_msg.m_questions.size(), 1u);
-    EXPECT_EQ(f.m_shell.m_shown, Items{f.m_temp.Get().string()});
-
-    const std::string image = f.m_temp.Path("a.strk");
-    TouchFile(image);
-    task.SetSrcPath0(image);
-    EXPECT_TRUE(show.Execute(true, false));
-    EXPECT_EQ(f.m_shell.m_shown.back(), image);
-    mrv::CCommandShellOpenPath open(f.m_app, 0);
-    EXPECT_TRUE(open.Execute(true, false));
-    EXPECT_EQ(f.m_shell.m_opened, Items{image});
-    mrv::CCommandShellOpenPath openOutput(f.m_app, -1);
-    EXPECT_FALSE(openOutput.Execute(true, false));
-    EXPECT_EQ(f.m_msg.m_errors.back().m_id, IDS_OPEN_FAILED);
-}
-
 } // namespace

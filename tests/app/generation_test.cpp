@@ -111,13 +111,6 @@ TEST_F(GenerationTest, InvalidRecordOrDeclinedOverwriteStartsNothing) {
     EXPECT_FALSE(generation.IsActive());
 }
 
-TEST_F(GenerationTest, ShutdownStopsARunningTask) {
-    CStepTask::s_steps = 100000;
-    ASSERT_TRUE(exec.Execute(true, false));
-    generation.Shutdown();
-    EXPECT_EQ(generation.GetTask()->GetProgressPos(), generation.GetTask()->GetProgressMax());
-}
-
 } // namespace
 
 namespace {

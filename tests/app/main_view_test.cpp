@@ -123,26 +123,4 @@ TEST(MainView, NumberCommitsAndRefusals) {
     EXPECT_EQ(f.m_app.m_doc.GetTask().GetPhaseBraces(), (CStringPair{"{", "]"}));
 }
 
-TEST(MainView, ListsAreRefilledKeepingTheText) {
-    CAppFixture f;
-    mrv::CMainView& view = f.View();
-    view.Fill();
-    Enter(view.m_dstName, "walk");
-    EXPECT_EQ(f.m_app.m_doc.GetTask().GetDstName(), "walk");
-    EXPECT_EQ(f.m_app.m_setting.m_dstNames.GetItems(), (std::vector<std::string>{"walk"}));
-    Enter(view.m_dstName, "run");
-    ASSERT_EQ(view.m_dstName->count(), 2);
-    EXPECT_EQ(view.m_dstName->itemText(0), "run");
-    EXPECT_EQ(view.m_dstName->itemText(1), "walk");
-
-    view.m_srcPath0->setEditText("/typed/but/not/left.strk");
-    f.m_app.m_setting.m_srcPathes0.Add("/a/one.strk");
-    f.m_app.m_setting.m_srcPathes0.Add("/a/two.strk");
-    view.RefillLists();
-    EXPECT_EQ(view.m_srcPath0->count(), 2);
-    EXPECT_EQ(view.m_srcPath0->itemText(0), "/a/two.strk");
-    EXPECT_EQ(view.m_srcPath0->currentText(), "/typed/but/not/left.strk");
-    EXPECT_GE(view.m_srcPath0->view()->minimumWidth(), view.m_srcPath0->width());
-}
-
 } // namespace

@@ -111,16 +111,6 @@ protected:
     int m_jobs = 0;
 };
 
-TEST_F(BatchRun, WritesTheOutputsAndListsThem) {
-    EXPECT_EQ(Run({m_project}), cli::kExitOk);
-    EXPECT_EQ(Contents(Output()), "new");
-    EXPECT_EQ(m_out.str(), Output() + "\n");
-    EXPECT_EQ(m_err.str(), "") << "no progress line when stderr is no terminal";
-
-    EXPECT_EQ(Run({"--quiet", "--overwrite", m_project}), cli::kExitOk);
-    EXPECT_EQ(m_out.str(), "");
-}
-
 TEST_F(BatchRun, ProgressLineOnATerminalUnlessQuiet) {
     m_terminal = true;
     m_steps = 8;
@@ -132,18 +122,6 @@ TEST_F(BatchRun, ProgressLineOnATerminalUnlessQuiet) {
 
     EXPECT_EQ(Run({"--quiet", "--overwrite", m_project}), cli::kExitOk);
     EXPECT_EQ(m_err.str(), "");
-}
-
-TEST_F(BatchRun, HelpVersionAndUsageErrors) {
-    EXPECT_EQ(Run({"--help"}), cli::kExitOk);
-    EXPECT_NE(m_out.str().find("--overwrite"), std::string::npos);
-    EXPECT_EQ(Run({"--version"}), cli::kExitOk);
-    EXPECT_EQ(m_out.str(), cli::VersionText() + "\n");
-    EXPECT_EQ(Run({}), cli::kExitUsage);
-    EXPECT_NE(m_err.str().find("--help"), std::string::npos);
-    EXPECT_EQ(Run({"--set", "Nope=1", m_project}), cli::kExitUsage);
-    EXPECT_EQ(Run({"--set", "DstFormat=gif", m_project}), cli::kExitUsage);
-    EXPECT_EQ(m_jobs, 0);
 }
 
 TEST_F(BatchRun, OverridesApplyBeforeTheGenerateChecks) {

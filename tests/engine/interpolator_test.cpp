@@ -19,21 +19,6 @@ mrv::CAnimateItem Item(double phase = 0.0) {
     return item;
 }
 
-TEST(Interpolator, LinearWeightsFoldOnTheReturnTrip) {
-    mrv::CInterpolator ip;
-    ip.SetFrame(4, 8, Item());
-    EXPECT_EQ(ip.m_run, 0.5);
-    EXPECT_EQ(ip.m_fold, 0.5);
-    ip.SetFrame(12, 8, Item());
-    EXPECT_EQ(ip.m_run, 1.5);
-    EXPECT_EQ(ip.m_fold, 0.5);
-    ip.SetFrame(0, 8, Item(0.25));
-    EXPECT_EQ(ip.m_run, 0.25);
-    ip.SetFrame(0, 8, Item(-0.25));
-    EXPECT_EQ(ip.m_fold, 0.25);
-    EXPECT_EQ(mrv::CInterpolator::Fold(3.5), 0.5);
-}
-
 TEST(Interpolator, ArcIsAHalfCircleAtAmplitudeOne) {
     const my::pointd s{0, 0};
     const my::pointd e{10, 0};
@@ -217,26 +202,6 @@ TEST(Interpolator, MirrorNeedsAllFlagsNoPhaseAndNoLoop) {
     mrv::CArcInterpolator arc(2.0);
     arc.m_roundFlags = 0x1F;
     EXPECT_FALSE(arc.CanMirrorReturn({}) && arc.m_roundType == mrv::RoundType::Rotate);
-}
-
-TEST(Interpolator, FactoryFollowsTheSettings) {
-    mrv::CTaskSetting setting;
-    setting.SetInterpolateType(mrv::InterpolateType::Circle);
-    setting.SetInterpolateAmp(2.5);
-    setting.SetRoundType(mrv::RoundType::Reverse);
-    setting.SetRoundFlags(0x1C);
-    auto ip = mrv::CreateInterpolator(setting);
-    auto* circle = dynamic_cast<mrv::CCircleInterpolator*>(ip.get());
-    ASSERT_NE(circle, nullptr);
-    EXPECT_EQ(circle->m_amp, 2.5);
-    EXPECT_EQ(ip->m_roundType, mrv::RoundType::Reverse);
-    EXPECT_EQ(ip->m_roundFlags, 0x1Cu);
-    setting.SetInterpolateType(mrv::InterpolateType::LineCircle);
-    EXPECT_EQ(dynamic_cast<mrv::CCircleInterpolator&>(*mrv::CreateInterpolator(setting)).m_amp, 0);
-    setting.SetInterpolateType(mrv::InterpolateType::Arc);
-    EXPECT_EQ(dynamic_cast<mrv::CArcInterpolator&>(*mrv::CreateInterpolator(setting)).m_amp, 2.5);
-    setting.SetInterpolateType(mrv::InterpolateType::LineLiner);
-    EXPECT_EQ(typeid(*mrv::CreateInterpolator(setting)), typeid(mrv::CInterpolator));
 }
 
 } // namespace

@@ -114,22 +114,6 @@ TEST(TransformColorTest, CmykTextureWithAlphaBecomesAnRgbCopy) {
     EXPECT_EQ(fill.m_angle, 15.0);
 }
 
-TEST(TransformColorTest, GreyTextureIsWidenedWithoutAlpha) {
-    StrkWriter writer;
-    StrkTexture texture;
-    texture.bitmap = SolidBitmap(CImg::PIXEL_GREY8, 2, 2, {90});
-    writer.Model().Layer().Stroke(texture);
-    const auto model = Read(writer);
-    auto srgb = boost::make_shared<CColorProfile>();
-
-    CTransformColor::Convert(*model, stroke::COLOR_RGB, srgb, srgb);
-
-    const auto& img = *FillOf<stroke::CTextureSetting>(model->GetChild(0)->GetLineFill()).m_bitmap;
-    EXPECT_EQ(img.m_pixelType, CImg::PIXEL_BGR24);
-    EXPECT_EQ(std::vector<std::uint8_t>(img.Row(1), img.Row(1) + 3),
-              (std::vector<std::uint8_t>{90, 90, 90}));
-}
-
 TEST(TransformColorTest, BadColourTypesAndProfilesAreRefused) {
     StrkWriter writer;
     writer.Model().Line().Fill(Mono({1, 2, 3, 4, 5}));
