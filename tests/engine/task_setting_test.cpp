@@ -21,15 +21,6 @@ CSimpleErr GenerateError(const CTaskSetting& task) {
     return {};
 }
 
-TEST(TaskSettingNames, EnumerationsConvertBothWays) {
-    EXPECT_EQ(mrv::ToName(mrv::DstFormat::APNG), "APNG");
-    EXPECT_EQ(mrv::ToName(mrv::RoundType::None), "None");
-    EXPECT_EQ(mrv::ToName(mrv::InterpolateType::LineLiner), "LineLiner");
-    EXPECT_EQ(mrv::FromName<mrv::InterpolateType>("Arc"), mrv::InterpolateType::Arc);
-    EXPECT_EQ(mrv::FromName<mrv::DstFormat>("AGIF"), mrv::DstFormat::AGIF);
-    EXPECT_EQ(mrv::FromName<mrv::RoundType>("Rotate"), mrv::RoundType::Rotate);
-}
-
 TEST(TaskSettingNames, UnknownNamesAndValuesNameTheirType) {
     struct Case {
         const mrv::CNameTable& table;

@@ -74,21 +74,6 @@ TEST(ContourConversion, ImpliedPointsBetweenQuadraticControls) {
     }
 }
 
-TEST(ContourConversion, ContourOfQuadraticControlsOnly) {
-    // Four controls at the corners of a square make a round contour through the side midpoints.
-    const std::vector<pointd> points{{0, 0}, {0, 2}, {2, 2}, {2, 0}};
-    const auto outline = Convert(points, {Q, Q, Q, Q}, {3});
-    ASSERT_EQ(outline.size(), 1u);
-    EXPECT_EQ(outline[0].start, pointd(1, 0));
-    ASSERT_EQ(outline[0].curves.size(), 1u);
-    const auto& p = outline[0].curves[0].points;
-    ASSERT_EQ(p.size(), 12u);
-    EXPECT_EQ(p[2], pointd(0, 1));
-    EXPECT_EQ(p[5], pointd(1, 2));
-    EXPECT_EQ(p[8], pointd(2, 1));
-    EXPECT_EQ(p[11], pointd(1, 0));
-}
-
 TEST(ContourConversion, CubicsPassThroughAndContoursStaySeparate) {
     const std::vector<pointd> points{{0, 0},  {0, 5},  {5, 10}, {10, 10},
                                      {10, 0}, {20, 0}, {20, 1}, {21, 1}};

@@ -62,21 +62,6 @@ TEST(PngDecoder, BgraKeepsStraightAlphaAndFillsOpaqueWhenTheStreamHasNone) {
     EXPECT_EQ(Bytes(indexed, 0, 0, 8), (std::vector<std::uint8_t>{30, 20, 10, 0, 60, 50, 40, 255}));
 }
 
-TEST(PngDecoder, BgrDropsAlphaRoundsSixteenBitsAndLeavesTheRowPaddingZero) {
-    const CImg img = Decode(EncodePng(SolidPng(3, 2, PNG_COLOR_TYPE_RGB_ALPHA, {1, 2, 3, 0})),
-                            CImg::PIXEL_BGR24, 3, 2);
-    EXPECT_EQ(img.m_stride, 12u);
-    EXPECT_EQ(Bytes(img, 1, 0, 12),
-              (std::vector<std::uint8_t>{3, 2, 1, 3, 2, 1, 3, 2, 1, 0, 0, 0}));
-
-    PngImage deep;
-    deep.colorType = PNG_COLOR_TYPE_RGB;
-    deep.bitDepth = 16;
-    deep.pixels = {0xFF, 0xFF, 0x80, 0x80, 0x00, 0x7F};
-    EXPECT_EQ(Bytes(Decode(EncodePng(deep), CImg::PIXEL_BGR24, 1, 1), 0, 0, 3),
-              (std::vector<std::uint8_t>{0, 128, 255}));
-}
-
 TEST(PngDecoder, CmykComesFromThirtyTwoBitStreamsInBgraOrder) {
     // Stream samples R, G, B, A carry Y, M, C, K.
     const CImg img = Decode(EncodePng(SolidPng(2, 1, PNG_COLOR_TYPE_RGB_ALPHA, {30, 20, 10, 40})),
@@ -123,24 +108,6 @@ TEST(PngDecoder, CmykWithAlphaRefusesAnInkStreamOtherThanThirtyTwoBits) {
               IDS_WIC_FORMAT_UNKNOWN);
     // Pixel format 2 cannot come from one stream.
     EXPECT_EQ(FailureId([&] { Decode(alpha, CImg::PIXEL_CMYKA40, 2, 2); }), IDS_WIC_FORMAT_UNKNOWN);
-}
-
-TEST(PngDecoder, MonoCopiesOneBitStreamsAndThresholdsOthers) {
-    PngImage bits;
-    bits.colorType = PNG_COLOR_TYPE_GRAY;
-    bits.bitDepth = 1;
-    bits.width = 10;
-    bits.pixels = {0b10110011, 0b01111111}; // the six spare bits are set in the stream
-    const CImg copied = Decode(EncodePng(bits), CImg::PIXEL_MONO1, 10, 1);
-    EXPECT_EQ(copied.m_stride, 4u);
-    EXPECT_EQ(Bytes(copied, 0, 0, 4), (std::vector<std::uint8_t>{0b10110011, 0b01000000, 0, 0}));
-
-    PngImage grey;
-    grey.colorType = PNG_COLOR_TYPE_GRAY;
-    grey.width = 3;
-    grey.pixels = {127, 128, 255};
-    const CImg thresholded = Decode(EncodePng(grey), CImg::PIXEL_MONO1, 3, 1);
-    EXPECT_EQ(thresholded.Row(0)[0], 0b01100000);
 }
 
 TEST(PngDecoder, InterlacedStreamsDecodeLikePlainOnes) {

@@ -45,22 +45,6 @@ TEST(Gradation, ColoursAtBothEndsAndTheMiddleFollowTheTruncatedBlend) {
     EXPECT_EQ(Rgba(*vertical, 2, 100), (Rgba4{0, 253, 1, 255}));  // t 0.5025 → f 0.005
 }
 
-TEST(Gradation, StopsArePaintedInPositionOrder) {
-    const auto ordered = FillRect(
-        {Bgra(0.2, 255, 0, 0), Bgra(0.6, 0, 255, 0), Bgra(0.9, 0, 0, 255)}, 0, 0, 0, 50, 4, 50, 4);
-    const auto shuffled = FillRect(
-        {Bgra(0.9, 0, 0, 255), Bgra(0.2, 255, 0, 0), Bgra(0.6, 0, 255, 0)}, 0, 0, 0, 50, 4, 50, 4);
-    EXPECT_EQ(ordered->m_bits, shuffled->m_bits);
-    // Before the first stop its colour, at or beyond the last stop the last colour.
-    EXPECT_EQ(Rgba(*ordered, 2, 1), (Rgba4{255, 0, 0, 255}));
-    EXPECT_EQ(Rgba(*ordered, 47, 1), (Rgba4{0, 0, 255, 255}));
-
-    // One stop paints its colour everywhere.
-    const auto one = FillRect({Bgra(0.3, 10, 200, 30)}, 45, 2, 2, 20, 20, 24, 24);
-    EXPECT_EQ(Rgba(*one, 2, 2), (Rgba4{10, 200, 30, 255}));
-    EXPECT_EQ(Rgba(*one, 21, 21), (Rgba4{10, 200, 30, 255}));
-}
-
 TEST(Gradation, StrokesAreGradedAcrossTheirWidenedOutline) {
     // A horizontal stroke 10 wide from y 15 to 25, graded from top to bottom.
     auto img = Render(CImg::PIXEL_BGRA32, 100, 40, [](CImgRenderer& t) {
@@ -74,22 +58,6 @@ TEST(Gradation, StrokesAreGradedAcrossTheirWidenedOutline) {
     EXPECT_EQ(Rgba(*img, 50, 15), (Rgba4{242, 0, 12, 255})); // t 0.05
     EXPECT_EQ(Rgba(*img, 50, 24), (Rgba4{12, 0, 242, 255})); // t 0.95
     EXPECT_EQ(Rgba(*img, 50, 14), (Rgba4{255, 255, 255, 255}));
-}
-
-TEST(Gradation, DirectionTurnsWithTheTransformAndShapesWithoutAreaPaintNothing) {
-    CImgRenderer t(CImg::PIXEL_BGRA32);
-    t.SetTransform({0, 1, -1, 0, 0, 0, 1}); // a quarter turn
-    const CGradationStop stops[] = {Bgra(0, 255, 0, 0), Bgra(1, 0, 0, 255)};
-    t.SetFillGradation(stops, 2, 30);
-    EXPECT_DOUBLE_EQ(t.FillState().m_gradationAngle, 120.0);
-
-    auto img = Render(CImg::PIXEL_BGRA32, 20, 20, [&](CImgRenderer& r) {
-        r.SetFillGradation(stops, 2, 0);
-        r.MoveTo(5, 0);
-        r.LineTo(5, 20); // a fill of a line has no area
-        r.Fill();
-    });
-    EXPECT_EQ(Rgba(*img, 5, 10), (Rgba4{255, 255, 255, 255}));
 }
 
 TEST(Gradation, CmykStopsPaintCmykPages) {

@@ -47,21 +47,6 @@ TEST(ImgRenderer, UnknownPixelTypesAreRefusedAndUnknownPenShapesIgnored) {
     EXPECT_EQ(t.LineCapValue(), CImgRenderer::CAP_ROUND);
 }
 
-TEST(ImgRenderer, TransformScalesThePenByItsWidthScale) {
-    // 3 model units at width scale 2 are 6 pixels: rows 37 to 42 around the line at y = 40.
-    auto pen = Render(CImg::PIXEL_BGRA32, 80, 80, [](CImgRenderer& r) {
-        r.SetTransform({2, 0, 0, 2, 0, 0, 2});
-        BlackPen(r, 3);
-        r.MoveTo(10, 20);
-        r.LineTo(30, 20);
-        r.Stroke();
-    });
-    EXPECT_TRUE(Dark(*pen, 40, 37));
-    EXPECT_TRUE(Dark(*pen, 40, 42));
-    EXPECT_TRUE(Light(*pen, 40, 36));
-    EXPECT_TRUE(Light(*pen, 40, 43));
-}
-
 TEST(ImgRenderer, BackgroundIsWrittenIntoEveryPixelExactly) {
     struct Case {
         std::array<double, 4> rgba;
@@ -141,18 +126,6 @@ TEST(ImgRenderer, CmykPagesFillAndStrokeLikeRgbPages) {
     EXPECT_EQ(stroke[0], 0);
     EXPECT_NEAR(stroke[3], 128, 1);
     EXPECT_EQ(stroke[4], 255);
-}
-
-TEST(ImgRenderer, TypesWithoutAlphaKeepTheColours) {
-    auto rgb = Render(CImg::PIXEL_BGR24, 5, 3, [](CImgRenderer& t) {
-        t.SetFillRgb(0, 1, 0);
-        t.SetFillAlpha(1);
-        t.AddRect(0, 0, 1, 3);
-        t.Fill();
-    });
-    EXPECT_EQ(rgb->m_stride, 16u);
-    EXPECT_EQ(At(*rgb, 0, 2), (render_test::Pixel{0, 255, 0, 0, 0}));
-    EXPECT_EQ(At(*rgb, 4, 2), (render_test::Pixel{255, 255, 255, 0, 0}));
 }
 
 TEST(ImgRenderer, PaintsEmptyThePathListAndNeedAPage) {

@@ -67,39 +67,6 @@ TEST(ModelRendererTest, ShapesLandWhereThePageRectanglePutsThem) {
     EXPECT_PIXEL(shifted, 39, 29, 0, 0, 255, 128);
 }
 
-TEST(ModelRendererTest, UnitsAndResolutionSetTheTransform) {
-    auto model = Model({});
-    stroke::CModelRenderer renderer;
-    renderer.m_model = model;
-    renderer.m_resolutionX = 72.0;
-    renderer.m_resolutionY = 144.0;
-    renderer.m_offsetX = -3;
-    renderer.m_offsetY = -4;
-    render_test::CRecordingTarget target;
-    stroke::CRenderer walker(target, stroke::COLOR_RGB, CImg::PIXEL_BGRA32);
-
-    // Pixels ignore the resolution.
-    renderer.Begin(walker, u"");
-    EXPECT_EQ(target.m_transform, (CTransform{1, 0, 0, 1, -3, -4, 1}));
-
-    // Millimetres at 72 dpi: 72 / 25.4 pixels per millimetre; one pen width for both axes.
-    model->m_unit = stroke::UNIT_MM;
-    renderer.Begin(walker, u"");
-    const double px = 72 / 25.4, py = 144 / 25.4;
-    EXPECT_DOUBLE_EQ(target.m_transform.m_11, px);
-    EXPECT_DOUBLE_EQ(target.m_transform.m_22, py);
-    EXPECT_DOUBLE_EQ(target.m_transform.m_widthScale, std::sqrt((px * px + py * py) / 2));
-    EXPECT_NEAR(walker.Tolerance(), 0.1 / py, 1e-12);
-
-    model->m_unit = 2;
-    EXPECT_EQ(ErrorId([&] { Draw(model, {0, 0, 10, 10}); }), 10003);
-    model->m_unit = stroke::UNIT_PIXEL;
-    model->m_colorType = 7;
-    EXPECT_EQ(ErrorId([&] { Draw(model, {0, 0, 10, 10}); }), 58680);
-    model->m_colorType = stroke::COLOR_RGB;
-    EXPECT_EQ(ErrorId([&] { Draw(model, {10, 0, 0, 10}); }), 58680);
-}
-
 TEST(ModelRendererTest, CmykModelIsConvertedForAnRgbOutputProfile) {
     auto cmykProfile = boost::make_shared<CColorProfile>();
     cmykProfile->LoadFromMemory(morvane::test::MakeCmykProfile("test CMYK"));

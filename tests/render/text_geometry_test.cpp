@@ -63,18 +63,6 @@ TEST(TextBaseline, DegenerateAndBadPartsStillGivePlaces) {
     EXPECT_EQ(CTextBaseline::ChordDirection(*bad), (pointd{1, 0}));
 }
 
-TEST(GlyphTransform, PutsTheBlackBoxMiddleOnThePointWithTheGlyphUpOnTheLeft) {
-    // A = 100, B = 200: the black box middle is at x = 200 font units; m = 100.
-    const auto along = stroke::PlaceGlyph({10, 20}, {1, 0}, 100, 200, 100);
-    ExpectNear(along.Apply({200, 0}), {10, 20});
-    ExpectNear(along.Apply({300, 0}), {11, 20});
-    ExpectNear(along.Apply({200, 100}), {10, 19}); // glyph up is page up (-y)
-
-    const auto down = stroke::PlaceGlyph({10, 20}, {0, 1}, 100, 200, 100);
-    ExpectNear(down.Apply({300, 0}), {10, 21});
-    ExpectNear(down.Apply({200, 100}), {11, 20}); // left of travel towards +y is +x
-}
-
 TEST(GlyphContours, StraightAndCubicRecordsBecomePointsWithHandles) {
     font::CPolygon polygon;
     polygon.start = {0, 0};
@@ -109,26 +97,6 @@ TEST(GlyphContours, MalformedRecordsFailWithTheirMessages) {
     EXPECT_EQ(fails(static_cast<font::CurveType>(2), {{1, 1}, {2, 2}}),
               IDS_QUADRATIC_SPLINE_UNSUPPORTED);
     EXPECT_EQ(fails(static_cast<font::CurveType>(7), {{1, 1}}), IDS_CURVE_TYPE_UNKNOWN);
-}
-
-TEST(CharBox, CornersGoRoundTheBoxWithAscentOnThePageUpSide) {
-    stroke::CCharLayout layout;
-    layout.m_valid = true;
-    layout.m_direction = {1, 0};
-    layout.m_left = 1;
-    layout.m_right = 2;
-    layout.m_ascent = 3;
-    layout.m_descent = 4;
-    const auto box = stroke::CharBox(layout);
-    ExpectNear(box[0], {-1, -3});
-    ExpectNear(box[2], {2, 4});
-
-    layout.m_point = {5, 5};
-
-    layout.m_valid = false;
-    for (const pointd& p : stroke::CharBox(layout)) {
-        EXPECT_EQ(p, (pointd{5, 5}));
-    }
 }
 
 } // namespace

@@ -88,20 +88,6 @@ TEST(Texture, TexelsLandWhereMirrorRotateAndOffsetPutThem) {
     EXPECT_EQ(Rgba(*moved, 12, 2), kRed);
 }
 
-TEST(Texture, AlphaMultipliesTheTexture) {
-    CTextureParam t = Texture(Quadrants());
-    t.m_alpha = 0.5;
-    const auto half = Paint(t, 20, 20, CImg::PIXEL_BGRA32, {0, 0, 0, 0});
-    EXPECT_EQ(Rgba(*half, 2, 2), (Rgba4{255, 0, 0, 128}));
-
-    // Alpha 0 paints nothing and asks nothing of the rates.
-    t.m_alpha = 0;
-    t.m_rateX = -1;
-    const auto none = Paint(t, 20, 20, CImg::PIXEL_BGRA32, {0, 0, 0, 0});
-    EXPECT_EQ(Rgba(*none, 2, 2), (Rgba4{0, 0, 0, 0}));
-    EXPECT_EQ(Rgba(*none, 17, 17), (Rgba4{0, 0, 0, 0}));
-}
-
 TEST(Texture, RatesAtOrBelowZeroRaise58967WithTheValue) {
     CTextureParam t = Texture(Quadrants());
     for (double rate : {0.0, std::numeric_limits<double>::quiet_NaN()}) {
@@ -110,23 +96,6 @@ TEST(Texture, RatesAtOrBelowZeroRaise58967WithTheValue) {
     }
     t.m_rateY = -2;
     EXPECT_EQ(ErrorText([&] { Paint(t); }), "Invalid image rate -2");
-}
-
-TEST(Texture, SmallRatesAverageTheImageInsteadOfPickingTexels) {
-    // A 64 × 64 checkerboard of single black and white texels at a quarter of its size.
-    auto board = boost::shared_ptr<CImg>(new CImg);
-    board->Allocate(CImg::PIXEL_GREY8, 64, 64);
-    for (int y = 0; y < 64; ++y) {
-        for (int x = 0; x < 64; ++x) {
-            board->Row(y)[x] = (x + y) % 2 ? 255 : 0;
-        }
-    }
-    const auto img = Paint(Texture(board, CTextureParam::FIT_NONE, 0.25));
-    for (int y = 0; y < 16; y += 3) {
-        for (int x = 0; x < 16; x += 3) {
-            EXPECT_NEAR(Rgba(*img, x, y)[0], 128, 2) << x << "," << y;
-        }
-    }
 }
 
 TEST(Texture, EveryPixelTypeIsReadInTheTargetsLayout) {

@@ -44,13 +44,6 @@ TEST(WalkerTest, NothingIsDrawnOfPointsHiddenFiguresOrTheModelsFills) {
     }
 }
 
-TEST(WalkerTest, ZeroWidthsFillTheAreaWithoutStroke) {
-    CRecordingTarget t;
-    auto model = Model({Line({Rect(0, 0, 10, 5)}, Mono(255, 0, 0), Mono(0, 255, 0))});
-    EXPECT_EQ(Walk(*model, t), (Calls{"NewPath", "MoveTo 0 0", "LineTo 10 0", "LineTo 10 5",
-                                      "LineTo 0 5", "LineTo 0 0", "ClosePath", "Fill"}));
-}
-
 TEST(WalkerTest, ClosedLineOfOneWidthIsFilledAndStrokedInOnePaint) {
     CRecordingTarget t;
     auto model = Model({Line({Rect(0, 0, 10, 5, 2)}, Mono(255, 0, 0), Mono(0, 0, 255),
@@ -69,15 +62,6 @@ TEST(WalkerTest, OpenPartClosedByItsHandlesIsFilledAndStrokedApart) {
     EXPECT_EQ(Walk(*model, t), (Calls{"NewPath", "MoveTo 0 0", "LineTo 10 0", "LineTo 10 10",
                                       "CurveTo 10 10 -5 5 0 0", "ClosePath", "Fill", "NewPath",
                                       "MoveTo 0 0", "LineTo 10 0", "LineTo 10 10", "Stroke"}));
-}
-
-TEST(WalkerTest, OpenPartWithRetractedHandlesSharesItsPath) {
-    CRecordingTarget t;
-    auto model = Model({Line({Part({Pt(0, 0, 2), Pt(10, 0, 2), Pt(10, 10, 2)})}, Mono(255, 0, 0),
-                             Mono(0, 0, 255))});
-    // The fill closes the figure with a straight edge by itself; the pen leaves it open.
-    EXPECT_EQ(Walk(*model, t),
-              (Calls{"NewPath", "MoveTo 0 0", "LineTo 10 0", "LineTo 10 10", "FillStroke"}));
 }
 
 TEST(WalkerTest, LinesOfSeveralWidthsOrShapesAreFilledAsOutlines) {

@@ -158,19 +158,4 @@ TEST(ProjectFile, AFailedReadLeavesTheRecordAsItWas) {
     }
 }
 
-TEST(ProjectFile, ARelativeProjectPathStoresRelativeToItsFolder) {
-    CTempFolder folder;
-    const std::filesystem::path saved = std::filesystem::current_path();
-    std::filesystem::current_path(folder.Path());
-    CTaskSetting task;
-    task.SetSrcPath0(folder / "sub/a.strk");
-    CSimpleErr err;
-    std::filesystem::create_directories("sub");
-    const bool ok = SaveProject("sub/p.mrva", task, err);
-    std::filesystem::current_path(saved);
-    ASSERT_TRUE(ok) << err.m_text;
-    EXPECT_NE(ReadFile(folder / "sub/p.mrva").find("<SrcPath0>./a.strk</SrcPath0>"),
-              std::string::npos);
-}
-
 } // namespace

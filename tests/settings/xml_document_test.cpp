@@ -101,34 +101,6 @@ TEST_F(XmlDocumentTest, DoublesNeverFailAndListsNeedTheirCount) {
     EXPECT_EQ(values, (std::array<double, 5>{1, 0.5, 0, 4, 0.001}));
 }
 
-TEST_F(XmlDocumentTest, EnumerationsAndFlagsNameTheirTypeBothWays) {
-    Parse("<f1>APNG</f1><f2>apng</f2><g1></g1><g2>Resize|AutoTrim</g2><g3>Resize|</g3>"
-          "<g5>resize</g5>");
-    mrv::DstFormat format = mrv::DstFormat::PNG;
-    EXPECT_TRUE(m_doc.ReadEnum(m_root, "f1", format));
-    EXPECT_EQ(format, mrv::DstFormat::APNG);
-    EXPECT_FALSE(m_doc.ReadEnum(m_root, "f2", format));
-    EXPECT_EQ(m_doc.GetErr().m_id, IDS_ENUM_NAME_UNKNOWN);
-    EXPECT_EQ(m_doc.GetErr().m_text, "Unknown name is specified mrv::DstFormat::apng");
-    EXPECT_EQ(format, mrv::DstFormat::APNG);
-
-    std::uint32_t flags = 99;
-    EXPECT_TRUE(m_doc.ReadFlags(m_root, "g1", mrv::kTaskFlagNames, flags));
-    EXPECT_EQ(flags, 0u);
-    EXPECT_TRUE(m_doc.ReadFlags(m_root, "g2", mrv::kTaskFlagNames, flags));
-    EXPECT_EQ(flags, mrv::TaskFlags::Resize | mrv::TaskFlags::AutoTrim);
-    EXPECT_FALSE(m_doc.ReadFlags(m_root, "g3", mrv::kTaskFlagNames, flags));
-    EXPECT_EQ(m_doc.GetErr().m_text, "Unknown name is specified mrv::TaskFlags::");
-    EXPECT_FALSE(m_doc.ReadFlags(m_root, "g5", mrv::kTaskFlagNames, flags));
-    EXPECT_EQ(m_doc.GetErr().m_text, "Unknown name is specified mrv::TaskFlags::resize");
-    EXPECT_EQ(flags, 5u);
-
-    // Values without a name fail to write.
-    EXPECT_FALSE(m_doc.WriteEnum(m_root, "DstFormat", static_cast<mrv::DstFormat>(7)));
-    EXPECT_EQ(m_doc.GetErr().m_id, IDS_ENUM_VALUE_UNKNOWN);
-    EXPECT_EQ(m_doc.GetErr().m_text, "Unknown value is specified mrv::DstFormat::7");
-}
-
 TEST_F(XmlDocumentTest, LoadFailuresNameThePath) {
     const std::string missing = m_folder / "missing.mrva";
     EXPECT_FALSE(m_doc.Load(missing));
