@@ -5,6 +5,7 @@
 #include "engine/frame_schedule.h"
 #include "engine/interpolator.h"
 #include "engine/normalize_model.h"
+#include "output/output_file.h"
 #include "platform/color_profile.h"
 #include "render/calc_bounds.h"
 #include "render/model_renderer.h"
@@ -154,6 +155,9 @@ void CTask::Execute() {
     if (!m_saver) {
         throw my::InternalError("mrv::CTask::Run()\nthe task is not configured");
     }
+    // A folder that cannot take the files is reported now, not after every frame is rendered;
+    // what runs killed earlier left there goes first.
+    codec::PrepareOutputFolder(ListOutputPaths());
 
     const InterpolatorPtr interpolator = CreateInterpolator(m_setting);
     const int n = m_setting.GetInterFrameCount();
