@@ -474,6 +474,23 @@ TEST_F(TaskRun, FailuresAndStopsWriteNothing) {
     EXPECT_EQ(err.m_id, IDS_FRAMES_EXCEED_MEMORY);
     EXPECT_NE(err.m_text.find("1001"), std::string::npos) << err.m_text;
     EXPECT_TRUE(Outputs().empty());
+
+    // Pages the renderer cannot make are the user's sizes: refused by name before any frame.
+    setting.SetInterFrameCount(3);
+    setting.SetWidth(40000);
+    setting.SetHeight(10);
+    err = Run();
+    EXPECT_EQ(err.m_id, IDS_IMAGE_TOO_LARGE_TO_DRAW);
+    EXPECT_NE(err.m_text.find("40000 x 10"), std::string::npos) << err.m_text;
+    EXPECT_NE(err.m_text.find("32767"), std::string::npos) << err.m_text;
+    EXPECT_EQ(task->RenderedFrameCount(), 0u);
+    setting.SetFlags(0);
+    setting.SetSrcPath0(Write("flat0.strk", {{0, 0}}, 0, 48));
+    setting.SetSrcPath1(Write("flat1.strk", {{0, 0}}, 0, 48));
+    err = Run();
+    EXPECT_EQ(err.m_id, IDS_PAGE_EMPTY);
+    EXPECT_NE(err.m_text.find("0 x 48"), std::string::npos) << err.m_text;
+    EXPECT_TRUE(Outputs().empty());
 }
 
 TEST_F(TaskRun, AFolderThatCannotTakeTheFilesFailsBeforeTheFirstFrame) {
