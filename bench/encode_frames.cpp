@@ -1,11 +1,14 @@
 // encode_frames: our side of bench/peers.sh. It reads PNG frames from disk and writes them with
 // the saver a project's generation task would use, so that its wall-clock time (decoding
 // included) compares with other tools given the same files. It also measures how close the
-// frames of a GIF animation, as a viewer shows them, are to those source frames.
+// frames of a GIF or WebP animation, as a viewer shows them, are to those source frames.
 //
 //   encode_frames save PROJECT FORMAT DST_FOLDER DST_NAME FRAME.png...
-//   encode_frames psnr PROJECT ANIMATION.gif FRAME.png...
+//   encode_frames psnr PROJECT ANIMATION.gif|ANIMATION.webp FRAME.png...
+//
+// FORMAT is PNG, APNG, AGIF, WEBP (lossless) or WEBP:Q (lossy with quality Q, 0 to 99).
 #include "engine/saver_factory.h"
+#include "engine/task_setting_names.h"
 #include "platform/file_input_stream.h"
 #include "platform/png_decoder.h"
 #include "settings/project_file.h"
@@ -22,6 +25,7 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+#include <webp/demux.h>
 
 namespace {
 
@@ -134,24 +138,34 @@ mrv::CTaskSetting LoadSetting(const std::string& project) {
     return setting;
 }
 
-mrv::DstFormat ParseFormat(const std::string& name) {
-    if (name == "PNG") {
-        return mrv::DstFormat::PNG;
+// The format of FORMAT; WEBP:Q also sets the WebP quality.
+void ParseFormat(const std::string& name, mrv::CTaskSetting& setting) {
+    const std::string kind = name.substr(0, name.find(':'));
+    if (kind == "WEBP") {
+        setting.SetDstFormat(mrv::DstFormat::WEBP);
+        setting.SetWebpQuality(mrv::CTaskSetting::kWebpLossless);
+        if (kind.size() < name.size()) {
+            const std::string quality = name.substr(kind.size() + 1);
+            if (quality.empty() || quality.size() > 2 ||
+                quality.find_first_not_of("0123456789") != std::string::npos) {
+                throw std::invalid_argument("WEBP:Q takes a quality of 0 to 99, not " + quality);
+            }
+            setting.SetWebpQuality(std::stoi(quality));
+        }
+        return;
     }
-    if (name == "APNG") {
-        return mrv::DstFormat::APNG;
+    if (kind == name && (name == "PNG" || name == "APNG" || name == "AGIF")) {
+        setting.SetDstFormat(mrv::FromName<mrv::DstFormat>(name));
+        return;
     }
-    if (name == "AGIF") {
-        return mrv::DstFormat::AGIF;
-    }
-    throw std::invalid_argument("unknown format " + name + " (PNG, APNG or AGIF)");
+    throw std::invalid_argument("unknown format " + name + " (PNG, APNG, AGIF, WEBP or WEBP:Q)");
 }
 
 // The project's output settings with the format and place replaced. The frames on disk are
 // the whole run already, so no return trip is added to them.
 int Save(const std::vector<std::string>& args) {
     mrv::CTaskSetting setting = LoadSetting(args[0]);
-    setting.SetDstFormat(ParseFormat(args[1]));
+    ParseFormat(args[1], setting);
     setting.SetDstFolder(args[2]);
     setting.SetDstName(args[3]);
     setting.SetRoundType(mrv::RoundType::None);
@@ -244,6 +258,52 @@ std::vector<CShownFrame> PlayGif(const std::string& path, std::int32_t& width,
     return shown;
 }
 
+struct CAnimDecoderDelete {
+    void operator()(WebPAnimDecoder* decoder) const noexcept { WebPAnimDecoderDelete(decoder); }
+};
+
+// The same for an animated WebP, decoded by libwebp: the canvas after each frame and its
+// duration in hundredths of a second.
+std::vector<CShownFrame> PlayWebp(const std::string& path, std::int32_t& width,
+                                  std::int32_t& height) {
+    io::CFileInputStream in(path);
+    if (in.Remaining() > (std::uint64_t(1) << 31)) {
+        throw std::runtime_error(path + ": too large");
+    }
+    std::vector<std::uint8_t> bytes(std::size_t(in.Remaining()));
+    in.ReadExactly(bytes.data(), bytes.size());
+    const WebPData data{bytes.data(), bytes.size()};
+    WebPAnimDecoderOptions options;
+    if (!WebPAnimDecoderOptionsInit(&options)) {
+        throw std::runtime_error("libwebp version mismatch");
+    }
+    options.color_mode = MODE_RGBA;
+    const std::unique_ptr<WebPAnimDecoder, CAnimDecoderDelete> decoder(
+        WebPAnimDecoderNew(&data, &options));
+    WebPAnimInfo info;
+    if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info)) {
+        throw std::runtime_error(path + ": not an animated WebP libwebp can read");
+    }
+    width = std::int32_t(info.canvas_width);
+    height = std::int32_t(info.canvas_height);
+    const std::size_t size = std::size_t(width) * std::size_t(height) * 4;
+    std::vector<CShownFrame> shown;
+    int before = 0;
+    while (WebPAnimDecoderHasMoreFrames(decoder.get())) {
+        std::uint8_t* canvas = nullptr;
+        int timestamp = 0;
+        if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp)) {
+            throw std::runtime_error(path + ": frame " + std::to_string(shown.size()) +
+                                     " does not decode");
+        }
+        // Durations are milliseconds; the comparison counts in hundredths.
+        shown.push_back(CShownFrame{std::vector<std::uint8_t>(canvas, canvas + size),
+                                    std::uint32_t((timestamp - before) / 10)});
+        before = timestamp;
+    }
+    return shown;
+}
+
 // PSNR over the R, G and B samples of a shown frame against an opaque source frame; a pixel
 // the animation left transparent counts as black.
 double FramePsnr(const std::vector<std::uint8_t>& rgba, const CImg& source) {
@@ -274,7 +334,9 @@ int Psnr(const std::vector<std::string>& args) {
     const double delay = mrv::FrameDelay(setting.GetFrameRate());
     std::int32_t width = 0;
     std::int32_t height = 0;
-    const std::vector<CShownFrame> shown = PlayGif(args[1], width, height);
+    const bool webp = args[1].size() > 5 && args[1].ends_with(".webp");
+    const std::vector<CShownFrame> shown =
+        webp ? PlayWebp(args[1], width, height) : PlayGif(args[1], width, height);
     if (shown.empty()) {
         throw std::runtime_error(args[1] + ": no frames");
     }
@@ -316,8 +378,9 @@ int Psnr(const std::vector<std::string>& args) {
 }
 
 void PrintUsage() {
-    std::fputs("usage: encode_frames save PROJECT PNG|APNG|AGIF DST_FOLDER DST_NAME FRAME.png...\n"
-               "       encode_frames psnr PROJECT ANIMATION.gif FRAME.png...\n",
+    std::fputs("usage: encode_frames save PROJECT PNG|APNG|AGIF|WEBP|WEBP:Q DST_FOLDER DST_NAME "
+               "FRAME.png...\n"
+               "       encode_frames psnr PROJECT ANIMATION.gif|ANIMATION.webp FRAME.png...\n",
                stderr);
 }
 

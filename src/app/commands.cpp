@@ -133,7 +133,7 @@ std::string FolderOf(const std::string& path) {
 
 std::string FirstOutputPath(const CTaskSetting& task) {
     const DstFormat format = task.GetDstFormat();
-    const bool animated = format == DstFormat::APNG || format == DstFormat::AGIF;
+    const bool animated = IsAnimatedFormat(format);
     std::string name = task.GetDstName();
     if (!animated) {
         std::string number = std::to_string(task.GetStartNo());
@@ -142,7 +142,9 @@ std::string FirstOutputPath(const CTaskSetting& task) {
         }
         name += number;
     }
-    name += (format == DstFormat::GIF || format == DstFormat::AGIF) ? ".gif" : ".png";
+    name += format == DstFormat::WEBP                                 ? ".webp"
+            : (format == DstFormat::GIF || format == DstFormat::AGIF) ? ".gif"
+                                                                      : ".png";
     const std::string& folder = task.GetDstFolder();
     if (folder.empty() || folder.back() == '/') {
         return folder + name;

@@ -123,8 +123,12 @@ void CMainView::Build() {
     m_dstFormat = new CComboBoxEnum({{FormText(IDS_FORMAT_PNG), 0},
                                      {FormText(IDS_FORMAT_APNG), 1},
                                      {FormText(IDS_FORMAT_GIF), 2},
-                                     {FormText(IDS_FORMAT_AGIF), 3}},
+                                     {FormText(IDS_FORMAT_AGIF), 3},
+                                     {FormText(IDS_FORMAT_WEBP), 4}},
                                     output);
+    m_webpQuality = new CComboBoxInt<0>(0, CTaskSetting::kWebpLossless, output);
+    m_webpQuality->SetEntries({100, 95, 90, 85, 80, 75, 70, 60, 50});
+    m_webpQuality->setToolTip(QString::fromStdString(FormText(IDS_WEBP_QUALITY_TOOLTIP)));
     m_autoTrimFrames = new CButtonFlags(QString::fromUtf8("後続フレームの自動トリミング"),
                                         TaskFlags::AutoTrimFrames, output);
     m_dstFolder = new CComboBoxString(output);
@@ -137,6 +141,8 @@ void CMainView::Build() {
     m_startNo->SetRange(0, 99);
     auto* kindRow = new QHBoxLayout;
     kindRow->addWidget(m_dstFormat);
+    kindRow->addWidget(Label(FormText(IDS_WEBP_QUALITY_LABEL).c_str(), m_webpQuality, output));
+    kindRow->addWidget(m_webpQuality);
     kindRow->addWidget(m_autoTrimFrames);
     kindRow->addStretch();
     outputGrid->addWidget(Label("種類(&T):", m_dstFormat, output), 0, 0);
@@ -275,27 +281,20 @@ void CMainView::Build() {
     root->addLayout(bottom);
     root->addStretch();
 
-    const std::vector<QWidget*> order{m_srcPath0,        m_browse0,
-                                      m_show0,           m_open0,
-                                      m_srcPath1,        m_browse1,
-                                      m_show1,           m_open1,
-                                      m_dstFormat,       m_autoTrimFrames,
-                                      m_dstFolder,       m_browseFolder,
-                                      m_showOutput,      m_openOutput,
-                                      m_dstName,         m_digits,
-                                      m_startNo,         m_interFrameCount,
-                                      m_roundType,       m_roundFlags[0],
-                                      m_roundFlags[1],   m_roundFlags[2],
-                                      m_roundFlags[3],   m_roundFlags[4],
-                                      m_interpolateType, m_interpolateAmp,
-                                      m_frameRate,       m_loopCount,
-                                      m_phase,           m_phaseMultiple,
-                                      m_braceOpen,       m_braceClose,
-                                      m_resize,          m_width,
-                                      m_height,          m_keepProportion,
-                                      m_autoTrim,        m_dpi,
-                                      m_bkColorOn,       m_bkColor,
-                                      m_generate};
+    const std::vector<QWidget*> order{m_srcPath0,        m_browse0,         m_show0,
+                                      m_open0,           m_srcPath1,        m_browse1,
+                                      m_show1,           m_open1,           m_dstFormat,
+                                      m_webpQuality,     m_autoTrimFrames,  m_dstFolder,
+                                      m_browseFolder,    m_showOutput,      m_openOutput,
+                                      m_dstName,         m_digits,          m_startNo,
+                                      m_interFrameCount, m_roundType,       m_roundFlags[0],
+                                      m_roundFlags[1],   m_roundFlags[2],   m_roundFlags[3],
+                                      m_roundFlags[4],   m_interpolateType, m_interpolateAmp,
+                                      m_frameRate,       m_loopCount,       m_phase,
+                                      m_phaseMultiple,   m_braceOpen,       m_braceClose,
+                                      m_resize,          m_width,           m_height,
+                                      m_keepProportion,  m_autoTrim,        m_dpi,
+                                      m_bkColorOn,       m_bkColor,         m_generate};
     for (std::size_t i = 1; i < order.size(); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -311,6 +310,7 @@ void CMainView::Bind() {
     m_srcPath1->SetList(&setting.m_srcPathes1);
     m_dstFormat->Bind(task, EnumGetter(&CTaskSetting::GetDstFormat),
                       EnumSetter(&CTaskSetting::SetDstFormat));
+    m_webpQuality->Bind(task, &CTaskSetting::GetWebpQuality, &CTaskSetting::SetWebpQuality);
     m_autoTrimFrames->Bind(task);
     m_dstFolder->Bind(task, &CTaskSetting::GetDstFolder, &CTaskSetting::SetDstFolder);
     m_dstFolder->SetList(&setting.m_dstFolders);
@@ -383,13 +383,12 @@ void CMainView::Bind() {
 
 std::vector<CBoundControl*> CMainView::Controls() const {
     std::vector<CBoundControl*> controls{
-        m_srcPath0,        m_srcPath1,       m_dstFormat,       m_autoTrimFrames,
-        m_dstFolder,       m_dstName,        m_digits,          m_startNo,
-        m_interFrameCount, m_roundType,      m_interpolateType, m_interpolateAmp,
-        m_frameRate,       m_loopCount,      m_phase,           m_phaseMultiple,
-        m_braceOpen,       m_braceClose,     m_resize,          m_width,
-        m_height,          m_keepProportion, m_autoTrim,        m_dpi,
-        m_bkColorOn,       m_bkColor};
+        m_srcPath0,  m_srcPath1,        m_dstFormat,      m_webpQuality, m_autoTrimFrames,
+        m_dstFolder, m_dstName,         m_digits,         m_startNo,     m_interFrameCount,
+        m_roundType, m_interpolateType, m_interpolateAmp, m_frameRate,   m_loopCount,
+        m_phase,     m_phaseMultiple,   m_braceOpen,      m_braceClose,  m_resize,
+        m_width,     m_height,          m_keepProportion, m_autoTrim,    m_dpi,
+        m_bkColorOn, m_bkColor};
     controls.insert(controls.end(), m_roundFlags.begin(), m_roundFlags.end());
     return controls;
 }
@@ -482,7 +481,8 @@ void CMainView::RefillLists() {
 void CMainView::ApplyRules() {
     const CTaskSetting& task = m_app.m_doc.GetTask();
     const DstFormat format = task.GetDstFormat();
-    const bool animated = format == DstFormat::APNG || format == DstFormat::AGIF;
+    const bool animated = IsAnimatedFormat(format);
+    m_webpQuality->setEnabled(format == DstFormat::WEBP);
     m_frameRate->setEnabled(animated);
     m_loopCount->setEnabled(animated);
     m_autoTrimFrames->setEnabled(animated);

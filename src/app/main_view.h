@@ -72,6 +72,7 @@ public:
     QPushButton* m_show1;
     QPushButton* m_open1;
     CComboBoxEnum* m_dstFormat;
+    CComboBoxInt<0>* m_webpQuality;
     CButtonFlags* m_autoTrimFrames;
     CComboBoxString* m_dstFolder;
     QPushButton* m_browseFolder;

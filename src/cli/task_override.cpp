@@ -165,6 +165,7 @@ const std::vector<CField>& Fields() {
         {"PhaseBraces.first", BraceSetter(true)},
         {"PhaseBraces.second", BraceSetter(false)},
         {"PhaseMultiple", DoubleSetter(&T::SetPhaseMultiple)},
+        {"WebpQuality", IntSetter(&T::SetWebpQuality)},
     };
     return fields;
 }

@@ -3,10 +3,14 @@
 #include "output/apng_saver.h"
 #include "output/gif_saver.h"
 #include "output/png_saver.h"
+#include "output/webp_encoder.h"
+#include "output/webp_saver.h"
 
 #include <boost/make_shared.hpp>
 
 namespace mrv {
+
+static_assert(CTaskSetting::kWebpLossless == codec::kWebpLossless);
 
 ImgSaverPtr CreateSaver(const CTaskSetting& setting) {
     ImgSaverPtr saver;
@@ -20,6 +24,12 @@ ImgSaverPtr CreateSaver(const CTaskSetting& setting) {
     case DstFormat::AGIF:
         saver = boost::make_shared<CAgifSaver>();
         break;
+    case DstFormat::WEBP: {
+        const auto webp = boost::make_shared<CWebpSaver>();
+        webp->m_quality = setting.GetWebpQuality();
+        saver = webp;
+        break;
+    }
     case DstFormat::PNG:
     default:
         saver = boost::make_shared<CPngSaver>();

@@ -1,5 +1,5 @@
-// The one place that names the four savers: the saver of a run's output format, filled with
-// the output settings of the task.
+// The one place that names the savers: the saver of a run's output format, filled with the
+// output settings of the task.
 #pragma once
 
 #include "engine/task_setting.h"
@@ -11,9 +11,9 @@ namespace mrv {
 
 using ImgSaverPtr = boost::shared_ptr<CImgSaver>;
 
-// PNG sequence, APNG, GIF sequence or animated GIF by DstFormat (any other value: PNG
-// sequence), with folder, name, return trip, numbering, frame rate, loop count and
-// changed-region frames copied from setting.
+// PNG sequence, APNG, GIF sequence, animated GIF or animated WebP by DstFormat (any other
+// value: PNG sequence), with folder, name, return trip, numbering, frame rate, loop count,
+// changed-region frames and, for WebP, the quality copied from setting.
 ImgSaverPtr CreateSaver(const CTaskSetting& setting);
 
 } // namespace mrv

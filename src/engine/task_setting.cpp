@@ -88,6 +88,10 @@ std::string VisibleText(std::string_view text) {
 
 } // namespace
 
+bool IsAnimatedFormat(DstFormat format) {
+    return format == DstFormat::APNG || format == DstFormat::AGIF || format == DstFormat::WEBP;
+}
+
 COutputSummary CTaskSetting::ComputeOutputSummary() const {
     COutputSummary s;
     const bool roundTrip = m_roundType != RoundType::None;
@@ -170,6 +174,10 @@ void CTaskSetting::ValidateValues() const {
     CheckFinite("PhaseMultiple", m_phaseMultiple);
     if (!IsFileName(m_dstName)) {
         throw my::CException(IDS_DST_NAME_INVALID, VisibleText(m_dstName));
+    }
+    // Checked whatever the output kind, as LoopCount is: a project holding it is wrong.
+    if (m_webpQuality < 0 || m_webpQuality > kWebpLossless) {
+        throw my::CException(IDS_WEBP_QUALITY_INVALID, m_webpQuality);
     }
 }
 

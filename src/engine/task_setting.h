@@ -15,7 +15,10 @@ using CStringPair = std::pair<std::string, std::string>;
 namespace mrv {
 
 // Kind of output.
-enum class DstFormat : std::int32_t { PNG = 0, APNG = 1, GIF = 2, AGIF = 3 };
+enum class DstFormat : std::int32_t { PNG = 0, APNG = 1, GIF = 2, AGIF = 3, WEBP = 4 };
+
+// Whether a kind of output is one file holding every frame (APNG, AGIF, WEBP).
+bool IsAnimatedFormat(DstFormat format);
 
 // Return trip after START -> END.
 enum class RoundType : std::int32_t { None = 0, Reverse = 1, Rotate = 2 };
@@ -61,6 +64,8 @@ struct COutputSummary {
 class CTaskSetting {
 public:
     static constexpr std::int32_t kMaxInterFrameCount = 999;
+    // WebpQuality: 100 writes lossless frames, 0 to 99 lossy frames of that quality.
+    static constexpr std::int32_t kWebpLossless = 100;
 
     CTaskSetting() = default;
     friend bool operator==(const CTaskSetting&, const CTaskSetting&) = default;
@@ -90,6 +95,9 @@ public:
     void SetStartNo(std::int32_t startNo) { m_startNo = startNo; }
     std::int32_t GetDigits() const { return m_digits; }
     void SetDigits(std::int32_t digits) { m_digits = digits; }
+    // Animated WebP: 100 (the default) is lossless, 0 to 99 lossy with that quality.
+    std::int32_t GetWebpQuality() const { return m_webpQuality; }
+    void SetWebpQuality(std::int32_t quality) { m_webpQuality = quality; }
 
     std::int32_t GetInterFrameCount() const { return m_interFrameCount; }
     void SetInterFrameCount(std::int32_t count) { m_interFrameCount = count; }
@@ -139,7 +147,8 @@ public:
 
 private:
     // Values no run can use, whoever starts it: a negative LoopCount (60040), a floating field
-    // that is not finite (60041, naming the field), a DstName that is no plain file name (60042).
+    // that is not finite (60041, naming the field), a DstName that is no plain file name (60042),
+    // a WebpQuality outside 0 to 100 (60141).
     void ValidateValues() const;
 
     std::uint32_t m_flags = TaskFlags::AutoTrimFrames | TaskFlags::BkColor;
@@ -163,6 +172,7 @@ private:
     my::colord m_bkColor{1.0, 1.0, 1.0, 0.0, 1.0};
     CStringPair m_phaseBraces{"{", "}"};
     double m_phaseMultiple = 1.0;
+    std::int32_t m_webpQuality = kWebpLossless;
 };
 
 } // namespace mrv

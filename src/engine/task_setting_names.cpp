@@ -10,7 +10,7 @@ namespace mrv {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kDstFormat = {"PNG", "APNG", "GIF", "AGIF"};
+constexpr std::array<std::string_view, 5> kDstFormat = {"PNG", "APNG", "GIF", "AGIF", "WEBP"};
 constexpr std::array<std::string_view, 3> kRoundType = {"None", "Reverse", "Rotate"};
 constexpr std::array<std::string_view, 4> kInterpolateType = {"LineLiner", "LineCircle", "Circle",
                                                               "Arc"};

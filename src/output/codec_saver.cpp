@@ -66,13 +66,13 @@ std::array<GifByteType, 4> GraphicControl(std::uint32_t disposal, std::uint32_t 
             GifByteType(hundredths & 0xFF), GifByteType(hundredths >> 8), 0};
 }
 
+} // namespace
+
 bool EmbedsProfile(const CImg& img, std::uint32_t options) {
     // Pixel type 0 is RGB: only an RGB profile describes it.
     return (options & OPTION_NO_COLOR_PROFILE) == 0 && img.m_profile && img.m_profile->HasData() &&
            img.m_profile->ColorSpace() == CColorProfile::kSignatureRgb;
 }
-
-} // namespace
 
 std::size_t PaletteSize(TargetFormat format) {
     switch (format) {

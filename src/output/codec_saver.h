@@ -29,6 +29,10 @@ enum class TargetFormat { Own, Indexed1, Indexed2, Indexed4, Indexed8 };
 // Palette size of a target format; 0 for a format without palette.
 std::size_t PaletteSize(TargetFormat format);
 
+// Whether a file of img carries its colour profile: an RGB profile with data, unless the
+// options forbid it.
+bool EmbedsProfile(const CImg& img, std::uint32_t options);
+
 enum SaveMode : int {
     MODE_OTHER = 0,       // a container other than GIF
     MODE_GIF_SINGLE = 2,  // GIF with one frame: a plain image

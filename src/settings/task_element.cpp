@@ -3,6 +3,7 @@
 #include "engine/task_setting_names.h"
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -29,6 +30,10 @@ public:
     }
     template <class G, class S> bool Int(std::string_view name, G get, S) {
         return m_doc.WriteInt(m_e, name, (m_task.*get)());
+    }
+    template <class G, class S>
+    bool OptionalInt(std::string_view name, G get, S set, std::int32_t) {
+        return Int(name, get, set);
     }
     template <class G, class S> bool Double(std::string_view name, G get, S) {
         return m_doc.WriteDouble(m_e, name, (m_task.*get)());
@@ -75,6 +80,15 @@ public:
         std::int32_t value = 0;
         return m_doc.ReadInt(m_e, name, value) && Store(set, value);
     }
+    // An element added after the first files were written: files without it get `absent`.
+    template <class G, class S>
+    bool OptionalInt(std::string_view name, G get, S set, std::int32_t absent) {
+        std::vector<CXmlElement> found;
+        if (!m_doc.SelectChildren(m_e, name, found)) {
+            return false;
+        }
+        return found.empty() ? Store(set, absent) : Int(name, get, set);
+    }
     template <class G, class S> bool Double(std::string_view name, G, S set) {
         double value = 0;
         return m_doc.ReadDouble(m_e, name, value) && Store(set, value);
@@ -101,6 +115,8 @@ private:
 };
 
 // The Task element's children in their stored order, for the writer and the reader alike.
+// Elements added later come last and are optional; the reader selects each child by name, so a
+// program that does not know a later element passes over it.
 template <class Io> bool TransferTask(Io& io) {
     using T = CTaskSetting;
     return io.Flags("Flags", mrv::kTaskFlagNames, &T::GetFlags, &T::SetFlags) &&
@@ -123,7 +139,8 @@ template <class Io> bool TransferTask(Io& io) {
            io.Double("Dpi", &T::GetDpi, &T::SetDpi) &&
            io.Color("BkColor", &T::GetBkColor, &T::SetBkColor) &&
            io.Pair("PhaseBraces", &T::GetPhaseBraces, &T::SetPhaseBraces) &&
-           io.Double("PhaseMultiple", &T::GetPhaseMultiple, &T::SetPhaseMultiple);
+           io.Double("PhaseMultiple", &T::GetPhaseMultiple, &T::SetPhaseMultiple) &&
+           io.OptionalInt("WebpQuality", &T::GetWebpQuality, &T::SetWebpQuality, T::kWebpLossless);
 }
 
 } // namespace

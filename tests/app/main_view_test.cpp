@@ -102,6 +102,39 @@ TEST(MainView, EnablingRulesFollowTheRecord) {
     EXPECT_FALSE(f.m_app.m_doc.GetTask().HasFlags(mrv::TaskFlags::BkColor));
 }
 
+TEST(MainView, TheWebpQualityIsEnabledOnlyForAnimatedWebp) {
+    CAppFixture f;
+    mrv::CMainView& view = f.View();
+    view.Fill();
+    ASSERT_EQ(view.m_dstFormat->count(), 5);
+    EXPECT_EQ(view.m_dstFormat->itemText(4).toStdString(), "アニメーション WebP");
+    EXPECT_EQ(view.m_webpQuality->currentText(), "100");
+    for (int kind = 0; kind < 4; ++kind) {
+        Choose(view.m_dstFormat, kind);
+        EXPECT_FALSE(view.m_webpQuality->isEnabled()) << kind;
+    }
+    Choose(view.m_dstFormat, 4);
+    EXPECT_EQ(f.m_app.m_doc.GetTask().GetDstFormat(), mrv::DstFormat::WEBP);
+    EXPECT_TRUE(view.m_webpQuality->isEnabled());
+    // An animation: rate, repeat count and changed-region frames on; digits off.
+    EXPECT_TRUE(view.m_frameRate->isEnabled());
+    EXPECT_TRUE(view.m_loopCount->isEnabled());
+    EXPECT_TRUE(view.m_autoTrimFrames->isEnabled());
+    EXPECT_FALSE(view.m_digits->isEnabled());
+
+    Enter(view.m_webpQuality, "80");
+    EXPECT_EQ(f.m_app.m_doc.GetTask().GetWebpQuality(), 80);
+    Enter(view.m_webpQuality, "101");
+    EXPECT_EQ(f.m_app.m_doc.GetTask().GetWebpQuality(), 80) << "above 100 is refused";
+    ASSERT_EQ(f.m_msg.m_errors.size(), 1u);
+    EXPECT_EQ(f.m_msg.m_errors[0].m_id, IDS_NUMBER_TOO_LARGE);
+    f.m_app.m_doc.GetTask().SetWebpQuality(65);
+    view.RefreshControls();
+    EXPECT_EQ(view.m_webpQuality->currentText(), "65");
+    Choose(view.m_dstFormat, 1);
+    EXPECT_FALSE(view.m_webpQuality->isEnabled());
+}
+
 TEST(MainView, NumberCommitsAndRefusals) {
     CAppFixture f;
     mrv::CMainView& view = f.View();

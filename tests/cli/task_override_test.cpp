@@ -51,6 +51,18 @@ TEST(TaskOverride, ValuesReadInTheProjectFilesTextForms) {
     EXPECT_EQ(t.GetDstName(), "frame 01");
 }
 
+TEST(TaskOverride, AnimatedWebpAndItsQuality) {
+    CTaskSetting t;
+    ApplyOverride(t, "DstFormat", "WEBP", kBase);
+    ApplyOverride(t, "WebpQuality", "80", kBase);
+    EXPECT_EQ(t.GetDstFormat(), mrv::DstFormat::WEBP);
+    EXPECT_EQ(t.GetWebpQuality(), 80);
+    // Out of range passes here and is refused by the Generate checks; a fraction is refused.
+    ApplyOverride(t, "WebpQuality", "101", kBase);
+    EXPECT_EQ(t.GetWebpQuality(), 101);
+    EXPECT_NE(UsageMessage("WebpQuality", "80.5").find("not a whole number"), std::string::npos);
+}
+
 TEST(TaskOverride, RelativePathsStartAtTheGivenFolder) {
     CTaskSetting t;
     ApplyOverride(t, "SrcPath0", "img/../a.strk", kBase);

@@ -39,7 +39,7 @@ TEST(TaskSettingNames, UnknownNamesAndValuesNameTheirType) {
             EXPECT_EQ(e.m_text, std::string("Unknown name is specified ") + c.message);
         }
     }
-    for (const std::int32_t value : {-1, 4}) {
+    for (const std::int32_t value : {-1, 5}) {
         try {
             mrv::kDstFormatNames.ToName(value);
             ADD_FAILURE() << value;
@@ -49,6 +49,15 @@ TEST(TaskSettingNames, UnknownNamesAndValuesNameTheirType) {
                       "Unknown value is specified mrv::DstFormat::" + std::to_string(value));
         }
     }
+}
+
+TEST(TaskSettingNames, AnimatedWebpIsTheFifthKindAfterTheOthers) {
+    EXPECT_EQ(mrv::ToName(mrv::DstFormat::WEBP), "WEBP");
+    EXPECT_EQ(mrv::FromName<mrv::DstFormat>("WEBP"), mrv::DstFormat::WEBP);
+    EXPECT_EQ(static_cast<int>(mrv::DstFormat::WEBP), 4);
+    EXPECT_EQ(mrv::ToName(mrv::DstFormat::AGIF), "AGIF");
+    EXPECT_TRUE(mrv::IsAnimatedFormat(mrv::DstFormat::WEBP));
+    EXPECT_FALSE(mrv::IsAnimatedFormat(mrv::DstFormat::GIF));
 }
 
 TEST(TaskSettingNames, BadFlagPiecesAndUnnamedBitsFail) {
@@ -151,6 +160,25 @@ TEST(GenerateChecks, NegativeLoopCountIsRefusedNamingTheField) {
          {0, 1, 65535, 65536, std::numeric_limits<std::int32_t>::max()}) {
         t.SetLoopCount(count);
         EXPECT_FALSE(GenerateError(t).HasError()) << count;
+    }
+}
+
+TEST(GenerateChecks, WebpQualityOutsideZeroToHundredIsRefused) {
+    CTaskSetting t;
+    EXPECT_EQ(t.GetWebpQuality(), 100);
+    for (const std::int32_t quality : {-1, 101, std::numeric_limits<std::int32_t>::min()}) {
+        t.SetWebpQuality(quality);
+        const CSimpleErr e = GenerateError(t);
+        EXPECT_EQ(e.m_id, IDS_WEBP_QUALITY_INVALID) << quality;
+        EXPECT_EQ(e.m_text, "An invalid WebP quality (WebpQuality) was specified: " +
+                                std::to_string(quality) +
+                                "\nGive 100 for lossless frames, or 0 to 99 for lossy frames of "
+                                "that quality");
+        EXPECT_THROW(t.ValidateForTask(), my::CException);
+    }
+    for (const std::int32_t quality : {0, 80, 100}) {
+        t.SetWebpQuality(quality);
+        EXPECT_FALSE(GenerateError(t).HasError()) << quality;
     }
 }
 

@@ -21,7 +21,7 @@ CTaskSetting FullTask(const std::string& folder) {
     t.SetFlags(0x3F);
     t.SetSrcPath0(folder + "/img/start.strk");
     t.SetSrcPath1(folder + "/../elsewhere/end.strk");
-    t.SetDstFormat(mrv::DstFormat::APNG);
+    t.SetDstFormat(mrv::DstFormat::WEBP);
     t.SetDstFolder(folder + "/out");
     t.SetDstName(" frame & <name> ");
     t.SetStartNo(-3);
@@ -39,6 +39,7 @@ CTaskSetting FullTask(const std::string& folder) {
     t.SetBkColor(my::colord(0.25, 0.5, 0.75, 0.125, 0.0625));
     t.SetPhaseBraces({"[", "]]"});
     t.SetPhaseMultiple(0.1);
+    t.SetWebpQuality(80);
     return t;
 }
 
@@ -83,7 +84,32 @@ TEST(ProjectFile, EveryFieldRoundTripsInStoredOrder) {
                                               "<LoopCount>",       "<Width>",
                                               "<Height>",          "<Dpi>",
                                               "<BkColor>",         "<PhaseBraces>",
-                                              "<PhaseMultiple>"}));
+                                              "<PhaseMultiple>",   "<WebpQuality>"}));
+    EXPECT_NE(text.find("<DstFormat>WEBP</DstFormat>"), std::string::npos);
+    EXPECT_NE(text.find("<WebpQuality>80</WebpQuality>"), std::string::npos);
+}
+
+// A project written before WebpQuality existed reads as lossless; one written by a later
+// version with elements this one does not know reads the elements it knows.
+TEST(ProjectFile, OlderProjectsReadLosslessAndUnknownElementsArePassedOver) {
+    CTempFolder folder;
+    std::string text = ProjectText(folder.Path(), "<WebpQuality>100</WebpQuality>", "");
+    ASSERT_EQ(text.find("WebpQuality"), std::string::npos);
+    WriteFile(folder / "old.mrva", text);
+    CTaskSetting read;
+    read.SetWebpQuality(5);
+    CSimpleErr err;
+    ASSERT_TRUE(LoadProject(folder / "old.mrva", read, err)) << err.m_text;
+    EXPECT_EQ(read.GetWebpQuality(), 100);
+
+    text = ProjectText(folder.Path(), "<DstFormat>AGIF</DstFormat>",
+                       "<FutureOption>7</FutureOption><DstFormat>WEBP</DstFormat>"
+                       "<FutureGroup><x>1</x></FutureGroup>");
+    text.replace(text.find("<WebpQuality>100"), 16, "<WebpQuality>42");
+    WriteFile(folder / "new.mrva", text);
+    ASSERT_TRUE(LoadProject(folder / "new.mrva", read, err)) << err.m_text;
+    EXPECT_EQ(read.GetDstFormat(), mrv::DstFormat::WEBP);
+    EXPECT_EQ(read.GetWebpQuality(), 42);
 }
 
 TEST(ProjectFile, PathsFollowAProjectMovedWithItsImages) {
