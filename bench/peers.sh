@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Side by side with common image tools: our animated GIF, APNG and PNG sequence writers against
-# ImageMagick, ffmpeg, gifsicle, gifski and apngasm on the same rendered frames, in one run.
-# Every tool starts from the PNG frames on disk, so decoding counts for all. Each line gives
-# the time ratio (ours / peer, median wall clock of PEERS_RUNS runs), the file-size ratio and,
-# for GIF, the mean PSNR of the frames a viewer shows against the source frames.
+# Side by side with common image tools: our animated GIF, APNG, animated WebP and PNG sequence
+# writers against ImageMagick, ffmpeg, gifsicle, gifski, apngasm and img2webp on the same
+# rendered frames, in one run. Every tool starts from the PNG frames on disk, so decoding counts
+# for all. Each line gives the time ratio (ours / peer, median wall clock of PEERS_RUNS runs),
+# the file-size ratio and, for GIF and lossy WebP, the mean PSNR of the frames a viewer shows
+# against the source frames.
 #
 # Run by `make bench` (after a build with -DMORVANE_BUILD_BENCH=ON). Installs the peers when
 # they are missing: Debian packages through apt-get, gifski through npm into build/peers.
@@ -46,7 +47,7 @@ fi
 # --- the peers ---------------------------------------------------------------------------------
 
 install_peers() {
-    local packages=(imagemagick ffmpeg gifsicle apngasm) missing=() p
+    local packages=(imagemagick ffmpeg gifsicle apngasm webp) missing=() p
     for p in "${packages[@]}"; do
         if ! dpkg -s "$p" 2>/dev/null | grep -q '^Status: install ok installed'; then
             missing+=("$p")
@@ -128,7 +129,8 @@ bytes_of() {
     find "$@" -type f -printf '%s\n' | awk '{ s += $1 } END { print s + 0 }'
 }
 
-# Mean PSNR of a GIF against the source frames, as encode_frames measures it for every tool.
+# Mean PSNR of a GIF or WebP animation against the source frames, as encode_frames measures it
+# for every tool.
 mean_psnr() {
     local gif=$1 line
     if [ ! -s "$gif" ] || ! line=$("$encoder" psnr "$project_file" "$gif" "${sources[@]}" 2>>"$log"); then
@@ -224,6 +226,8 @@ for project in "${projects[@]}"; do
         imgs=$(awk -v a="$im" -v b="$gs" 'BEGIN { if (a == "failed" || b == "failed") print "failed"; else printf "%.3f", a + b }')
         q_ours=$(mean_psnr "$out/ours.gif")
         ours_b=$(bytes_of "$out/ours.gif")
+        agif_s=$ours
+        agif_b=$ours_b
         add_row "AGIF vs ImageMagick" "$ours" "$im" "$ours_b" "$(bytes_of "$out/imagemagick.gif")" \
             "$q_ours" "$(mean_psnr "$out/imagemagick.gif")" "t<1 s<=0.75 d>=2"
         add_row "AGIF vs IM+gifsicle -O2" "$ours" "$imgs" "$ours_b" "$(bytes_of "$out/gifsicle.gif")" \
@@ -236,6 +240,8 @@ for project in "${projects[@]}"; do
         # APNG: time against apngasm's zlib, size against its default (7zip) compression.
         ours=$(median_seconds "$encoder" save "$project_file" APNG "$out" ours "${sources[@]}")
         ours_b=$(bytes_of "$out/ours.png")
+        apng_s=$ours
+        apng_b=$ours_b
         z0=$(median_seconds apngasm "$out/apngasm_z0.png" "${sources[@]}" "$delay" 100 -z0)
         # The default 7zip compression takes minutes at 1280x720, and only its size is aimed
         # at: one run.
@@ -248,6 +254,25 @@ for project in "${projects[@]}"; do
             - - "s<=1.05"
         add_row "APNG vs ffmpeg" "$ours" "$ff" "$ours_b" "$(bytes_of "$out/ffmpeg_apng.png")" \
             - - ""
+
+        # Animated WebP: both sides are libwebp's encoder at its default effort, lossless and
+        # lossy at quality 80; then our lossless file against our APNG and animated GIF.
+        ms=$((delay * 10))
+        ours=$(median_seconds "$encoder" save "$project_file" WEBP "$out" ours "${sources[@]}")
+        ours_b=$(bytes_of "$out/ours.webp")
+        iw=$(median_seconds img2webp -loop 0 -lossless -d "$ms" -o "$out/img2webp.webp" \
+            "${sources[@]}")
+        add_row "WEBP vs img2webp -lossless" "$ours" "$iw" "$ours_b" \
+            "$(bytes_of "$out/img2webp.webp")" - - "t<=0.8 s<=1"
+        ours_q=$(median_seconds "$encoder" save "$project_file" WEBP:80 "$out" ours_q80 \
+            "${sources[@]}")
+        iq=$(median_seconds img2webp -loop 0 -lossy -q 80 -d "$ms" -o "$out/img2webp_q80.webp" \
+            "${sources[@]}")
+        add_row "WEBP q80 vs img2webp -q 80" "$ours_q" "$iq" "$(bytes_of "$out/ours_q80.webp")" \
+            "$(bytes_of "$out/img2webp_q80.webp")" "$(mean_psnr "$out/ours_q80.webp")" \
+            "$(mean_psnr "$out/img2webp_q80.webp")" "t<=0.8 s<=1"
+        add_row "WEBP vs our APNG" "$ours" "$apng_s" "$ours_b" "$apng_b" - - "s<=0.6"
+        add_row "WEBP vs our AGIF" "$ours" "$agif_s" "$ours_b" "$agif_b" - - ""
 
         # PNG sequence.
         ours=$(median_seconds "$encoder" save "$project_file" PNG "$out/ours_seq" s "${sources[@]}")
@@ -262,13 +287,14 @@ done
     echo "# Side by side with common image tools ($(date -u '+%Y-%m-%d %H:%M UTC'))"
     echo "# $frame_count frames per case rendered by morvane-cli; median of $runs runs, wall clock;"
     echo "# OMP_NUM_THREADS=$OMP_NUM_THREADS; time and size columns are ours / peer; PSNR in dB,"
-    echo "# mean over the source frames of the RGB PSNR of the frame each GIF shows (100 = exact)."
+    echo "# mean over the source frames of the RGB PSNR of the frame shown (100 = exact)."
     echo "# aim: t = time ratio, s = size ratio, d = our PSNR minus the peer's."
     echo "# ImageMagick: $("$magick" -version | head -n 1)"
     echo "# ffmpeg: $(ffmpeg -version | head -n 1)"
     echo "# gifsicle: $(gifsicle --version | head -n 1)"
     echo "# gifski: $("$gifski" --version)"
     echo "# apngasm: $(apngasm 2>&1 | grep -m 1 'APNG Assembler')"
+    echo "# img2webp: $(img2webp -version 2>&1 | head -n 1)"
     echo "$header"
     printf '%s\n' "${rows[@]}"
 } >"$results"

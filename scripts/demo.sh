@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Generates every example's animation into out/ (animated GIF and APNG) and the small pictures
-# of the README into docs/examples/, with the batch command built in build/.
+# Generates every example's animation into out/ (animated GIF, APNG and animated WebP) and the
+# small pictures of the README into docs/examples/, with the batch command built in build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -10,8 +10,10 @@ for project in examples/*.mrva; do
     name=$(basename "$project" .mrva)
     "$cli" --quiet --overwrite --set DstFolder=out --set DstFormat=AGIF "$project"
     "$cli" --quiet --overwrite --set DstFolder=out --set DstFormat=APNG "$project"
+    "$cli" --quiet --overwrite --set DstFolder=out --set DstFormat=WEBP "$project"
     echo "out/$name.gif"
     echo "out/$name.png"
+    echo "out/$name.webp"
     # The README's picture: the same animation fitted into 160 x 120, the project's own
     # options kept.
     flags=$(sed -n 's:.*<Flags>\(.*\)</Flags>.*:\1:p' "$project")

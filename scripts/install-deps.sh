@@ -12,6 +12,7 @@ packages=(
     libfreetype-dev libfontconfig-dev
     liblcms2-dev
     libgif-dev libimagequant-dev
+    libwebp-dev webp
     libpugixml-dev
     qt6-base-dev qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
