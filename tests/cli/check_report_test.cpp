@@ -152,6 +152,9 @@ TEST_F(CheckRun, JsonHoldsTheSameEntries) {
     EXPECT_EQ(one.m_array[0]["startPosition"].m_string, "");
     EXPECT_EQ(one.m_array[0]["text"].m_string,
               "図形の数が一致しません\n数: 2 -> 1\n親の名前:  -> \n位置: ");
+    EXPECT_EQ(Run({"--check"}), cli::kExitFailed);
+    EXPECT_NE(m_out.str().find("\nSTART: position (root), name \"\"\n"), std::string::npos)
+        << m_out.str();
 }
 
 TEST_F(CheckRun, IdenticalDrawingsAnimate) {
