@@ -176,8 +176,35 @@ TEST(PngDecoder, LimitsAreCheckedBeforeTheRowsAreAllocated) {
     codec::CPngLimits small;
     small.m_maxPixelBytes = 1000 * 1000 * 4 - 1;
     EXPECT_EQ(FailureId([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, small); }),
-              IDS_WIC_PIXEL_FORMAT_FAILED);
+              IDS_IMAGE_TOO_LARGE);
     EXPECT_EQ(Decode(full, CImg::PIXEL_BGRA32, 1000, 1000).ByteSize(), 1000u * 1000u * 4u);
+}
+
+// An image over the limits is sound but too large: the message says so with both sizes,
+// instead of libpng's "Invalid IHDR data", which reads like a damaged file.
+TEST(PngDecoder, AnImageOverTheLimitsIsReportedAsTooLargeWithItsSize) {
+    PngImage wide;
+    wide.width = 20000;
+    wide.colorType = PNG_COLOR_TYPE_GRAY;
+    wide.pixels.assign(wide.RowBytes(), 7);
+    const auto png = EncodePng(wide);
+    const CSimpleErr err = FailureOf([&] { Decode(png, CImg::PIXEL_GREY8, 20000, 1); });
+    EXPECT_EQ(err.m_id, IDS_IMAGE_TOO_LARGE);
+    EXPECT_EQ(err.m_text,
+              "The image is too large: 20000 x 1 pixels\n\nThe limit is 16384 x 16384 pixels.");
+
+    codec::CPngLimits limits;
+    limits.m_maxHeight = 100;
+    const auto tall = EncodePng(SolidPng(2, 101, PNG_COLOR_TYPE_RGB, {1, 2, 3}));
+    EXPECT_EQ(FailureOf([&] { Decode(tall, CImg::PIXEL_BGR24, 2, 101, limits); }).m_text,
+              "The image is too large: 2 x 101 pixels\n\nThe limit is 16384 x 100 pixels.");
+
+    limits = {};
+    limits.m_maxPixelBytes = 2u << 20;
+    const auto square = EncodePng(SolidPng(1000, 1000, PNG_COLOR_TYPE_GRAY, {9}));
+    EXPECT_EQ(FailureOf([&] { Decode(square, CImg::PIXEL_BGRA32, 1000, 1000, limits); }).m_text,
+              "The image is too large: 1000 x 1000 pixels (3.8 MiB)\n\nThe limit is 2 MiB of "
+              "pixels.");
 }
 
 } // namespace
