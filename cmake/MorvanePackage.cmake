@@ -10,6 +10,7 @@ set(CPACK_PACKAGE_CONTACT "${MORVANE_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "turn two stroke drawings into a looping animation")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/StripComments.cmake)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${MORVANE_PACKAGE_MAINTAINER}")
@@ -19,9 +20,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, fonts-ipafont-gothic, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# The synopsis line comes from CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the long description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-Morvane pairs the figures of a START and an END vector stroke drawing
+    "Morvane pairs the figures of a START and an END vector stroke drawing
 (.strk) of the same structure, computes the in-between frames along
 straight, eased, circular or arc paths with return trips and per-figure
 phases, and writes a PNG sequence, an animated PNG, a GIF sequence or an
