@@ -1,7 +1,7 @@
 # The Debian package (`make package`, or `cpack -G DEB` in a build folder). Library dependencies
 # are not listed here: dpkg-shlibdeps finds them from the programs. Only what the programs need
 # without linking it is named: the Qt platform plugins that show the window, the fonts texts fall
-# back to and the desktop's URL opener.
+# back to, the desktop's URL opener and Qt's own Japanese texts.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME morvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -18,7 +18,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, fonts-ipafont-gothic, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fonts-dejavu-core, fonts-ipafont-gothic, xdg-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # The synopsis line comes from CPACK_PACKAGE_DESCRIPTION_SUMMARY; this is the long description.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -5,6 +5,7 @@
 #include "app/main_frame.h"
 #include "app/message_box_msg.h"
 #include "app/qt_shell.h"
+#include "app/translations.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
 #include "engine/task.h"
@@ -56,6 +57,10 @@ int main(int argc, char** argv) {
     // The desktop entry's name lets the window system match the window to the menu entry's icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("morvane"));
     QApplication::setWindowIcon(ApplicationIcon());
+    const std::unique_ptr<QTranslator> qtTexts = mrv::LoadQtTranslations(my::MessageLanguage());
+    if (qtTexts) {
+        application.installTranslator(qtTexts.get());
+    }
     CMessageBoxMsg msg;
     mrv::CQtShell shell;
     mrv::CApp app;

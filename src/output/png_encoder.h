@@ -46,7 +46,7 @@ public:
     void Fdat(std::span<const std::uint8_t> zlib);
     void Iend();
 
-    // Writes one chunk; raises 59268 naming the file when the write fails.
+    // Writes one chunk; raises 60044 naming the file and the system reason when the write fails.
     void Chunk(const char (&type)[5], std::span<const std::uint8_t> data);
 
 private:

@@ -18,7 +18,7 @@ struct CLimits {
 CLimits ProgramLimits();
 
 // Installs the limits for the rest of the process: the signal handlers write the message of the
-// limit (60111 or 60114, formatted now, in the message language) to stderr and end the process
+// limit (60110 or 60113, formatted now, in the message language) to stderr and end the process
 // with status 1. Limits already lower than these are kept. Raises nothing; a limit the system
 // refuses is skipped.
 void ApplyLimits(const CLimits& limits);

@@ -103,8 +103,9 @@ int ParseSize(std::string_view text) {
 std::vector<std::uint8_t> ReadInputFile(const std::string& path, std::uint64_t limit) {
     std::string data;
     const int error = my::ReadWholeFile(path, static_cast<std::size_t>(limit), data);
-    if (error == EISDIR || error == EINVAL) {
-        throw my::CException(IDS_THUMBNAIL_NOT_REGULAR, path);
+    if (error == EINVAL) {
+        // A pipe, a device or a socket: never opened for reading, so nothing blocks.
+        throw my::CException(IDS_FILE_OPEN_FAILED, path, my::MessageText(IDS_FILE_NOT_REGULAR));
     }
     if (error == EFBIG) {
         throw my::CException(IDS_THUMBNAIL_FILE_TOO_LARGE, limit >> 20, path);
@@ -192,8 +193,8 @@ void WritePng(const CImg& img, const std::string& path) {
     writer.Chunk("sRGB", std::span<const std::uint8_t>(&perceptual, 1));
     writer.Idat(encoder.Encode(img, false));
     writer.Iend();
-    if (!file.Commit()) {
-        throw my::CException(IDS_LIBPNG_ERROR, file.ErrorDetail());
+    if (file.Failed() || !file.Commit()) {
+        throw file.Failure();
     }
 }
 

@@ -28,18 +28,18 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 // The bytes of a regular file of at most `limit` bytes. Never blocks on a pipe or device:
-// anything but a regular file raises 60107, a larger file 60113, other failures 58932.
+// anything but a regular file raises 58932 (a folder, a pipe, a device), a larger file 60112.
 std::vector<std::uint8_t> ReadInputFile(const std::string& path, std::uint64_t limit);
 
 // The drawing a thumbnail shows: the file itself when it starts with "stroke", the START image
 // of the project when it is XML (relative paths taken from the project's folder). Anything else
-// raises 60108; a project without START 60109; the reader's and the project's own messages
+// raises 60107; a project without START 60108; the reader's and the project's own messages
 // otherwise.
 stroke::ModelPtr LoadThumbnailModel(const std::string& path);
 
 // The pixel size of a page of width x height (any one unit) fitted into size x size: the longer
 // side is size, the shorter keeps the proportion and is at least 1 pixel. A side that is not a
-// finite positive number raises 60110.
+// finite positive number raises 60109.
 std::pair<int, int> ThumbnailSize(double width, double height, int size);
 
 // The model (changed: scaled to pixels) drawn on a white page fitted into size x size, in sRGB

@@ -27,13 +27,16 @@ namespace fs = std::filesystem;
 using morvane::test::StrkWriter;
 using Args = std::vector<std::string>;
 
-template <class F> std::uint32_t FailureId(F&& f) {
+template <class F> CSimpleErr FailureOf(F&& f) {
     try {
         f();
     } catch (const my::CException& e) {
-        return static_cast<std::uint32_t>(e.m_id);
+        return e;
     }
-    return 0;
+    return {};
+}
+template <class F> std::uint32_t FailureId(F&& f) {
+    return static_cast<std::uint32_t>(FailureOf(std::forward<F>(f)).m_id);
 }
 
 class Thumbnail : public ::testing::Test {
@@ -176,10 +179,12 @@ TEST_F(Thumbnail, HostileInputsAreRefusedWithoutBlockingOrAllocating) {
     const auto started = std::chrono::steady_clock::now();
     // A pipe with no writer would block a plain open for ever; a folder is no file either.
     ASSERT_EQ(::mkfifo(Path("pipe.strk").c_str(), 0600), 0);
-    EXPECT_EQ(FailureId([&] { thumb::LoadThumbnailModel(Path("pipe.strk")); }),
-              IDS_THUMBNAIL_NOT_REGULAR);
-    EXPECT_EQ(FailureId([&] { thumb::LoadThumbnailModel(m_folder.string()); }),
-              IDS_THUMBNAIL_NOT_REGULAR);
+    EXPECT_NE(FailureOf([&] {
+                  thumb::LoadThumbnailModel(Path("pipe.strk"));
+              }).m_text.find("Not a regular file"),
+              std::string::npos);
+    EXPECT_EQ(FailureOf([&] { thumb::LoadThumbnailModel(m_folder.string()); }).m_code,
+              std::uint32_t(EISDIR));
     EXPECT_EQ(FailureId([&] { thumb::LoadThumbnailModel(Path("missing.strk")); }),
               IDS_FILE_OPEN_FAILED);
 
