@@ -1,17 +1,15 @@
 #include "engine/task.h"
 
 #include "common/message_ids.h"
-#include "engine/extract_items.h"
 #include "engine/frame_schedule.h"
 #include "engine/interpolator.h"
-#include "engine/normalize_model.h"
+#include "engine/pairing.h"
 #include "output/output_file.h"
 #include "platform/color_profile.h"
 #include "render/calc_bounds.h"
 #include "render/img_renderer.h"
 #include "render/model_renderer.h"
 #include "stroke/serializer.h"
-#include "stroke/transform_color.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
@@ -113,19 +111,6 @@ stroke::ModelPtr CTask::Load(const std::string& path) {
     return model;
 }
 
-void CTask::ToWorkingSpace(stroke::CModel& model) const {
-    // CMYK drawings are left as they are: pairing names them unsupported.
-    if (model.m_colorType != stroke::COLOR_RGB) {
-        return;
-    }
-    // A model without a profile is drawn in the working space already.
-    if (model.m_colorProfile && !model.m_colorProfile->IsSame(*m_workingSpace)) {
-        stroke::CTransformColor::Convert(model, model.m_colorType, model.m_colorProfile,
-                                         m_workingSpace);
-    }
-    model.m_colorProfile = m_workingSpace;
-}
-
 void CTask::MeasureFrame(const stroke::CModel& frame) {
     stroke::CCalcBounds bounds(stroke::FIGURE_LINE | stroke::FIGURE_TEXT);
     const stroke::CBoundsRect& r = bounds.Calc(frame);
@@ -184,12 +169,11 @@ void CTask::Execute() {
     const stroke::ModelPtr start = Load(m_setting.GetSrcPath0());
     const stroke::ModelPtr end = Load(m_setting.GetSrcPath1());
     m_workingSpace = boost::make_shared<CColorProfile>();
-    ToWorkingSpace(*start);
-    ToWorkingSpace(*end);
+    ToWorkingSpace(*start, m_workingSpace);
+    ToWorkingSpace(*end, m_workingSpace);
 
     AnimateItemList items;
-    CNormalizeModel().Walk(*start, *end);
-    CExtractItems(m_setting).Extract(items, *start, *end);
+    PairModels(m_setting, *start, *end, items);
 
     const double multiple =
         m_setting.HasFlags(TaskFlags::Phase) ? m_setting.GetPhaseMultiple() : 0.0;
