@@ -294,7 +294,7 @@ done
     echo "# gifsicle: $(gifsicle --version | head -n 1)"
     echo "# gifski: $("$gifski" --version)"
     echo "# apngasm: $(apngasm 2>&1 | grep -m 1 'APNG Assembler')"
-    echo "# img2webp: $(img2webp -version 2>&1 | head -n 1)"
+    echo "# img2webp: $(img2webp -version 2>&1 | grep -m 1 'Encoder version')"
     echo "$header"
     printf '%s\n' "${rows[@]}"
 } >"$results"

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
 namespace mrv {
@@ -57,8 +58,12 @@ template <class F> bool ForEachFrame(std::size_t count, unsigned threads, F enco
     {
         std::vector<std::jthread> pool;
         pool.reserve(helpers);
-        for (unsigned i = 0; i < helpers; ++i) {
-            pool.emplace_back(work);
+        try {
+            for (unsigned i = 0; i < helpers; ++i) {
+                pool.emplace_back(work);
+            }
+        } catch (const std::system_error&) {
+            // No more threads to be had: the ones running and this one do all the frames.
         }
         work();
     }
