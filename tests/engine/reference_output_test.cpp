@@ -6,6 +6,7 @@
 #include "engine/task.h"
 #include "platform/test_helpers.h"
 #include "settings/project_file.h"
+#include "support/strk_writer.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
@@ -174,6 +175,74 @@ TEST(ReferenceOutputs, EveryExampleFormatAndVariantMatchesTheRecordedBytes) {
     }
     for (const auto& [name, value] : written) {
         EXPECT_TRUE(expected.contains(name)) << "written but not expected: " << name;
+    }
+}
+
+// A red rectangle on a transparent page of 32 x 24 pixels; (x0, y0)-(x1, y1) its corners.
+std::string WriteRect(const fs::path& path, double x0, double y0, double x1, double y1) {
+    morvane::test::StrkWriter writer;
+    auto& model = writer.Model();
+    model.unit = 1;
+    model.resolution = 72;
+    model.pageWidth = 32;
+    model.pageHeight = 24;
+    model.Line(u"rect")
+        .Fill(morvane::test::Mono(stroke::CColor(65535, 0, 0, 0, 65535)))
+        .Part(true)
+        .Point(x0, y0, 0)
+        .Point(x1, y0, 0)
+        .Point(x1, y1, 0)
+        .Point(x0, y1, 0);
+    writer.Save(path.string());
+    return path.string();
+}
+
+// The first frame covers the whole page and is opaque; the later ones leave most of it
+// transparent. The animated formats hold one choice of transparency for all frames, so the
+// later frames decide it, not the first.
+TEST(ReferenceOutputs, OpaqueFirstFrameBeforeTranslucentOnes) {
+    morvane::test::TempFolder dir;
+    mrv::CTaskSetting setting;
+    setting.SetSrcPath0(WriteRect(dir.Path() / "a.strk", -2, -2, 34, 26));
+    setting.SetSrcPath1(WriteRect(dir.Path() / "b.strk", 12, 8, 20, 16));
+    setting.SetInterFrameCount(3);
+    setting.SetRoundType(mrv::RoundType::None);
+    setting.SetInterpolateType(mrv::InterpolateType::LineLiner);
+    setting.SetDstName("r");
+    const struct {
+        mrv::DstFormat format;
+        std::uint32_t flags;
+        const char* file;
+        const char* digest;
+    } cases[] = {
+        {mrv::DstFormat::APNG, 0, "r.png", "582 713a8e9c5aeb174b"},
+        {mrv::DstFormat::APNG, mrv::TaskFlags::AutoTrimFrames, "r.png", "556 7752280fea8107c0"},
+        {mrv::DstFormat::AGIF, 0, "r.gif", "388 b4e0513defb5330c"},
+        {mrv::DstFormat::AGIF, mrv::TaskFlags::AutoTrimFrames, "r.gif", "388 b4e0513defb5330c"},
+        {mrv::DstFormat::PNG, 0, "r0000.png", "114 937c3e4edfebf0de"},
+    };
+    int run = 0;
+    for (const auto& c : cases) {
+        const fs::path out = dir.Path() / std::to_string(run++);
+        fs::create_directories(out);
+        setting.SetDstFormat(c.format);
+        setting.SetFlags(c.flags);
+        setting.SetDstFolder(out.string());
+        auto task = boost::make_shared<mrv::CTask>();
+        task->Configure(setting);
+        task->Run(nullptr);
+        ASSERT_FALSE(task->HasErr()) << task->GetErr().m_text;
+        const std::string bytes = ReadFile(out / c.file);
+        char digest[32];
+        std::snprintf(digest, sizeof digest, "%016llx",
+                      static_cast<unsigned long long>(Fnv1a(bytes)));
+        EXPECT_EQ(std::to_string(bytes.size()) + " " + digest, c.digest) << c.file;
+        if (c.format == mrv::DstFormat::PNG) {
+            // The first frame is opaque (its PNG has no alpha), the second is not.
+            ASSERT_GT(bytes.size(), 25u);
+            EXPECT_EQ(bytes[25], 2);
+            EXPECT_EQ(ReadFile(out / "r0001.png").at(25), 6);
+        }
     }
 }
 
