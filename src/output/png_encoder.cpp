@@ -3,7 +3,6 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "output/checked_cast.h"
-#include "output/output_file.h"
 #include "platform/img.h"
 
 #include <algorithm>
@@ -44,9 +43,7 @@ std::span<const std::uint8_t> TypeBytes(const char (&type)[5]) {
 } // namespace
 
 void CPngChunkWriter::Write(std::span<const std::uint8_t> bytes) {
-    if (!m_file.Write(bytes)) {
-        throw my::CException(IDS_LIBPNG_ERROR, m_file.ErrorDetail());
-    }
+    m_out.insert(m_out.end(), bytes.begin(), bytes.end());
 }
 
 void CPngChunkWriter::Put(const char (&type)[5], std::span<const std::uint8_t> prefix,
@@ -151,7 +148,8 @@ std::span<const std::uint8_t> CPngImageEncoder::Encode(const CImg& img, bool alp
     };
     // The two candidates share nothing but the image, so a large frame compresses both at once;
     // for small frames starting a thread costs more than it saves.
-    const bool parallel = std::size_t(img.m_width) * std::size_t(img.m_height) >= kParallelPixels;
+    const bool parallel =
+        m_parallel && std::size_t(img.m_width) * std::size_t(img.m_height) >= kParallelPixels;
     std::future<std::span<const std::uint8_t>> pending;
     if (parallel) {
         pending = std::async(std::launch::async, minSadStream);

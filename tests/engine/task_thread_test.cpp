@@ -1,10 +1,12 @@
-// The generation task on a worker thread, stopped at random moments while another thread polls
-// its progress as the user interface does. Built with ThreadSanitizer by make test-tsan.
+// The generation task on a worker thread with four frame threads, stopped at random moments
+// while another thread polls its progress as the user interface does. Built with
+// ThreadSanitizer by make test-tsan.
 #include "common/message_ids.h"
 #include "engine/task.h"
 #include "platform/test_helpers.h"
 #include "support/strk_writer.h"
 
+#include <algorithm>
 #include <boost/make_shared.hpp>
 #include <chrono>
 #include <gtest/gtest.h>
@@ -13,7 +15,16 @@
 
 namespace {
 
-TEST(TaskThread, StopsAtAnyMomentWithProgressComplete) {
+// The names in the output folder, hidden temporary files included.
+std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    return names;
+}
+
+TEST(TaskThread, StopsAtAnyMomentWithProgressCompleteAndNothingLeftBehind) {
     morvane::test::TempFolder dir;
     std::filesystem::create_directories(dir.Path() / "out");
     for (const auto& [name, x] : {std::pair{"a.strk", 4.0}, {"b.strk", 20.0}}) {
@@ -39,9 +50,14 @@ TEST(TaskThread, StopsAtAnyMomentWithProgressComplete) {
 
     std::mt19937 random(12345);
     int stopped = 0;
+    const std::filesystem::path out = dir.Path() / "out";
     for (int run = 0; run < 200; ++run) {
+        SCOPED_TRACE(testing::Message() << "run " << run);
+        // Each run writes another format: sequences and animations both.
+        setting.SetDstFormat(static_cast<mrv::DstFormat>(run % 4));
         auto task = boost::make_shared<mrv::CTask>();
         task->Configure(setting);
+        task->SetThreadCount(4);
         CTerminateFlag flag;
         std::thread worker([task, &flag] { task->Run(&flag); });
         const auto wait = std::chrono::microseconds(random() % 3000);
@@ -55,10 +71,25 @@ TEST(TaskThread, StopsAtAnyMomentWithProgressComplete) {
         EXPECT_EQ(task->GetProgressPos(), task->GetProgressMax());
         if (task->HasErr()) {
             EXPECT_EQ(task->GetErr().m_id, IDS_TASK_INTERRUPTED);
+            // Neither a file under its own name nor a temporary one.
+            EXPECT_EQ(FilesIn(out), std::vector<std::string>{});
             ++stopped;
+        } else {
+            // A complete run: every file under its name, no temporary file.
+            std::vector<std::string> expected;
+            for (const std::string& path : task->ListOutputPaths()) {
+                expected.push_back(std::filesystem::path(path).filename().string());
+            }
+            std::vector<std::string> found = FilesIn(out);
+            std::sort(found.begin(), found.end());
+            std::sort(expected.begin(), expected.end());
+            EXPECT_EQ(found, expected);
         }
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(out);
     }
     EXPECT_GT(stopped, 0);
+    EXPECT_LT(stopped, 200);
 }
 
 } // namespace
