@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <unistd.h>
 
 namespace {
@@ -56,6 +57,31 @@ protected:
         std::vector<std::string> argv = {MORVANE_CLI, "--set", "DstFolder=" + m_out.string()};
         argv.insert(argv.end(), args.begin(), args.end());
         return Execute(argv, s_root / "scratch", interruptAfter);
+    }
+
+    // morvane-cli as above under a file-size limit of `bytes` (rounded down to the shell's
+    // 512-byte blocks): a write beyond it fails as on a full disk.
+    CResult CliWithFileLimit(std::uintmax_t bytes, std::vector<std::string> args) {
+        std::vector<std::string> argv = {
+            "/bin/sh",
+            "-c",
+            "ulimit -f " + std::to_string(bytes / 512) + " && exec \"$0\" \"$@\"",
+            MORVANE_CLI,
+            "--set",
+            "DstFolder=" + m_out.string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return Execute(argv, s_root / "scratch");
+    }
+
+    // The files in the output folder (hidden ones too) by name, with their bytes; emptied.
+    std::map<std::string, std::string> TakeOutputs() {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(m_out)) {
+            files[entry.path().filename().string()] = ReadAll(entry.path());
+        }
+        fs::remove_all(m_out);
+        fs::create_directories(m_out);
+        return files;
     }
 
     static inline fs::path s_root;
@@ -126,6 +152,49 @@ TEST_F(CliRun, UsageAndCheckFailures) {
     EXPECT_EQ(version.m_status, 0);
     EXPECT_EQ(version.m_out.rfind("morvane-cli ", 0), 0u);
     EXPECT_TRUE(fs::is_empty(m_out));
+}
+
+TEST_F(CliRun, OneThreadAndEightWriteTheSameBytes) {
+    for (const std::string format : {"PNG", "APNG", "GIF", "AGIF"}) {
+        SCOPED_TRACE(format);
+        std::map<std::string, std::string> written[2];
+        int run = 0;
+        for (const std::string jobs : {"--jobs=1", "-j8"}) {
+            const CResult r = Cli({jobs, "--quiet", "--set", "DstFormat=" + format, "--set",
+                                   "Flags=AutoTrim|AutoTrimFrames", Project("curved_text")});
+            ASSERT_EQ(r.m_status, 0) << r.m_err;
+            written[run++] = TakeOutputs();
+        }
+        EXPECT_FALSE(written[0].empty());
+        EXPECT_TRUE(written[0] == written[1]);
+    }
+}
+
+TEST_F(CliRun, AFullDiskInTheMiddleGivesItsMessageAndLeavesNothing) {
+    for (const std::string format : {"AGIF", "APNG", "PNG", "GIF"}) {
+        SCOPED_TRACE(format);
+        const std::vector<std::string> args = {"--quiet", "--set", "DstFormat=" + format,
+                                               Project("morph")};
+        ASSERT_EQ(Cli(args).m_status, 0);
+        const std::map<std::string, std::string> complete = TakeOutputs();
+        ASSERT_FALSE(complete.empty());
+        // An animation stops halfway through its file; a sequence at the first file larger
+        // than the first (its frames grow as the shapes spread).
+        std::uintmax_t limit = complete.begin()->second.size() / 2;
+        if (complete.size() > 1) {
+            limit = (complete.begin()->second.size() + 511) / 512 * 512;
+            std::size_t larger = 0;
+            for (const auto& [name, bytes] : complete) {
+                larger += bytes.size() > limit ? 1 : 0;
+            }
+            ASSERT_GT(larger, 0u) << "no frame file beyond the first one's size";
+        }
+        const CResult r = CliWithFileLimit(limit, args);
+        EXPECT_EQ(r.m_status, 1) << r.m_err;
+        EXPECT_NE(r.m_err.find("File too large"), std::string::npos) << r.m_err;
+        EXPECT_NE(r.m_err.find(m_out.string()), std::string::npos) << r.m_err;
+        EXPECT_TRUE(fs::is_empty(m_out));
+    }
 }
 
 TEST_F(CliRun, CtrlCStopsTheRunAndWritesNothing) {
