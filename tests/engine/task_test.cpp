@@ -15,6 +15,8 @@
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <set>
 
 namespace {
 
@@ -475,6 +477,39 @@ TEST_F(TaskRun, FailuresAndStopsWriteNothing) {
     EXPECT_NE(err.m_text.find(": 1\n"), std::string::npos) << err.m_text;
     EXPECT_NE(err.m_text.find("1000000 x 1000000"), std::string::npos) << err.m_text;
     EXPECT_TRUE(Outputs().empty());
+}
+
+// The bar moves while the frames are written, not only while they are made: it does not stand
+// at its last step for the whole length of the writing.
+TEST_F(TaskRun, ProgressMovesWhileTheFramesAreWritten) {
+    // Asked between frames by every thread; remembers the position it was asked at.
+    class CWatch : public CTerminable {
+    public:
+        explicit CWatch(const boost::shared_ptr<mrv::CTask>& task) : m_task(task) {}
+        bool IsTerminating() const override {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_seen.push_back(m_task->GetProgressPos());
+            return false;
+        }
+        std::vector<int> Seen() const {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            return m_seen;
+        }
+
+    private:
+        const boost::shared_ptr<mrv::CTask>& m_task;
+        mutable std::mutex m_mutex;
+        mutable std::vector<int> m_seen;
+    };
+    setting.SetDstFormat(mrv::DstFormat::AGIF);
+    setting.SetInterFrameCount(11);
+    setting.SetRoundType(mrv::RoundType::Reverse);
+    CWatch watch(task);
+    ASSERT_FALSE(Run(&watch).HasError());
+    const std::vector<int> seen = watch.Seen();
+    const int last = task->GetProgressMax() - 1;
+    EXPECT_LE(std::count(seen.begin(), seen.end(), last), 2) << "a stall at the last step";
+    EXPECT_GT(std::set<int>(seen.begin(), seen.end()).size(), 20u);
 }
 
 TEST_F(TaskRun, ListsOutputsAndTellsTheClient) {
