@@ -34,7 +34,8 @@ test-sanitize: deps
 test-tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS) --target test_engine
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L thread
+	cd build-tsan && TSAN_OPTIONS=suppressions=$(CURDIR)/tests/engine/tsan.supp \
+		ctest --output-on-failure -j $(JOBS) -L thread
 
 # Each libFuzzer target for FUZZ_SECONDS, in a clang build with ASan and UBSan (build-fuzz/).
 FUZZ_SECONDS ?= 60

@@ -4,6 +4,7 @@
 #include "common/message_ids.h"
 #include "engine/task.h"
 #include "platform/test_helpers.h"
+#include "settings/project_file.h"
 #include "support/strk_writer.h"
 
 #include <algorithm>
@@ -107,6 +108,34 @@ TEST(TaskThread, StopsAtAnyMomentWithProgressCompleteAndNothingLeftBehind) {
     }
     EXPECT_GT(stopped, 0);
     EXPECT_LT(stopped, 200);
+}
+
+// Every example (gradations, text, variable widths, phases) in every format on four threads,
+// with changed regions and a mirrored return trip: what the frame threads share is only read.
+TEST(TaskThread, EveryExampleInEveryFormatOnFourThreads) {
+    morvane::test::TempFolder dir;
+    for (const char* example : {"morph", "widths", "curved_text", "phased_dots"}) {
+        mrv::CTaskSetting setting;
+        CSimpleErr err;
+        ASSERT_TRUE(LoadProject(std::string(EXAMPLES_DIR) + "/" + example + ".mrva", setting, err))
+            << err.m_text;
+        setting.SetFlags(setting.GetFlags() | mrv::TaskFlags::Resize | mrv::TaskFlags::AutoTrim);
+        setting.SetWidth(64);
+        setting.SetHeight(48);
+        setting.SetInterFrameCount(3);
+        setting.SetRoundFlags(0x1F);
+        setting.SetInterpolateType(mrv::InterpolateType::LineLiner);
+        setting.SetDstFolder(dir.Path().string());
+        for (int format = 0; format < 4; ++format) {
+            SCOPED_TRACE(testing::Message() << example << " format " << format);
+            setting.SetDstFormat(static_cast<mrv::DstFormat>(format));
+            auto task = boost::make_shared<mrv::CTask>();
+            task->Configure(setting);
+            task->SetThreadCount(4);
+            task->Run(nullptr);
+            EXPECT_FALSE(task->HasErr()) << task->GetErr().m_text;
+        }
+    }
 }
 
 } // namespace
