@@ -13,7 +13,7 @@ packages=(
     liblcms2-dev
     libgif-dev libimagequant-dev
     libpugixml-dev
-    qt6-base-dev
+    qt6-base-dev qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-ipafont-gothic
     xvfb xauth

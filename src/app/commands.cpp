@@ -86,6 +86,31 @@ void ShowChanges(CApp& app) {
 
 } // namespace
 
+bool SaveModified(CApp& app) {
+    if (app.m_view != nullptr && !app.m_view->CommitEdits()) {
+        return false;
+    }
+    if (!app.m_doc.IsModified()) {
+        return true;
+    }
+    const std::string& path = app.m_doc.GetPath();
+    const std::string name = path.empty() ? std::string(my::MessageText(IDS_UNTITLED))
+                                          : fs::path(path).filename().string();
+    switch (app.m_msg->ConfirmSaveChanges(name)) {
+    case CMsg::SaveAnswer::Discard:
+        return true;
+    case CMsg::SaveAnswer::Cancel:
+        return false;
+    case CMsg::SaveAnswer::Save:
+        break;
+    }
+    // A failed save has shown its message; a cancelled save dialog saved nothing. Either way
+    // the changes are still only in the form, so nothing may replace them.
+    CCommandSave save(app, false);
+    save.Execute(true, false);
+    return !app.m_doc.IsModified();
+}
+
 void RememberTaskPaths(CAppSetting& setting, const CTaskSetting& task) {
     if (!task.GetSrcPath0().empty()) {
         setting.m_srcPathes0.Add(task.GetSrcPath0());
@@ -186,6 +211,9 @@ void CCommandOpen::DoExecute(bool perform) {
     if (!LoadProject(path, task, err)) {
         throw my::CException(err);
     }
+    if (!SaveModified(m_app)) {
+        return;
+    }
     CAppSetting& setting = m_app.m_setting;
     RememberTaskPaths(setting, task);
     m_app.m_doc.SetTask(task);
@@ -193,6 +221,17 @@ void CCommandOpen::DoExecute(bool perform) {
     setting.m_mruPathes.Add(path);
     if (m_app.m_frame != nullptr) {
         m_app.m_frame->RebuildRecentMenu();
+        m_app.m_frame->UpdateTitle();
+    }
+}
+
+void CCommandNew::DoExecute(bool perform) {
+    if (!perform || !SaveModified(m_app)) {
+        return;
+    }
+    m_app.m_doc.SetTask(CTaskSetting());
+    m_app.m_doc.SetPath({});
+    if (m_app.m_frame != nullptr) {
         m_app.m_frame->UpdateTitle();
     }
 }
@@ -218,7 +257,8 @@ void CCommandOpenMru::DoExecute(bool perform) {
 }
 
 void CCommandSave::DoExecute(bool perform) {
-    if (!perform) {
+    // The file gets what the boxes show, also a number still being typed.
+    if (!perform || (m_app.m_view != nullptr && !m_app.m_view->CommitEdits())) {
         return;
     }
     std::string path = m_app.m_doc.GetPath();
@@ -235,6 +275,7 @@ void CCommandSave::DoExecute(bool perform) {
     if (!SaveProject(path, m_app.m_doc.GetTask(), err)) {
         throw my::CException(err);
     }
+    m_app.m_doc.MarkSaved();
     m_app.m_setting.m_mruPathes.Add(path);
     m_app.m_doc.SetPath(path);
     if (m_app.m_frame != nullptr) {
@@ -357,6 +398,16 @@ void CCommandShellOpenPath::DoExecute(bool perform) {
         throw my::CException(IDS_OPEN_FAILED, path);
     }
     m_app.m_shell->OpenWithDefault(path);
+}
+
+void CCommandOpenFolder::DoExecute(bool perform) {
+    if (!perform) {
+        return;
+    }
+    if (!IsFolder(m_folder)) {
+        throw my::CException(IDS_OPEN_FAILED, m_folder);
+    }
+    m_app.m_shell->OpenFolder(m_folder);
 }
 
 namespace {

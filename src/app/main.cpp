@@ -4,6 +4,8 @@
 #include "app/main_frame.h"
 #include "app/message_box_msg.h"
 #include "app/qt_shell.h"
+#include "app/translations.h"
+#include "common/messages.h"
 #include "engine/task.h"
 #include "settings/app_setting_file.h"
 
@@ -12,6 +14,10 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    const std::unique_ptr<QTranslator> qtTexts = mrv::LoadQtTranslations(my::MessageLanguage());
+    if (qtTexts) {
+        application.installTranslator(qtTexts.get());
+    }
     CMessageBoxMsg msg;
     mrv::CQtShell shell;
     mrv::CApp app;

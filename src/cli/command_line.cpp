@@ -116,7 +116,8 @@ std::string UsageText() {
         "  --version         show the version\n"
         "\n"
         "Exit status: 0 done, 1 the project could not be read or the generation failed,\n"
-        "2 usage error, 4 existing output files were not overwritten, 130 interrupted.\n",
+        "2 usage error, 4 existing output files were not overwritten, 130 interrupted by\n"
+        "Ctrl-C (143 by SIGTERM, 129 by SIGHUP).\n",
         "使い方: morvane-cli [--set NAME=VALUE]... [--jobs N] [--overwrite] [--quiet] PROJECT\n"
         "プロジェクトファイル PROJECT (.mrva) のアニメーションを生成します。\n"
         "\n"
@@ -132,7 +133,8 @@ std::string UsageText() {
         "  --version         バージョンを表示します\n"
         "\n"
         "終了コード: 0 完了、1 プロジェクトの読み込みまたは生成の失敗、2 使い方の誤り、\n"
-        "4 既存の出力ファイルを上書きしなかった、130 中断。\n");
+        "4 既存の出力ファイルを上書きしなかった、130 Ctrl-C による中断 (SIGTERM では 143、\n"
+        "SIGHUP では 129)。\n");
 }
 
 std::string UsageHint() {

@@ -7,8 +7,10 @@
 #include "engine/normalize_model.h"
 #include "engine/worker_pool.h"
 #include "output/codec_saver.h"
+#include "output/output_file.h"
 #include "platform/color_profile.h"
 #include "render/calc_bounds.h"
+#include "render/img_renderer.h"
 #include "render/model_renderer.h"
 #include "stroke/serializer.h"
 #include "stroke/transform_color.h"
@@ -17,11 +19,13 @@
 #include <boost/make_shared.hpp>
 #include <cmath>
 #include <condition_variable>
+#include <cstdio>
 #include <limits>
 #include <map>
 #include <mutex>
 #include <new>
 #include <optional>
+#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 
@@ -29,13 +33,26 @@ namespace mrv {
 
 namespace {
 
-// A page side in whole pixels, checked before an image of that size is made.
-std::int32_t PixelSide(double side) {
-    const double pixels = std::ceil(side);
-    if (!(pixels >= 1.0) || pixels > std::numeric_limits<std::int32_t>::max()) {
-        throw my::InternalError("mrv::CTask\npage size out of range: " + std::to_string(side));
+// A page side in whole pixels as the user reads it.
+std::string SideText(double side) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", std::ceil(side));
+    return text;
+}
+
+// A frame's page in whole pixels. An empty page, or one larger than the renderer can hold, is a
+// size the user chose (the drawing's page or the output size), so the message names it.
+stroke::CPageRect PixelPage(double width, double height) {
+    const double w = std::ceil(width);
+    const double h = std::ceil(height);
+    if (!(w >= 1.0 && h >= 1.0)) {
+        throw my::CException(IDS_PAGE_EMPTY, SideText(width), SideText(height));
     }
-    return static_cast<std::int32_t>(pixels);
+    if (w > raster::kMaxPageSide || h > raster::kMaxPageSide) {
+        throw my::CException(IDS_IMAGE_TOO_LARGE_TO_DRAW, SideText(width), SideText(height),
+                             raster::kMaxPageSide);
+    }
+    return {0, 0, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)};
 }
 
 // A colour value of 0..1 as a 16-bit channel, truncated; values outside are held to the range.
@@ -43,14 +60,20 @@ std::uint16_t ChannelOf(double value) {
     return static_cast<std::uint16_t>(std::clamp(value, 0.0, 1.0) * 65535);
 }
 
-// The machine's physical memory in bytes; 0 when the system does not say.
-std::uint64_t PhysicalMemory() {
+// The memory the frames may take in bytes: the machine's physical memory, or less when the
+// process's address space is limited (ulimit -v); 0 when the system does not say.
+std::uint64_t AvailableMemory() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) {
-        return 0;
+    std::uint64_t memory = pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) *
+                                                           static_cast<std::uint64_t>(pageSize)
+                                                     : 0;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        (memory == 0 || limit.rlim_cur < memory)) {
+        memory = static_cast<std::uint64_t>(limit.rlim_cur);
     }
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    return memory;
 }
 
 // More threads than this gain nothing on any machine the program runs on, and a larger count
@@ -238,11 +261,12 @@ void CTask::MeasurePass(CWorkerPool& pool, const CPassInput& input,
 }
 
 std::size_t CTask::WorkersForMemory(const stroke::CModel& page, std::size_t threads) const {
-    const std::uint64_t width = static_cast<std::uint64_t>(PixelSide(page.m_width));
-    const std::uint64_t height = static_cast<std::uint64_t>(PixelSide(page.m_height));
-    // Four bytes a pixel; below 2^31 per side the product cannot overflow 64 bits.
+    const stroke::CPageRect pixels = PixelPage(page.m_width, page.m_height);
+    const auto width = static_cast<std::uint64_t>(pixels.right);
+    const auto height = static_cast<std::uint64_t>(pixels.bottom);
+    // Four bytes a pixel; within the renderer's limit the product cannot overflow 64 bits.
     const std::uint64_t frame = width * height * 4;
-    const std::uint64_t memory = PhysicalMemory();
+    const std::uint64_t memory = AvailableMemory();
     if (memory == 0) {
         return threads;
     }
@@ -265,7 +289,7 @@ CImgPtr CTask::RenderFrame(const stroke::ModelPtr& frame) const {
         background = stroke::CColor(ChannelOf(c.c[2]), ChannelOf(c.c[1]), ChannelOf(c.c[0]), 0,
                                     ChannelOf(c.a));
     }
-    const stroke::CPageRect page{0, 0, PixelSide(frame->m_width), PixelSide(frame->m_height)};
+    const stroke::CPageRect page = PixelPage(frame->m_width, frame->m_height);
     stroke::CImgRenderer renderer;
     return renderer.Render(page, background, frame, frame->m_resolution);
 }
@@ -351,6 +375,9 @@ void CTask::Execute() {
     if (!m_saver) {
         throw my::InternalError("mrv::CTask::Run()\nthe task is not configured");
     }
+    // A folder that cannot take the files is reported now, not after every frame is rendered;
+    // what runs killed earlier left there goes first.
+    codec::PrepareOutputFolder(ListOutputPaths());
 
     const InterpolatorPtr interpolator = CreateInterpolator(m_setting);
     const int n = m_setting.GetInterFrameCount();

@@ -130,12 +130,18 @@ public:
     std::string FormatOutputSummary() const;
 
     // The checks of the Generate command, in order; the first failure is raised as a
-    // my::CException (10170, 10171, 10172, then 10173 / 10174 when Resize is set).
+    // my::CException (10170, 10171, 10172, then 10173 / 10174 when Resize is set), followed by
+    // the checks of ValidateValues.
     void ValidateForGenerate() const;
-    // The checks the generation task repeats when it starts (10170, 10172).
+    // The checks the generation task repeats when it starts (10170, 10172), followed by the
+    // checks of ValidateValues.
     void ValidateForTask() const;
 
 private:
+    // Values no run can use, whoever starts it: a negative LoopCount (60040), a floating field
+    // that is not finite (60041, naming the field), a DstName that is no plain file name (60042).
+    void ValidateValues() const;
+
     std::uint32_t m_flags = TaskFlags::AutoTrimFrames | TaskFlags::BkColor;
     std::string m_srcPath0;
     std::string m_srcPath1;

@@ -99,7 +99,7 @@ void CApngSaver::Start(const CImg& first, bool translucent) {
         m_writer->Phys(ppmX, ppmY);
     }
     m_writer->Actl(m_header.m_frameCount, plays);
-    WriteFile(m_chunks, FileStep::Start);
+    WriteFile(m_chunks);
 }
 
 void CApngSaver::EncodeImage(const CImg& img, const CFrameRecord& record, std::uint32_t index,
@@ -126,18 +126,14 @@ void CApngSaver::AppendFrame(const CEncodedFrame& frame) {
     } else {
         m_writer->Fdat(frame.m_bytes);
     }
-    WriteFile(m_chunks, FileStep::Frame);
+    WriteFile(m_chunks);
 }
 
 void CApngSaver::End() {
     m_chunks.clear();
     m_writer->Iend();
-    WriteFile(m_chunks, FileStep::End);
+    WriteFile(m_chunks);
     std::vector<std::uint8_t>().swap(m_chunks);
-}
-
-my::CException CApngSaver::FileError(const codec::COutputFile& file, FileStep) const {
-    return my::CException(IDS_LIBPNG_ERROR, file.ErrorDetail());
 }
 
 } // namespace mrv

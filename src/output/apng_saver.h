@@ -37,7 +37,6 @@ protected:
                      codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const override;
     void AppendFrame(const CEncodedFrame& frame) override;
     void End() override;
-    my::CException FileError(const codec::COutputFile& file, FileStep step) const override;
 
 private:
     bool m_alpha = true;

@@ -254,7 +254,7 @@ void CImgSaver::PutGifFrame(void* stream, const CImg& img, const mrv::CFrameReco
                                  : GraphicControl(0, 0, true);
         if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(control.size()), control.data()) ==
             GIF_ERROR) {
-            throw my::CException(IDS_WIC_FRAME_METADATA_WRITER_FAILED, i,
+            throw my::CException(IDS_WIC_FRAME_METADATA_WRITER_FAILED, i + 1,
                                  GifFailure(gif->Error, "EGifPutExtension()"));
         }
     }

@@ -1,8 +1,6 @@
 #include "output/gif_saver.h"
 
-#include "common/message_ids.h"
 #include "output/codec_saver.h"
-#include "output/output_file.h"
 #include "output/quantizer.h"
 
 namespace mrv {
@@ -15,11 +13,6 @@ std::unique_ptr<codec::CImgSaver> CGifSaver::MakeEncoder() const {
 void CGifSaver::EncodeImage(const CImg& img, const CFrameRecord&, std::uint32_t,
                             codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const {
     encoder.EncodeGifFile(img, out);
-}
-
-my::CException CGifSaver::FileError(const codec::COutputFile& file, FileStep) const {
-    // A file of the sequence is written in one piece: a failure is the encoder's commit.
-    return my::CException(IDS_WIC_ENCODER_COMMIT_FAILED, file.ErrorDetail());
 }
 
 bool CAgifSaver::Admits(const CImg& frame) const {
@@ -41,7 +34,7 @@ void CAgifSaver::Start(const CImg& first, bool translucent) {
     std::vector<std::uint8_t> bytes;
     codec::GifHeader(width, height, animated, m_header.m_loopCount, bytes);
     CreateFile();
-    WriteFile(bytes, FileStep::Start);
+    WriteFile(bytes);
 }
 
 bool CAgifSaver::UsesFrameRegions() const {
@@ -58,18 +51,11 @@ void CAgifSaver::EncodeImage(const CImg& img, const CFrameRecord& record, std::u
 }
 
 void CAgifSaver::AppendFrame(const CEncodedFrame& frame) {
-    WriteFile(frame.m_bytes, FileStep::Frame);
+    WriteFile(frame.m_bytes);
 }
 
 void CAgifSaver::End() {
-    WriteFile({codec::kGifTrailer}, FileStep::End);
-}
-
-my::CException CAgifSaver::FileError(const codec::COutputFile& file, FileStep step) const {
-    const std::uint32_t id = step == FileStep::Start ? IDS_WIC_ENCODER_INIT_FAILED
-                             : step == FileStep::End ? IDS_WIC_ENCODER_COMMIT_FAILED
-                                                     : IDS_WIC_PIXELS_WRITE_FAILED;
-    return my::CException(id, file.ErrorDetail());
+    WriteFile({codec::kGifTrailer});
 }
 
 } // namespace mrv

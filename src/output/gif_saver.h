@@ -17,7 +17,6 @@ protected:
     void Start(const CImg&, bool) override {}
     void EncodeImage(const CImg& img, const CFrameRecord& record, std::uint32_t index,
                      codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const override;
-    my::CException FileError(const codec::COutputFile& file, FileStep step) const override;
 };
 
 // One translucent pixel anywhere gives every frame a transparent index 0 and makes each frame
@@ -43,7 +42,6 @@ protected:
                      codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const override;
     void AppendFrame(const CEncodedFrame& frame) override;
     void End() override;
-    my::CException FileError(const codec::COutputFile& file, FileStep step) const override;
 
 private:
     bool m_transparent = false;

@@ -171,7 +171,7 @@ void CImgSaver::AppendFrame(const CEncodedFrame& frame) {
     auto file = std::make_unique<codec::COutputFile>(
         GetFilePath(codec::CheckedCast<std::int32_t>(frame.m_index)));
     if (!file->Write(frame.m_bytes) || !file->Close()) {
-        throw FileError(*file, FileStep::Frame);
+        throw file->Failure();
     }
     m_files.push_back(std::move(file));
 }
@@ -180,12 +180,12 @@ void CImgSaver::CreateFile() {
     m_file = std::make_unique<codec::COutputFile>(GetFilePath(0));
 }
 
-void CImgSaver::WriteFile(const std::vector<std::uint8_t>& bytes, FileStep step) {
+void CImgSaver::WriteFile(const std::vector<std::uint8_t>& bytes) {
     if (!m_file) {
         throw my::InternalError("mrv::CImgSaver::WriteFile()\nNo file is open");
     }
     if (!m_file->Write(bytes)) {
-        throw FileError(*m_file, step);
+        throw m_file->Failure();
     }
 }
 
@@ -197,11 +197,11 @@ void CImgSaver::Finish() {
     try {
         End();
         if (m_file && !m_file->Commit()) {
-            throw FileError(*m_file, FileStep::End);
+            throw m_file->Failure();
         }
         for (const auto& file : m_files) {
             if (!file->Commit()) {
-                throw FileError(*file, FileStep::End);
+                throw file->Failure();
             }
         }
     } catch (...) {

@@ -145,9 +145,6 @@ public:
     bool m_regionFrames = false;     // changed-region frames (AutoTrimFrames)
 
 protected:
-    // Which step of writing a file failed, for the format's message.
-    enum class FileStep { Start, Frame, End };
-
     // Called by Begin once the header is known: choose what depends on the first frame and,
     // for an animation, start its file (CreateFile, WriteFile).
     virtual void Start(const CImg& first, bool translucent) = 0;
@@ -162,12 +159,10 @@ protected:
     virtual void AppendFrame(const CEncodedFrame& frame);
     // The last bytes of an animation's file, before it is renamed into place.
     virtual void End() {}
-    // The message of a failed write, close or rename of file at a step.
-    virtual my::CException FileError(const codec::COutputFile& file, FileStep step) const = 0;
-
-    // The animation's one file, created under a temporary name.
+    // The animation's one file, created under a temporary name; a failed write raises the
+    // file's failure (60044: its path and the system's reason).
     void CreateFile();
-    void WriteFile(const std::vector<std::uint8_t>& bytes, FileStep step);
+    void WriteFile(const std::vector<std::uint8_t>& bytes);
 
     // The run begun last.
     CAnimationHeader m_header;

@@ -1,8 +1,6 @@
 #include "output/png_saver.h"
 
-#include "common/message_ids.h"
 #include "output/codec_saver.h"
-#include "output/output_file.h"
 
 namespace mrv {
 
@@ -13,10 +11,6 @@ std::unique_ptr<codec::CImgSaver> CPngSaver::MakeEncoder() const {
 void CPngSaver::EncodeImage(const CImg& img, const CFrameRecord&, std::uint32_t,
                             codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const {
     encoder.EncodePngFile(img, out);
-}
-
-my::CException CPngSaver::FileError(const codec::COutputFile& file, FileStep) const {
-    return my::CException(IDS_LIBPNG_ERROR, file.ErrorDetail());
 }
 
 } // namespace mrv

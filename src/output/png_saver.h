@@ -17,7 +17,6 @@ protected:
     void Start(const CImg&, bool) override {}
     void EncodeImage(const CImg& img, const CFrameRecord& record, std::uint32_t index,
                      codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const override;
-    my::CException FileError(const codec::COutputFile& file, FileStep step) const override;
 };
 
 } // namespace mrv

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,35 +21,35 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 } // namespace
 
 CFileInputStream::CFileInputStream(const std::string& path) : m_path(path) {
+    // Opening a FIFO for reading waits for a writer, for ever and deaf to Ctrl-C; without
+    // blocking it returns at once, and the kind of file is checked before anything is read.
+    int fd = -1;
     do {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    } while (m_fd < 0 && errno == EINTR);
-    if (m_fd < 0) {
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
         throw my::CException::FromCode(IDS_FILE_OPEN_FAILED, errno, path);
     }
+    m_fd.Reset(fd);
     struct stat info {};
-    if (::fstat(m_fd, &info) != 0) {
-        const int error = errno;
-        ::close(m_fd);
-        throw my::CException::FromCode(IDS_STREAM_SEEK_FAILED, error);
+    if (::fstat(m_fd.Get(), &info) != 0) {
+        throw my::CException::FromCode(IDS_STREAM_SEEK_FAILED, errno);
     }
     if (S_ISDIR(info.st_mode)) {
-        ::close(m_fd);
         throw my::CException::FromCode(IDS_FILE_OPEN_FAILED, EISDIR, path);
     }
     if (!S_ISREG(info.st_mode)) {
-        // Pipes and devices have no size to check counts against.
-        ::close(m_fd);
-        throw my::CException::FromCode(IDS_STREAM_SEEK_FAILED, ESPIPE);
+        // Pipes, devices and sockets have no size to check counts against, and may never end.
+        throw my::CException(IDS_FILE_OPEN_FAILED, path, my::MessageText(IDS_FILE_NOT_REGULAR));
+    }
+    // Reads then wait for data as usual: a few network file systems honour the flag for regular
+    // files too.
+    const int flags = ::fcntl(m_fd.Get(), F_GETFL);
+    if (flags >= 0) {
+        (void)::fcntl(m_fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
     }
     m_size = static_cast<std::uint64_t>(info.st_size);
     m_buffer = std::make_unique<std::uint8_t[]>(kBufferSize);
-}
-
-CFileInputStream::~CFileInputStream() {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-    }
 }
 
 void CFileInputStream::Seek(std::uint64_t position) {
@@ -61,7 +62,7 @@ void CFileInputStream::Seek(std::uint64_t position) {
 bool CFileInputStream::Fill() {
     std::size_t length = 0;
     while (length < kBufferSize) {
-        const ssize_t got = ::pread(m_fd, m_buffer.get() + length, kBufferSize - length,
+        const ssize_t got = ::pread(m_fd.Get(), m_buffer.get() + length, kBufferSize - length,
                                     static_cast<off_t>(m_position + length));
         if (got < 0) {
             if (errno == EINTR) {

@@ -1,8 +1,10 @@
 // io::CFileInputStream: reads a file through a buffer, for the stroke reader and profile files.
-// The size is taken once at opening; opening refuses folders and files that cannot be sized.
+// The size is taken once at opening; opening refuses anything but a regular file without
+// waiting on it, so a path naming a FIFO or a device fails at once instead of blocking.
 #pragma once
 
 #include "platform/input_stream.h"
+#include "platform/unique_fd.h"
 
 #include <memory>
 #include <string>
@@ -11,10 +13,9 @@ namespace io {
 
 class CFileInputStream : public CInputStream {
 public:
-    // Opens the file for reading; failure raises message 58932 with the path and the system's
-    // description, and taking the size fails with 58950.
+    // Opens the file for reading. Failure, a folder, a FIFO, a device or a socket raise message
+    // 58932 with the path and the reason; taking the size fails with 58950.
     explicit CFileInputStream(const std::string& path);
-    ~CFileInputStream() override;
 
     CFileInputStream(const CFileInputStream&) = delete;
     CFileInputStream& operator=(const CFileInputStream&) = delete;
@@ -31,7 +32,7 @@ private:
     bool Fill();
 
     std::string m_path;
-    int m_fd = -1;
+    CUniqueFd m_fd;
     std::uint64_t m_size = 0;
     std::uint64_t m_position = 0; // logical position of the next byte handed out
     std::unique_ptr<std::uint8_t[]> m_buffer;

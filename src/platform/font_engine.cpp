@@ -130,21 +130,6 @@ CFont::CFont(const CFontRequest& request, CFontEngine& engine) : m_request(reque
             m_metrics.aveCharWidth = std::llround(request.emHeight / 2.0);
         }
     }
-
-    // FreeType gives the underline's centre (from the post table); OS/2 the top of the
-    // strike-out stroke. Faces without them get strokes of a 20th of the em.
-    const double em = request.emHeight;
-    m_underline.thickness =
-        face->underline_thickness > 0 ? face->underline_thickness * scale : em / 20.0;
-    m_underline.position = face->underline_thickness > 0 ? face->underline_position * scale
-                                                         : -em / 10.0 - m_underline.thickness / 2;
-    if (os2 && os2->yStrikeoutSize > 0) {
-        m_strikeOut.thickness = os2->yStrikeoutSize * scale;
-        m_strikeOut.position = os2->yStrikeoutPosition * scale - m_strikeOut.thickness / 2;
-    } else {
-        m_strikeOut.thickness = m_underline.thickness;
-        m_strikeOut.position = em / 4.0;
-    }
 }
 
 CFont::~CFont() = default;

@@ -32,13 +32,6 @@ struct CAbcWidths {
     double c = 0;
 };
 
-// An underline or strike-out stroke: the centre of the stroke above the baseline (y up, so an
-// underline's position is negative) and its thickness, font units.
-struct CDecoration {
-    double position = 0;
-    double thickness = 0;
-};
-
 // The FreeType library, opened faces and fontconfig answers of one thread. FreeType does not
 // lock its library or faces, so every thread that lays out text has its own engine (see
 // ForThisThread); fonts made from an engine are used and destroyed on that thread only.
@@ -80,8 +73,6 @@ public:
 
     const CFontRequest& Request() const { return m_request; }
     const CTextMetrics& Metrics() const { return m_metrics; }
-    const CDecoration& Underline() const { return m_underline; }
-    const CDecoration& StrikeOut() const { return m_strikeOut; }
 
     // ABC widths from the glyph's exact outline bounds; an empty glyph (space) has A = B = 0
     // and C = advance. A glyph whose outline cannot be loaded counts by its advance alone (as
@@ -107,8 +98,6 @@ private:
     CFontRequest m_request;
     std::shared_ptr<detail::CFaceSet> m_faces;
     CTextMetrics m_metrics;
-    CDecoration m_underline;
-    CDecoration m_strikeOut;
     // The layout asks for widths and then the outline of the same character.
     mutable std::optional<std::pair<char32_t, CGlyph>> m_last;
 };

@@ -40,7 +40,7 @@ struct CFontRequest {
     std::int32_t emHeight = 1; // h, font units per em (> 0)
     std::int32_t weight = kWeightRegular; // 400 or 700
     bool italic = false;
-    bool underline = false;   // recorded for the layout, which draws it as a rectangle
+    bool underline = false;   // recorded only: texts are drawn from glyph outlines alone
     bool strikeOut = false;   // likewise
     std::uint8_t charSet = 0; // Windows character set number, a language hint only
 

@@ -43,9 +43,9 @@ void Allocate(CImg& img, std::uint32_t pixelType, const CPngLimits& limits) {
     const std::uint64_t bytes =
         std::uint64_t{CImg::StrideOf(pixelType, img.m_width)} * std::uint64_t(img.m_height);
     if (bytes > limits.m_maxPixelBytes) {
-        throw my::CException(IDS_WIC_PIXEL_FORMAT_FAILED,
-                             "PNG: a bitmap of " + SizeText(img.m_width, img.m_height) +
-                                 " pixels is larger than the decoder's limit");
+        throw TooLargeError(
+            PixelBytesText(std::uint64_t(img.m_width), std::uint64_t(img.m_height), bytes),
+            ByteLimitText(limits.m_maxPixelBytes));
     }
     img.Allocate(pixelType, img.m_width, img.m_height);
 }

@@ -43,8 +43,9 @@ unsigned PngStreamCount(std::uint32_t pixelType);
 // after the stream's header has been checked against them and against the limits. Other
 // fields of img are left alone.
 // Failures: 59015 when the type needs two streams or is unknown, when the stream's size differs
-// from img's or a CMYK stream is not 8-bit RGBA; 59002 with libpng's reason when the stream is
-// not a PNG, is damaged or truncated, or exceeds the limits. img's rows are unusable then.
+// from img's or a CMYK stream is not 8-bit RGBA; 60002 with the size and the limit when the
+// image exceeds the limits; 59002 with libpng's reason when the stream is not a PNG, is damaged
+// or truncated. img's rows are unusable then.
 void DecodePng(io::CInputStream& png, CImg& img, const CPngLimits& limits = {});
 
 // Decodes a CMYK bitmap with alpha (pixel type 2) from its two streams, as DecodePng does.

@@ -25,7 +25,34 @@ constexpr png_byte kIgnoredChunks[] = {
     's', 'C', 'A', 'L', '\0', 's', 'B', 'I', 'T', '\0', 'o', 'F', 'F', 's', '\0',
 };
 
+// "400 MiB", "3.8 MiB": tenths of a mebibyte, the zero tenth left out.
+std::string MebibytesText(std::uint64_t bytes) {
+    constexpr std::uint64_t kMiB = 1u << 20;
+    const std::uint64_t tenths = bytes / kMiB * 10 + ((bytes % kMiB) * 10 + kMiB / 2) / kMiB;
+    std::string text = std::to_string(tenths / 10);
+    if (tenths % 10 != 0) {
+        text += "." + std::to_string(tenths % 10);
+    }
+    return text + " MiB";
+}
+
 } // namespace
+
+my::CException TooLargeError(const std::string& size, const std::string& limit) {
+    return my::CException(IDS_IMAGE_TOO_LARGE, size, limit);
+}
+
+std::string PixelsText(std::uint64_t width, std::uint64_t height) {
+    return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+}
+
+std::string PixelBytesText(std::uint64_t width, std::uint64_t height, std::uint64_t bytes) {
+    return PixelsText(width, height) + " (" + MebibytesText(bytes) + ")";
+}
+
+std::string ByteLimitText(std::uint64_t bytes) {
+    return MebibytesText(bytes) + " of pixels";
+}
 
 CPngReader::CHandles::CHandles() {
     // The error callbacks are set per reader below; until then libpng's defaults stand.
@@ -46,6 +73,12 @@ CPngReader::CPngReader(io::CInputStream& stream, const CPngLimits& limits)
     png_set_error_fn(m_png, this, &OnError, &OnWarning);
     if (!ReadInfo()) {
         Fail();
+    }
+    // Checked here rather than by libpng, whose refusal reads "Invalid IHDR data" as if the
+    // stream were damaged.
+    if (m_width > m_limits.m_maxWidth || m_height > m_limits.m_maxHeight) {
+        throw TooLargeError(PixelsText(m_width, m_height),
+                            PixelsText(m_limits.m_maxWidth, m_limits.m_maxHeight));
     }
     const std::uint64_t channels = png_get_channels(m_png, m_info);
     const std::uint64_t rawRow = (std::uint64_t{m_width} * channels * unsigned(m_bitDepth) + 7) / 8;
@@ -93,7 +126,8 @@ bool CPngReader::ReadInfo() {
         return false;
     }
     png_set_read_fn(m_png, this, &OnRead);
-    png_set_user_limits(m_png, m_limits.m_maxWidth, m_limits.m_maxHeight);
+    // libpng's own bound on the size is lifted to the format's; the constructor applies ours.
+    png_set_user_limits(m_png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
     png_set_chunk_cache_max(m_png, m_limits.m_maxChunkCache);
     png_set_chunk_malloc_max(m_png, m_limits.m_maxChunkBytes);
     png_set_keep_unknown_chunks(m_png, PNG_HANDLE_CHUNK_NEVER, nullptr, 0);
@@ -211,8 +245,10 @@ void CPngReader::ForEachRow(const std::function<void(std::uint32_t, const std::u
         return;
     }
     // Adam7 passes fill every row several times, so the whole stream is held while it decodes.
-    if (std::uint64_t{m_rowBytes} * m_height > m_limits.m_maxPixelBytes) {
-        Fail("the interlaced image is larger than the decoder's limit");
+    if (const std::uint64_t bytes = std::uint64_t{m_rowBytes} * m_height;
+        bytes > m_limits.m_maxPixelBytes) {
+        throw TooLargeError(PixelBytesText(m_width, m_height, bytes),
+                            ByteLimitText(m_limits.m_maxPixelBytes));
     }
     std::vector<std::uint8_t> pixels(m_rowBytes * std::size_t{m_height});
     std::vector<png_bytep> rows(m_height);

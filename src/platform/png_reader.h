@@ -3,6 +3,7 @@
 // failures into messages; rows come out in one of the layouts the decoder asks for.
 #pragma once
 
+#include "common/error.h"
 #include "platform/input_stream.h"
 #include "platform/png_decoder.h"
 
@@ -10,8 +11,18 @@
 #include <exception>
 #include <functional>
 #include <png.h>
+#include <string>
 
 namespace codec {
+
+// The failure of a stream over the decoder's limits: message 60002 with the image's size and
+// the limit it exceeds, both as texts ("20000 x 20 pixels", "16384 x 16384 pixels").
+my::CException TooLargeError(const std::string& size, const std::string& limit);
+// "W x H pixels".
+std::string PixelsText(std::uint64_t width, std::uint64_t height);
+// "W x H pixels (N MiB)" for an image held in `bytes`, and "N MiB of pixels" for a byte limit.
+std::string PixelBytesText(std::uint64_t width, std::uint64_t height, std::uint64_t bytes);
+std::string ByteLimitText(std::uint64_t bytes);
 
 class CPngReader {
 public:
@@ -25,7 +36,8 @@ public:
         Channels, // all channels at 8 bits, colour in B, G, R order; first byte is channel 0
     };
 
-    // Reads the signature and header; failure raises 59002 (or the stream's own read message).
+    // Reads the signature and header; failure raises 59002 (or the stream's own read message),
+    // an image wider or taller than the limits 60002.
     CPngReader(io::CInputStream& stream, const CPngLimits& limits);
     CPngReader(const CPngReader&) = delete;
     CPngReader& operator=(const CPngReader&) = delete;

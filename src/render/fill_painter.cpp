@@ -86,6 +86,11 @@ void CVectorFillPainter::PaintGradation(const CGradationSetting& fill) {
                      });
     SetGradation(stops.data(), stops.size(), fill.m_angle);
     SetTexture(CTextureParam{});
+    if (stops.empty()) {
+        // A side without stops is painted with its plain colour, which still holds whatever
+        // the fill before this one set: no stops paint nothing.
+        SetColor(CColor(0, 0, 0, 0, 0));
+    }
 }
 
 void CVectorFillPainter::PaintTexture(const CTextureSetting& fill) {

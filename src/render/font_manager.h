@@ -28,8 +28,6 @@ public:
     std::int32_t EmHeight() const { return m_scale.h; }
     const font::CTextMetrics& Metrics() const { return m_font->Metrics(); }
     const font::CFontRequest& Request() const { return m_font->Request(); }
-    const font::CDecoration& Underline() const { return m_font->Underline(); }
-    const font::CDecoration& StrikeOut() const { return m_font->StrikeOut(); }
 
     // The spacing values of the setting; a value that is not finite reads as its default.
     double CharSpacing() const { return m_charSpacing; }

@@ -9,6 +9,7 @@
 #include "render/texture_painter.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <numbers>
 #include <string>
@@ -22,8 +23,12 @@
 namespace raster {
 namespace {
 
-// cairo's image surfaces are limited to this many pixels per side.
-constexpr int kMaxSide = 32767;
+// A page side in whole pixels as the user reads it, however large.
+std::string SizeText(double side) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", std::round(side));
+    return text;
+}
 
 bool IsCmykType(std::uint32_t pixelType) {
     return pixelType == CImg::PIXEL_CMYKA40 || pixelType == CImg::PIXEL_CMYK32;
@@ -105,15 +110,18 @@ void CImgRenderer::BeginPage(double width, double height) {
     if (m_page) {
         EndPage();
     }
-    if (!(width >= 0.0 && height >= 0.0 && width < 2147483647.0 && height < 2147483647.0)) {
+    if (!(width >= 0.0 && height >= 0.0 && std::isfinite(width) && std::isfinite(height))) {
         throw my::InternalError("raster::CImgRenderer::BeginPage()\nInvalid page size: " +
                                 std::to_string(width) + " x " + std::to_string(height));
     }
+    // A page the drawing surfaces cannot hold is a size the user chose (the drawing's page or the
+    // output size), so the message names it and the limit.
+    if (std::round(width) > kMaxPageSide || std::round(height) > kMaxPageSide) {
+        throw my::CException(IDS_IMAGE_TOO_LARGE_TO_DRAW, SizeText(width), SizeText(height),
+                             kMaxPageSide);
+    }
     const int w = static_cast<int>(std::lround(width));
     const int h = static_cast<int>(std::lround(height));
-    if (w > kMaxSide || h > kMaxSide) {
-        throw my::CException(IDS_GRAPHICS_CREATE_FAILED);
-    }
     const bool cmyk = IsCmyk();
     auto page = std::make_unique<CPage>();
     auto img = boost::shared_ptr<CImg>(new CImg);

@@ -11,6 +11,9 @@ struct CImg;
 
 namespace raster {
 
+// cairo's image surfaces are limited to this many pixels per side.
+inline constexpr int kMaxPageSide = 32767;
+
 class CImgRenderer : public CCachedRenderer {
 public:
     // pixelType: 0 RGB with alpha, 1 RGB, 2 CMYK with alpha, 3 CMYK (CImg pixel types); any
@@ -23,7 +26,8 @@ public:
     void SetBackgroundRgb(double r, double g, double b, double alpha) override;
     void SetBackgroundCmyk(double c, double m, double y, double k, double alpha) override;
     // Creates the image (width and height rounded to whole pixels) with the background in every
-    // pixel. Raises 59064 when the drawing surface cannot be made over it.
+    // pixel. Raises 60022 naming the size when a side exceeds 32767 pixels (the most a drawing
+    // surface holds), 59064 when the drawing surface cannot be made over it.
     void BeginPage(double width, double height) override;
     // Finishes the pixels of the page into the image's own layout; the image stays.
     void EndPage() override;

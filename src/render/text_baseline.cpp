@@ -115,32 +115,6 @@ CBaselinePoint CTextBaseline::At(double s) const {
     return {point, StepDirection(i)};
 }
 
-std::vector<CBaselinePoint> CTextBaseline::Trace(double s0, double s1) const {
-    std::vector<CBaselinePoint> out;
-    out.push_back(At(s0));
-    const auto first = std::upper_bound(m_lengths.begin(), m_lengths.end(), s0);
-    const auto end = std::lower_bound(m_lengths.begin(), m_lengths.end(), s1);
-    for (auto it = first; it < end; ++it) {
-        const auto i = static_cast<std::size_t>(it - m_lengths.begin());
-        // The first and last samples have one neighbouring step only; they are reached when
-        // the range runs past either end of the baseline.
-        my::pointd direction;
-        if (i == 0) {
-            direction = StepDirection(0);
-        } else if (i + 1 == m_points.size()) {
-            direction = StepDirection(i - 1);
-        } else {
-            direction = Unit(StepDirection(i - 1) + StepDirection(i));
-            if (direction == my::pointd{}) {
-                direction = StepDirection(i);
-            }
-        }
-        out.push_back({m_points[i], direction});
-    }
-    out.push_back(At(s1));
-    return out;
-}
-
 my::pointd CTextBaseline::ChordDirection(const CLinePart& part) {
     if (part.m_points.empty() || !part.m_points.front() || !part.m_points.back()) {
         return {};

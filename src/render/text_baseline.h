@@ -38,11 +38,6 @@ public:
     // goes back straight along its first direction. NaN reads as 0.
     CBaselinePoint At(double s) const;
 
-    // The baseline from arc length s0 to s1 > s0 as points: At(s0), every sample strictly
-    // between, At(s1). Inner samples carry the mean direction of their two neighbouring steps,
-    // so that an offset of the polyline keeps its width round bends.
-    std::vector<CBaselinePoint> Trace(double s0, double s1) const;
-
     // The unit vector from the part's first point to its last, or (0, 0) when they coincide,
     // are missing or are not finite.
     static my::pointd ChordDirection(const CLinePart& part);

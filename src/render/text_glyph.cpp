@@ -109,15 +109,6 @@ LinePtr MakeGlyphLine(const font::CGlyphOutline& outline, const CGlyphTransform&
     return line;
 }
 
-boost::shared_ptr<CLinePart> MakePolygonPart(const std::vector<my::pointd>& points, double width) {
-    auto part = boost::make_shared<CLinePart>();
-    part->m_partFlags = CLinePart::PART_CLOSED;
-    for (const my::pointd& p : points) {
-        AddPoint(*part, MakePoint(p, p, p, width));
-    }
-    return part;
-}
-
 void TakeTextStyle(CLine& line, const CText& text) {
     line.m_lineFill = text.m_lineFill;
     line.m_areaFill = text.m_areaFill;

@@ -48,10 +48,6 @@ std::vector<std::vector<CContourPoint>> OutlineContours(const font::CGlyphOutlin
 LinePtr MakeGlyphLine(const font::CGlyphOutline& outline, const CGlyphTransform& transform,
                       const CText& text);
 
-// A closed part through the given model points, each with both handles on itself and the
-// given width.
-boost::shared_ptr<CLinePart> MakePolygonPart(const std::vector<my::pointd>& points, double width);
-
 // Gives a line the text's fills, cap and join.
 void TakeTextStyle(CLine& line, const CText& text);
 

@@ -4,7 +4,6 @@
 #include "common/message_ids.h"
 #include "render/font_manager.h"
 #include "render/text_baseline.h"
-#include "render/text_decoration.h"
 #include "render/text_glyph.h"
 #include "stroke/line_part.h"
 
@@ -68,9 +67,6 @@ public:
         const double step = static_cast<double>(m_metrics.height) * fonts.LineSpacing() +
                             static_cast<double>(m_metrics.externalLeading);
         m_lineStep = m_normal * (step / m_m);
-        if (target) {
-            m_decorations = MakeDecorations(fonts);
-        }
     }
 
     std::vector<CCharLayout> Run() {
@@ -84,10 +80,6 @@ public:
                 records[i] = Place(c);
             }
             i += units;
-        }
-        EndLine();
-        if (m_decorationLine) {
-            Add(m_decorationLine);
         }
         return records;
     }
@@ -154,20 +146,7 @@ private:
         return m_line == 0 ? my::pointd{} : m_lineStep * static_cast<double>(m_line);
     }
 
-    // Closes a text line: its underline and strike-out run from its start to the pen.
     void EndLine() {
-        if (!m_decorations.empty() && m_x > 0) {
-            if (!m_decorationLine) {
-                m_decorationLine = boost::make_shared<CLine>();
-                TakeTextStyle(*m_decorationLine, m_text);
-            }
-            for (const CDecorationBand& band : m_decorations) {
-                auto part =
-                    MakeDecorationPart(m_baseline, 0.0, m_x, band, LineOffset(), m_text.m_width);
-                part->SetParent(m_decorationLine.get());
-                m_decorationLine->m_parts.push_back(std::move(part));
-            }
-        }
         ++m_line;
         m_x = 0.0;
         m_column = 0;
@@ -185,8 +164,6 @@ private:
     CTextBaseline m_baseline;
     double m_tabWidth = 0.0;
     my::pointd m_lineStep;
-    std::vector<CDecorationBand> m_decorations;
-    LinePtr m_decorationLine;
 
     int m_line = 0;
     int m_column = 0;

@@ -28,8 +28,9 @@ struct CCharLayout {
     double m_descent = 0;    // box extent below it
 };
 
-// Lays the text out; with a target layer, adds one stroke::CLine per drawable character, and
-// one line of underline and strike-out strips when the font style asks for them. An empty text
+// Lays the text out; with a target layer, adds one stroke::CLine per drawable character. Only
+// glyph outlines are drawn: the underline and strike-out bits of the font style add nothing
+// (they stay in the setting, where pairing compares them). An empty text
 // gives no records and needs no font; a text without a baseline part fails with 10063, a font
 // that cannot be made or read with 58883 to 58903.
 std::vector<CCharLayout> LayoutText(const CText& text, CLayer* target);
@@ -39,7 +40,7 @@ std::vector<CCharLayout> LayoutText(const CText& text, const CMultipliedFontMana
                                     CLayer* target);
 
 // The temporary layer the renderer draws for a text: name and fills of the text, one line per
-// character (and underline/strike-out rectangles as lines when the style asks for them).
+// character.
 boost::shared_ptr<CLayer> MakeTextLayer(const CText& text);
 
 // The corners of the box of one laid-out character, in order round the box: before and above,

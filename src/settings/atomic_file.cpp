@@ -1,5 +1,7 @@
 #include "settings/atomic_file.h"
 
+#include "platform/unique_fd.h"
+
 #include <atomic>
 #include <cerrno>
 #include <charconv>
@@ -16,29 +18,7 @@ namespace my {
 
 namespace {
 
-// Owns one file descriptor.
-class CFd {
-public:
-    explicit CFd(int fd = -1) : m_fd(fd) {}
-    CFd(const CFd&) = delete;
-    CFd& operator=(const CFd&) = delete;
-    ~CFd() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-        }
-    }
-    int Get() const { return m_fd; }
-    bool IsOpen() const { return m_fd >= 0; }
-    // Closes now and reports the error close gives (a delayed write error on some systems).
-    int Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd >= 0 && ::close(fd) != 0 ? errno : 0;
-    }
-
-private:
-    int m_fd;
-};
+using CFd = io::CUniqueFd;
 
 struct CSplitPath {
     std::string m_folder; // "." when the path names no folder

@@ -9,8 +9,9 @@
 namespace my {
 
 // Reads the regular file at `path` into `data`. Returns 0, or the errno of the failure: ENOENT
-// for a missing file, EFBIG for one larger than maxBytes, EISDIR / EINVAL for a folder or
-// another kind of file (which is never read, so a FIFO cannot block the caller).
+// for a missing file, EFBIG for one larger than maxBytes, EISDIR for a folder, EINVAL for
+// another kind of file and only for it (such a file is opened without blocking and never read,
+// so a FIFO cannot block the caller).
 int ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& data);
 
 // Writes `data` to a temporary file in the folder of `path`, flushes it to the disk and renames

@@ -24,7 +24,8 @@ public:
     bool GetSaveContents() const { return m_saveContents; }
     void SetSaveContents(bool save) { m_saveContents = save; }
 
-    // Puts item first, removing an equal older entry and the oldest entries beyond MaxSize.
+    // Puts item first, removing an equal older entry (compared exactly) and the oldest entries
+    // beyond MaxSize.
     void Add(const std::string& item);
 
     // The list element: SaveContents, then Items with one Item per entry (only when
@@ -35,26 +36,24 @@ public:
     friend bool operator==(const CMruList&, const CMruList&) = default;
 
 protected:
-    explicit CMruList(bool ignoreCase) : m_ignoreCase(ignoreCase) {}
+    CMruList() = default;
 
 private:
-    bool IsSame(const std::string& a, const std::string& b) const;
     void Trim();
 
     std::vector<std::string> m_items;
     std::uint32_t m_maxSize = kDefaultMaxSize;
     bool m_saveContents = true;
-    bool m_ignoreCase;
 };
 
-// Paths: an entry that differs only in letter case counts as the same entry.
+// Paths. Entries are compared exactly: file names differ by letter case on this system.
 class CMruPathes : public CMruList {
 public:
-    CMruPathes() : CMruList(true) {}
+    CMruPathes() = default;
 };
 
 // Names: entries are compared exactly.
 class CMruStrings : public CMruList {
 public:
-    CMruStrings() : CMruList(false) {}
+    CMruStrings() = default;
 };

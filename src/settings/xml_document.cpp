@@ -11,14 +11,26 @@
 
 namespace {
 
-// The text content of an element: all its text and CDATA, in document order.
+// The text content of an element: all its text and CDATA, in document order. The walk follows
+// the tree's own links instead of recursing, so an element nested a million deep is read in
+// constant stack like any other.
 void AppendTextContent(const pugi::xml_node& node, std::string& text) {
-    for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
-        if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata) {
-            text += child.value();
-        } else if (child.type() == pugi::node_element) {
-            AppendTextContent(child, text);
+    pugi::xml_node current = node.first_child();
+    while (current) {
+        const pugi::xml_node_type type = current.type();
+        if (type == pugi::node_pcdata || type == pugi::node_cdata) {
+            text += current.value();
+        } else if (type == pugi::node_element && current.first_child()) {
+            current = current.first_child();
+            continue;
         }
+        while (!current.next_sibling()) {
+            current = current.parent();
+            if (current == node) {
+                return;
+            }
+        }
+        current = current.next_sibling();
     }
 }
 
@@ -75,9 +87,13 @@ bool CXmlDocument::Fail(std::uint32_t id, int code, std::string description,
 }
 
 bool CXmlDocument::FailValue(std::uint32_t id, std::string value) {
+    return FailValue(id, std::vector<std::string>{std::move(value)});
+}
+
+bool CXmlDocument::FailValue(std::uint32_t id, std::vector<std::string> args) {
     m_err.m_id = static_cast<std::int32_t>(id);
     m_err.m_code = 0;
-    m_err.m_text = my::FormatMessage(id, std::vector<std::string>{std::move(value)});
+    m_err.m_text = my::FormatMessage(id, args);
     return false;
 }
 
@@ -91,18 +107,27 @@ bool CXmlDocument::FailException(const my::CException& e) {
 }
 
 std::string CXmlDocument::NodePath(CXmlElement parent, std::string_view child) const {
-    std::string path;
+    std::vector<std::string> names;
     if (!parent) {
-        path = "(!null)";
+        names.emplace_back("(!null)");
     }
     for (pugi::xml_node node = Node(parent); node; node = node.parent()) {
         std::string name = node.type() == pugi::node_document ? "#document" : node.name();
-        if (name.empty()) {
-            name = "(!name)";
-        }
-        path.insert(0, path.empty() ? name : name + "/");
+        names.push_back(name.empty() ? "(!name)" : std::move(name));
+    }
+    std::string path;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) {
+        path += (path.empty() ? "" : "/") + *it;
     }
     return path + " -> " + std::string(child);
+}
+
+std::string CXmlDocument::ElementPath(CXmlElement parent, std::string_view name) const {
+    if (!name.empty() || !parent) {
+        return NodePath(parent, name);
+    }
+    const pugi::xml_node node = Node(parent);
+    return NodePath(CXmlElement(node.parent().internal_object()), node.name());
 }
 
 bool CXmlDocument::Create(std::string_view text) {
@@ -122,7 +147,11 @@ bool CXmlDocument::Load(const std::string& path) {
     my::RemoveStaleTempFiles(path);
     std::string data;
     if (const int error = my::ReadWholeFile(path, kMaxFileSize, data)) {
-        return Fail(IDS_XML_LOAD_FAILED, error, my::SystemErrorText(error), {path});
+        // A FIFO, device or socket is refused unread; "Invalid argument" would not say why.
+        return Fail(IDS_XML_LOAD_FAILED, error,
+                    error == EINVAL ? std::string(my::MessageText(IDS_FILE_NOT_REGULAR))
+                                    : my::SystemErrorText(error),
+                    {path});
     }
     auto doc = std::make_unique<pugi::xml_document>();
     // Default options: no DOCTYPE is kept and no entity but the five predefined ones and
@@ -163,7 +192,9 @@ bool CXmlDocument::Save(const std::string& path) {
     }
     my::RemoveStaleTempFiles(path);
     if (const int error = my::ReplaceFile(path, text)) {
-        return Fail(IDS_XML_SAVE_FAILED, error, my::SystemErrorText(error));
+        // The message has room for the reason only; the path goes with it, since a reason such
+        // as "File name too long" or "Permission denied" means little without it.
+        return Fail(IDS_XML_SAVE_FAILED, error, my::SystemErrorText(error) + "\n\n" + path);
     }
     return true;
 }

@@ -78,7 +78,7 @@ public:
     // Document operations. Each returns false and fills the error record on failure.
     bool Create(std::string_view text); // 59084 when the text does not parse
     bool Load(const std::string& path); // 59091 (description, path)
-    bool Save(const std::string& path); // 59085; the old file survives any failure
+    bool Save(const std::string& path); // 59085 (description and path); the old file survives
     bool SelectRoot(std::string_view name, CXmlElement& root); // 59099 (E_FAIL, name)
 
     // Element operations. An empty name means the parent itself.
@@ -101,6 +101,8 @@ public:
     bool WriteSize(CXmlElement parent, std::string_view name, std::uint32_t value);
     bool ReadSize(CXmlElement parent, std::string_view name, std::uint32_t& value);
     bool WriteDouble(CXmlElement parent, std::string_view name, double value);
+    // The leading number of the text, 0 when there is none; a number that is not finite (inf,
+    // nan, 1e999) fails with 60000 naming the text and the element.
     bool ReadDouble(CXmlElement parent, std::string_view name, double& value);
     bool WriteVersion(CXmlElement parent, std::string_view name, std::uint32_t version);
     bool ReadVersion(CXmlElement parent, std::string_view name, std::uint32_t& version);
@@ -139,6 +141,9 @@ public:
 
     // The node path shown when a child is not found: "#document/MorvaneFile/Task -> Flags".
     std::string NodePath(CXmlElement parent, std::string_view child) const;
+    // The node path of the element a (parent, name) pair addresses; for an empty name, that of
+    // the parent itself ("#document/MorvaneFile/Task/BkColor -> value").
+    std::string ElementPath(CXmlElement parent, std::string_view name) const;
 
 private:
     // Fills the error record: the message's first argument is the description of a failure
@@ -147,6 +152,7 @@ private:
               std::vector<std::string> args = {});
     // Fills the error record for a value that does not convert; no failure code.
     bool FailValue(std::uint32_t id, std::string value);
+    bool FailValue(std::uint32_t id, std::vector<std::string> args);
     // The same for a failure without a system error code ("Unspecified error").
     bool FailUnspecified(std::uint32_t id, std::vector<std::string> args = {});
     bool FailException(const my::CException& e);

@@ -5,6 +5,7 @@
 #include "settings/xml_values.h"
 
 #include <array>
+#include <cmath>
 
 template <class T>
 bool CXmlDocument::ReadParsed(CXmlElement parent, std::string_view name, std::uint32_t failId,
@@ -67,10 +68,16 @@ bool CXmlDocument::WriteDouble(CXmlElement parent, std::string_view name, double
 
 bool CXmlDocument::ReadDouble(CXmlElement parent, std::string_view name, double& value) {
     std::string text;
-    if (!ReadText(parent, name, text)) {
+    if (!ReadToken(parent, name, text)) {
         return false;
     }
-    value = xmlvalue::ParseLeadingDouble(text);
+    const double parsed = xmlvalue::ParseLeadingDouble(text);
+    if (!std::isfinite(parsed)) {
+        // Infinities and NaNs pass every later range check unnoticed or fail far from here.
+        return FailValue(IDS_XML_NUMBER_NOT_FINITE,
+                         std::vector<std::string>{text, ElementPath(parent, name)});
+    }
+    value = parsed;
     return true;
 }
 
@@ -79,8 +86,7 @@ bool CXmlDocument::WriteVersion(CXmlElement parent, std::string_view name, std::
 }
 
 bool CXmlDocument::ReadVersion(CXmlElement parent, std::string_view name, std::uint32_t& version) {
-    if (!ReadParsed(parent, name, IDS_XML_VERSION_INVALID, &xmlvalue::ParseVersion,
-                    m_version)) {
+    if (!ReadParsed(parent, name, IDS_XML_VERSION_INVALID, &xmlvalue::ParseVersion, m_version)) {
         return false;
     }
     version = m_version;

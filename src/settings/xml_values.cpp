@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <limits>
 #include <locale.h>
-#include <system_error>
 
 namespace xmlvalue {
 
@@ -157,10 +156,13 @@ std::string PathFromStored(const std::string& base, const std::string& text) {
             c = '/';
         }
     }
-    std::error_code ec;
-    const std::filesystem::path resolved =
-        std::filesystem::weakly_canonical(FolderPath(base) / relative, ec);
-    return ec ? text : resolved.string();
+    // Only "." and ".." are folded, by the text: symbolic links are not followed, so that the
+    // path stays the one the user gave and is written back the same way.
+    std::string joined = (FolderPath(base) / relative).lexically_normal().string();
+    if (joined.size() > 1 && joined.back() == '/') {
+        joined.pop_back();
+    }
+    return joined;
 }
 
 } // namespace xmlvalue

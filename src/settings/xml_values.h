@@ -30,8 +30,9 @@ bool ParseVersion(std::string_view text, std::uint32_t& version);
 // are absolute and base is not empty, else the path unchanged.
 std::string PathToStored(const std::string& base, const std::string& path);
 // The path a stored text stands for: a relative text (with "\" read as "/", as written by the
-// Windows version) joined to `base` and canonicalised; an absolute text, a drive-style text
-// ("D:\x"), an empty text, or any text when base is empty, as it stands.
+// Windows version) joined to `base` with its "." and ".." folded lexically, symbolic links left
+// as they are; an absolute text, a drive-style text ("D:\x"), an empty text, or any text when
+// base is empty, as it stands.
 std::string PathFromStored(const std::string& base, const std::string& text);
 
 } // namespace xmlvalue

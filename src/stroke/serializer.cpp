@@ -9,7 +9,11 @@
 #include "stroke/texture.h"
 
 #include <boost/make_shared.hpp>
+#include <charconv>
+#include <cmath>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace stroke {
 
@@ -42,6 +46,36 @@ constexpr std::uint32_t kTextureAlphaVersion = CSerializerBase::MakeVersion(1, 0
 
 [[noreturn]] void UnknownTag(std::uint16_t tag) {
     throw my::CException(IDS_CLASS_ID_UNKNOWN, tag);
+}
+
+// A value the file holds that no drawing can have: the file is refused with the field's name
+// and the value, before anything downstream mistakes it for a fault of its own.
+[[noreturn]] void InvalidValue(std::string_view field, const std::string& value) {
+    throw my::CException(IDS_STROKE_VALUE_INVALID, field, value);
+}
+
+std::string NumberText(double value) {
+    char text[32];
+    const auto result = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, result.ptr);
+}
+
+// A page side: a finite length, zero included (a page without size takes the output size).
+double CheckPageSide(double value, std::string_view field) {
+    if (!std::isfinite(value) || value < 0.0) {
+        InvalidValue(field, NumberText(value));
+    }
+    return value;
+}
+
+// Caps and joins are masks of three shapes each; a bit beyond them names no shape.
+constexpr std::uint32_t kShapeBits = 0x7;
+
+std::uint32_t CheckShapeBits(std::uint32_t value, std::string_view field) {
+    if ((value & ~kShapeBits) != 0) {
+        InvalidValue(field, std::to_string(value));
+    }
+    return value;
 }
 
 // Appends a new element with the defaults of its class to a holder's sequence, linked to the
@@ -112,10 +146,13 @@ void CSerializer::ReadModelRecord(CModel& model) {
     ReadLayerRecord(model, 0);
     model.m_unit = ReadU32();
     model.m_colorType = ReadU32();
+    if (model.m_colorType != COLOR_RGB && model.m_colorType != COLOR_CMYK) {
+        InvalidValue("colour type", std::to_string(model.m_colorType));
+    }
     model.m_colorProfile = ReadColorProfile();
     model.m_resolution = ReadF64();
-    model.m_width = ReadF64();
-    model.m_height = ReadF64();
+    model.m_width = CheckPageSide(ReadF64(), "page width");
+    model.m_height = CheckPageSide(ReadF64(), "page height");
 }
 
 void CSerializer::ReadLayerRecord(CLayer& layer, unsigned depth) {
@@ -133,7 +170,7 @@ void CSerializer::ReadChildren(CContainer& container, unsigned depth) {
         switch (tag) {
         case TAG_LAYER:
             if (depth >= kMaxLayerDepth) {
-                throw my::CException(IDS_OBJECT_COUNT_TOO_LARGE);
+                throw my::CException(IDS_STROKE_NESTING_TOO_DEEP, kMaxLayerDepth);
             }
             ReadLayerRecord(Append<CLayer>(container.m_children, container), depth + 1);
             break;
@@ -174,8 +211,8 @@ void CSerializer::ReadFills(CPartHolder& holder) {
 }
 
 void CSerializer::ReadCapJoinParts(CPartHolder& holder) {
-    holder.m_lineCap = ReadU32();
-    holder.m_lineJoin = ReadU32();
+    holder.m_lineCap = CheckShapeBits(ReadU32(), "line cap");
+    holder.m_lineJoin = CheckShapeBits(ReadU32(), "line join");
     const std::uint32_t count = ReadCount(kMinPartBytes);
     for (std::uint32_t i = 0; i < count; ++i) {
         ReadPart(Append<CLinePart>(holder.m_parts, holder));

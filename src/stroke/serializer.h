@@ -23,13 +23,15 @@ class CSerializer : public CSerializerBase {
 public:
     // The newest version this reader knows, 1.0.0.1; every older one is read.
     static constexpr std::uint32_t kVersion = MakeVersion(1, 0, 0, 1);
-    // Layers may hold layers; deeper nesting than this is refused (58953) so that a hostile
+    // Layers may hold layers; deeper nesting than this is refused (60021) so that a hostile
     // file cannot exhaust the stack of the reader or of the walks over the tree.
     static constexpr unsigned kMaxLayerDepth = 256;
 
     // Reads the model of a stroke file. The file is closed on every way out; any failure
     // raises my::CException (58932 open, 58950 seek, 58952 not a stroke file, 58954 newer
-    // version, 58948 short read, 58953 count beyond the file, 58956 unknown class tag, 58994
+    // version, 58948 short read, 58953 count beyond the file, 58956 unknown class tag, 60020 a
+    // value no drawing can have (an unknown colour type, a page side that is negative or not
+    // finite, cap or join bits beyond the known shapes), 60021 layers nested too deeply, 58994
     // bad colour profile, 59015 and 59002 bad bitmap, 58951 bytes after the model) and no
     // model survives.
     static ModelPtr ReadModel(const std::string& path);

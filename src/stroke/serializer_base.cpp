@@ -4,6 +4,7 @@
 #include "common/message_ids.h"
 
 #include <bit>
+#include <cerrno>
 #include <limits>
 
 namespace stroke {
@@ -48,11 +49,15 @@ double CSerializerBase::ReadF64() {
 }
 
 void CSerializerBase::CheckCount(std::uint64_t count, std::uint64_t minRecordBytes) const {
-    // A count beyond the file size can never be right. The second bound is stricter: count and
-    // minRecordBytes are below 2^32 each, so their product cannot overflow 64 bits.
-    const bool beyondSize = m_size <= std::numeric_limits<std::uint32_t>::max() && count > m_size;
-    if (beyondSize || count * minRecordBytes > m_stream.Remaining()) {
+    // A count beyond the file size can never be right: the file is not a stroke file.
+    if (m_size <= std::numeric_limits<std::uint32_t>::max() && count > m_size) {
         throw my::CException(IDS_OBJECT_COUNT_TOO_LARGE);
+    }
+    // A count the bytes left cannot hold means the file ends inside the records: reading them
+    // would run out of data, so that is reported now, before anything is allocated for them.
+    // count and minRecordBytes are below 2^32 each, so their product cannot overflow 64 bits.
+    if (count * minRecordBytes > m_stream.Remaining()) {
+        throw my::CException::FromCode(IDS_STREAM_READ_FAILED, ENODATA);
     }
 }
 

@@ -49,11 +49,12 @@ protected:
     std::u16string ReadString();
     // A u32 byte count n, then n raw bytes.
     std::vector<std::uint8_t> ReadBlob();
-    // A u32 element count whose records take at least minRecordBytes each: refused with
-    // 58953 when it exceeds the stream size or when that many records could not fit in the
-    // bytes left, before anything is allocated for them.
+    // A u32 element count whose records take at least minRecordBytes each, checked by
+    // CheckCount before anything is allocated for them.
     std::uint32_t ReadCount(std::uint64_t minRecordBytes);
-    // Raises 58953 unless count records of minRecordBytes fit in the bytes left.
+    // Raises 58953 when the count exceeds the stream size (a stream of 4 GiB or more bounds
+    // no u32 count), else 58948 when count records of minRecordBytes cannot fit in the bytes
+    // left: the stream would end inside them.
     void CheckCount(std::uint64_t count, std::uint64_t minRecordBytes) const;
 
     void SetVersion(std::uint32_t version) { m_version = version; }

@@ -44,9 +44,6 @@ protected:
     void AppendFrame(const mrv::CEncodedFrame& frame) override {
         m_records.push_back(frame.m_record);
     }
-    my::CException FileError(const codec::COutputFile&, FileStep) const override {
-        return my::CException(IDS_LIBPNG_ERROR, "not written");
-    }
 
 private:
     bool m_animated;

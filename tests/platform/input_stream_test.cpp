@@ -4,7 +4,13 @@
 #include "platform/input_stream.h"
 #include "platform/test_helpers.h"
 
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <future>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -71,10 +77,55 @@ TEST(FileInputStream, OpenFailuresNameThePathAndTheSystemReason) {
     EXPECT_EQ(absent.m_code, std::uint32_t(ENOENT));
     EXPECT_EQ(absent.m_text, "Failed to open file - " + missing + "\n\nNo such file or directory");
 
+    const std::string tooLong = (folder.Path() / (std::string(300, 'n') + ".strk")).string();
+    EXPECT_EQ(FailureOf([&] { io::CFileInputStream stream(tooLong); }).m_text,
+              "Failed to open file - " + tooLong + "\n\nFile name too long");
+
     const CSimpleErr folderErr =
         FailureOf([&] { io::CFileInputStream stream(folder.Path().string()); });
     EXPECT_EQ(folderErr.m_id, IDS_FILE_OPEN_FAILED);
     EXPECT_NE(folderErr.m_text.find("Is a directory"), std::string::npos) << folderErr.m_text;
+}
+
+// Descriptors this process holds open.
+std::size_t OpenDescriptors() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry :
+         std::filesystem::directory_iterator("/proc/self/fd")) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(FileInputStream, AFifoOrADeviceIsRefusedAtOnceNamingThePath) {
+    const morvane::test::TempFolder folder;
+    const std::string fifo = (folder.Path() / "drawing.strk").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::size_t before = OpenDescriptors();
+
+    // Opened on another thread: a reader that waits for a writer is released by one below,
+    // so that the test fails instead of hanging.
+    auto opening = std::async(
+        std::launch::async, [&] { return FailureOf([&] { io::CFileInputStream stream(fifo); }); });
+    if (opening.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        opening.wait();
+        if (writer >= 0) {
+            ::close(writer);
+        }
+        FAIL() << "opening a FIFO blocked";
+    }
+    const CSimpleErr err = opening.get();
+    EXPECT_EQ(err.m_id, IDS_FILE_OPEN_FAILED);
+    EXPECT_EQ(err.m_text, "Failed to open file - " + fifo +
+                              "\n\nNot a regular file (a pipe, a device or a socket)");
+
+    const CSimpleErr device = FailureOf([] { io::CFileInputStream stream("/dev/null"); });
+    EXPECT_EQ(device.m_id, IDS_FILE_OPEN_FAILED);
+    EXPECT_EQ(device.m_text.rfind("Failed to open file - /dev/null\n\nNot a regular file", 0), 0u)
+        << device.m_text;
+    // The refused descriptors were closed.
+    EXPECT_EQ(OpenDescriptors(), before);
 }
 
 } // namespace

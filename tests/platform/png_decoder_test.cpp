@@ -140,7 +140,7 @@ TEST(PngDecoder, SizeDifferentFromTheBitmapIsRefused) {
     EXPECT_EQ(err.m_id, IDS_WIC_FORMAT_UNKNOWN);
     EXPECT_EQ(
         err.m_text,
-        "WIC Unknown format is specified\n\nthe PNG stream holds 4 x 3 pixels, the bitmap 3 x 4");
+        "The image is in a form that cannot be read\n\nthe PNG stream holds 4 x 3 pixels, the bitmap 3 x 4");
 }
 
 TEST(PngDecoder, DamagedStreamsRaiseTheDecoderMessage) {
@@ -149,7 +149,7 @@ TEST(PngDecoder, DamagedStreamsRaiseTheDecoderMessage) {
     badSignature[1] = 'Q';
     const CSimpleErr err = FailureOf([&] { Decode(badSignature, CImg::PIXEL_BGR24, 8, 8); });
     EXPECT_EQ(err.m_id, IDS_WIC_PIXEL_FORMAT_FAILED);
-    EXPECT_EQ(err.m_text.rfind("WIC Failed to get pixel format\n\nPNG: ", 0), 0u) << err.m_text;
+    EXPECT_EQ(err.m_text.rfind("Failed to read the pixels of the image\n\nPNG: ", 0), 0u) << err.m_text;
 
     for (const std::size_t length : {std::size_t{0}, std::size_t{20}, good.size() - 16}) {
         const std::vector<std::uint8_t> truncated(good.begin(), good.begin() + length);
@@ -176,8 +176,35 @@ TEST(PngDecoder, LimitsAreCheckedBeforeTheRowsAreAllocated) {
     codec::CPngLimits small;
     small.m_maxPixelBytes = 1000 * 1000 * 4 - 1;
     EXPECT_EQ(FailureId([&] { Decode(full, CImg::PIXEL_BGRA32, 1000, 1000, small); }),
-              IDS_WIC_PIXEL_FORMAT_FAILED);
+              IDS_IMAGE_TOO_LARGE);
     EXPECT_EQ(Decode(full, CImg::PIXEL_BGRA32, 1000, 1000).ByteSize(), 1000u * 1000u * 4u);
+}
+
+// An image over the limits is sound but too large: the message says so with both sizes,
+// instead of libpng's "Invalid IHDR data", which reads like a damaged file.
+TEST(PngDecoder, AnImageOverTheLimitsIsReportedAsTooLargeWithItsSize) {
+    PngImage wide;
+    wide.width = 20000;
+    wide.colorType = PNG_COLOR_TYPE_GRAY;
+    wide.pixels.assign(wide.RowBytes(), 7);
+    const auto png = EncodePng(wide);
+    const CSimpleErr err = FailureOf([&] { Decode(png, CImg::PIXEL_GREY8, 20000, 1); });
+    EXPECT_EQ(err.m_id, IDS_IMAGE_TOO_LARGE);
+    EXPECT_EQ(err.m_text,
+              "The image is too large: 20000 x 1 pixels\n\nThe limit is 16384 x 16384 pixels.");
+
+    codec::CPngLimits limits;
+    limits.m_maxHeight = 100;
+    const auto tall = EncodePng(SolidPng(2, 101, PNG_COLOR_TYPE_RGB, {1, 2, 3}));
+    EXPECT_EQ(FailureOf([&] { Decode(tall, CImg::PIXEL_BGR24, 2, 101, limits); }).m_text,
+              "The image is too large: 2 x 101 pixels\n\nThe limit is 16384 x 100 pixels.");
+
+    limits = {};
+    limits.m_maxPixelBytes = 2u << 20;
+    const auto square = EncodePng(SolidPng(1000, 1000, PNG_COLOR_TYPE_GRAY, {9}));
+    EXPECT_EQ(FailureOf([&] { Decode(square, CImg::PIXEL_BGRA32, 1000, 1000, limits); }).m_text,
+              "The image is too large: 1000 x 1000 pixels (3.8 MiB)\n\nThe limit is 2 MiB of "
+              "pixels.");
 }
 
 } // namespace

@@ -256,11 +256,25 @@ TEST(ImgRenderer, BadNumbersNeverCrashOrSpoilTheRest) {
 
     CImgRenderer t(CImg::PIXEL_BGRA32);
     EXPECT_THROW(t.BeginPage(kNan, 10), my::CException);
-    EXPECT_EQ(ErrorId([&] { t.BeginPage(40000, 1); }), IDS_GRAPHICS_CREATE_FAILED);
     t.BeginPage(0, 0);
     t.AddRect(0, 0, 1, 1);
     t.Fill();
     EXPECT_EQ(t.TakeImage()->m_width, 0);
+}
+
+TEST(ImgRenderer, PagesBeyondTheSurfaceLimitNameTheirSizeAndTheLimit) {
+    CImgRenderer t(CImg::PIXEL_BGRA32);
+    EXPECT_EQ(stroke_test::ErrorText([&] { t.BeginPage(40000, 1); }),
+              "The image is too large to draw\nSize: 40000 x 1 pixels\nLimit: 32767 pixels per "
+              "side\nMake the page or the output size smaller.");
+    // Sides beyond 32 bits are still a size the user chose, not an internal fault.
+    const CSimpleErr huge = morvane::test::FailureOf([&] { t.BeginPage(5, 3e9); });
+    EXPECT_EQ(huge.m_id, IDS_IMAGE_TOO_LARGE_TO_DRAW);
+    EXPECT_NE(huge.m_text.find("5 x 3000000000 pixels"), std::string::npos) << huge.m_text;
+    EXPECT_EQ(ErrorId([] { CImgRenderer(CImg::PIXEL_CMYKA40).BeginPage(1, 32768); }),
+              IDS_IMAGE_TOO_LARGE_TO_DRAW);
+    t.BeginPage(32767, 1); // the limit itself is drawn
+    EXPECT_EQ(t.TakeImage()->m_width, 32767);
 }
 
 } // namespace

@@ -93,6 +93,32 @@ TEST(ModelRendererTest, CmykModelIsConvertedForAnRgbOutputProfile) {
     EXPECT_TRUE(Near(Rgba(*rgb, 2, 2), kPaper, 6)) << Show(Rgba(*rgb, 2, 2));
 }
 
+TEST(ModelRendererTest, GradationWithoutEnabledStopsPaintsNothingWhateverCameBefore) {
+    // A red square first, so that the target's plain colours are red when the gradations come.
+    const auto red = Line({Rect(0, 0, 10, 10, 2)}, Mono(255, 0, 0), Mono(255, 0, 0));
+    const auto none = Gradation(0, {Stop(0, 0, 255, 0, false), Stop(1, 0, 0, 255, false)});
+    const auto empty = Gradation(90, {});
+    auto model = Model({
+        red, Line({Rect(20, 0, 30, 10, 2)}, none, none), // one width: stroked and filled by a pen
+        Line({Rect(40, 0, 50, 10, 2)}, {}, empty),
+        Line({Part({Pt(0, 20, 2), Pt(25, 20, 4), Pt(50, 20, 2)})}, empty), // an outline
+    });
+    const auto img = Draw(model, {0, 0, 60, 30});
+    EXPECT_PIXEL(img, 5, 5, 255, 0, 0, 255);
+    for (const auto& [x, y] : {std::pair{25, 5}, {20, 5}, {45, 5}, {25, 20}}) {
+        EXPECT_PIXEL(img, x, y, 255, 255, 255, 255);
+    }
+
+    // A CMYK page blends the stops' absence through its own path.
+    auto cmyk = Model({Line({Rect(0, 0, 10, 10)}, {}, Mono(0, 255, 0, 0)),
+                       Line({Rect(20, 0, 30, 10)}, {}, empty)},
+                      stroke::COLOR_CMYK);
+    stroke::CImgRenderer renderer;
+    const auto page = renderer.Render({0, 0, 40, 10}, stroke::CColor(0, 0, 0, 0, 65535), cmyk, 96);
+    EXPECT_EQ(render_test::At(*page, 5, 5), (render_test::Pixel{0, 255, 0, 0, 255}));
+    EXPECT_EQ(render_test::At(*page, 25, 5), (render_test::Pixel{0, 0, 0, 0, 255}));
+}
+
 TEST(ModelRendererTest, BadGeometryIsSkippedWithoutHarmToTheRest) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const double inf = std::numeric_limits<double>::infinity();

@@ -59,11 +59,14 @@ public:
 };
 
 TEST(MruList, AddPutsFirstAndDropsEqualAndOldest) {
+    // Paths differing only in letter case name two files here: both stay.
     CMruPathes paths;
-    paths.Add("c:\\a\\X.STRK");
+    paths.Add("/d/X.STRK");
     paths.Add("/b");
-    paths.Add("C:\\A\\x.strk");
-    EXPECT_EQ(paths.GetItems(), Items({"C:\\A\\x.strk", "/b"}));
+    paths.Add("/d/x.strk");
+    EXPECT_EQ(paths.GetItems(), Items({"/d/x.strk", "/b", "/d/X.STRK"}));
+    paths.Add("/b");
+    EXPECT_EQ(paths.GetItems(), Items({"/b", "/d/x.strk", "/d/X.STRK"}));
     CMruStrings names;
     names.Add("c:\\a\\X.STRK");
     names.Add("C:\\A\\x.strk");

@@ -79,7 +79,7 @@ TEST(AtomicSave, AFailingWriteLeavesTheOldFileByteForByte) {
     }
     EXPECT_EQ(larger.GetErr().m_id, IDS_XML_SAVE_FAILED);
     EXPECT_EQ(larger.GetErr().m_code, static_cast<std::uint32_t>(EFBIG));
-    EXPECT_EQ(larger.GetErr().m_text, "Failed to save XML document - File too large");
+    EXPECT_EQ(larger.GetErr().m_text, "Failed to save XML document - File too large\n\n" + path);
     EXPECT_EQ(ReadFile(path), before);
     EXPECT_TRUE(Leftovers(folder.Path(), "Morvane32.config").empty());
 }
@@ -90,7 +90,8 @@ TEST(AtomicSave, AMissingFolderFailsWithoutCreatingAnything) {
     CAppSetting setting;
     EXPECT_FALSE(setting.SaveAppSetting(folder / "file/Morvane32.config"));
     EXPECT_EQ(setting.GetErr().m_id, IDS_XML_SAVE_FAILED);
-    EXPECT_EQ(setting.GetErr().m_text, "Failed to save XML document - Not a directory");
+    EXPECT_EQ(setting.GetErr().m_text, "Failed to save XML document - Not a directory\n\n" +
+                                           folder / "file/Morvane32.config");
     EXPECT_EQ(ReadFile(folder / "file"), "x");
     // A folder in the file's place is never replaced.
     std::filesystem::create_directories(folder / "dir.config");

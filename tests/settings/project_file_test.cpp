@@ -3,8 +3,10 @@
 #include "settings/task_element.h"
 #include "settings_test_util.h"
 
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -63,7 +65,7 @@ TEST(ProjectFile, EveryFieldRoundTripsInStoredOrder) {
     ASSERT_TRUE(LoadProject(project, read, err)) << err.m_text;
 
     CTaskSetting expected = task;
-    expected.SetSrcPath1(folder / "elsewhere/end.strk"); // canonicalised on reading
+    expected.SetSrcPath1(folder / "elsewhere/end.strk"); // ".." folded on reading
     EXPECT_EQ(read, expected);
 
     const std::string text = ReadFile(project);
@@ -156,6 +158,80 @@ TEST(ProjectFile, AFailedReadLeavesTheRecordAsItWas) {
         }
         EXPECT_EQ(task, before) << c.from;
     }
+}
+
+// A link inside the project folder is part of the path the user chose: reading keeps it, so
+// saving again writes the same text instead of the link's target.
+TEST(ProjectFile, PathsThroughSymbolicLinksStayAsGiven) {
+    CTempFolder folder;
+    WriteFile(folder / "elsewhere/x.strk", "s");
+    std::filesystem::create_directories(folder / "proj");
+    std::filesystem::create_directory_symlink("../elsewhere", folder / "proj/assets");
+    std::filesystem::create_directory_symlink("proj", folder / "linked");
+    WriteFile(folder / "proj/p.mrva", ProjectText(folder / "proj", "<SrcPath0></SrcPath0>",
+                                                  "<SrcPath0>./assets/x.strk</SrcPath0>"));
+    CTaskSetting read;
+    CSimpleErr err;
+    ASSERT_TRUE(LoadProject(folder / "proj/p.mrva", read, err)) << err.m_text;
+    EXPECT_EQ(read.GetSrcPath0(), folder / "proj/assets/x.strk");
+    ASSERT_TRUE(SaveProject(folder / "proj/p.mrva", read, err)) << err.m_text;
+    EXPECT_NE(ReadFile(folder / "proj/p.mrva").find("<SrcPath0>./assets/x.strk</SrcPath0>"),
+              std::string::npos);
+    // Opened through a linked folder, the paths are under that folder too.
+    ASSERT_TRUE(LoadProject(folder / "linked/p.mrva", read, err)) << err.m_text;
+    EXPECT_EQ(read.GetSrcPath0(), folder / "linked/assets/x.strk");
+}
+
+// Infinities and NaNs would pass the Generate checks and fail late or write empty frames.
+TEST(ProjectFile, NumbersThatAreNotFiniteAreRefusedNamingTheElement) {
+    CTempFolder folder;
+    const CTaskSetting before = FullTask("/keep");
+    struct Case {
+        const char* element;
+        const char* saved; // the default task's value
+        const char* text;
+    };
+    for (const Case& c : {Case{"InterpolateAmp", "1", "NaN"}, Case{"Dpi", "72", "inf"},
+                          Case{"PhaseMultiple", "1", "1e999"}}) {
+        const std::string open = std::string("<") + c.element + ">";
+        WriteFile(folder / "bad.mrva",
+                  ProjectText(folder.Path(), open + c.saved + "<", open + c.text + "<"));
+        CTaskSetting task = before;
+        CSimpleErr err;
+        EXPECT_FALSE(LoadProject(folder / "bad.mrva", task, err)) << c.element;
+        EXPECT_EQ(err.m_id, IDS_XML_NUMBER_NOT_FINITE) << c.element;
+        EXPECT_EQ(err.m_text, std::string("XML node has a number that is not finite - ") + c.text +
+                                  "\n\n#document/MorvaneFile/Task -> " + c.element);
+        EXPECT_EQ(task, before) << c.element;
+    }
+}
+
+// "File name too long" alone does not say which file.
+TEST(ProjectFile, AFileNameTooLongIsReportedWithItsPath) {
+    CTempFolder folder;
+    const std::string path = folder / (std::string(300, 'n') + ".mrva");
+    CSimpleErr err;
+    EXPECT_FALSE(SaveProject(path, CTaskSetting(), err));
+    EXPECT_EQ(err.m_id, IDS_XML_SAVE_FAILED);
+    EXPECT_EQ(err.m_text, "Failed to save XML document - File name too long\n\n" + path);
+    CTaskSetting task;
+    EXPECT_FALSE(LoadProject(path, task, err));
+    EXPECT_EQ(err.m_text, "Failed to load XML document - File name too long\n\n" + path);
+}
+
+TEST(ProjectFile, AFifoIsRefusedWithoutWaitingForAWriter) {
+    CTempFolder folder;
+    const std::string fifo = folder / "p.mrva";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    CTaskSetting task;
+    CSimpleErr err;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(LoadProject(fifo, task, err));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(err.m_id, IDS_XML_LOAD_FAILED);
+    EXPECT_EQ(err.m_text, "Failed to load XML document - Not a regular file (a pipe, a device or "
+                          "a socket)\n\n" +
+                              fifo);
 }
 
 } // namespace

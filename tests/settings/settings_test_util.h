@@ -20,7 +20,7 @@ public:
         if (!::mkdtemp(pattern.data())) {
             throw std::runtime_error("mkdtemp failed");
         }
-        // Canonical, so that paths read back canonicalised compare equal.
+        // Canonical, so that the paths built from it carry no link or "..".
         m_path = std::filesystem::canonical(pattern).string();
     }
     ~CTempFolder() {

@@ -80,7 +80,7 @@ TEST_F(XmlDocumentTest, MissingElementsShowTheirNodePath) {
     }
 }
 
-TEST_F(XmlDocumentTest, DoublesNeverFailAndListsNeedTheirCount) {
+TEST_F(XmlDocumentTest, DoublesReadTheLeadingNumberAndListsNeedTheirCount) {
     Parse("<a>abc</a><b>2.5px</b>"
           "<four><value>1</value><value>2</value><value>3</value><value>4</value></four>"
           "<five><value>1</value><other/><value>0.5</value><value>x</value><value>4</value>"
@@ -99,6 +99,52 @@ TEST_F(XmlDocumentTest, DoublesNeverFailAndListsNeedTheirCount) {
     EXPECT_EQ(values[0], 7.0);
     EXPECT_TRUE(m_doc.ReadDoubles(m_root, "five", values));
     EXPECT_EQ(values, (std::array<double, 5>{1, 0.5, 0, 4, 0.001}));
+}
+
+TEST_F(XmlDocumentTest, NumbersThatAreNotFiniteFailNamingTheElement) {
+    Parse("<Task><Dpi>inf</Dpi><Amp> nan </Amp><Big>1e999</Big><Low>-1e999px</Low>"
+          "<BkColor><value>1</value><value>-INFINITY</value></BkColor></Task>");
+    CXmlElement task;
+    ASSERT_TRUE(m_doc.SelectChild(m_root, "Task", task));
+    for (const char* name : {"Dpi", "Amp", "Big", "Low"}) {
+        double value = 5;
+        EXPECT_FALSE(m_doc.ReadDouble(task, name, value)) << name;
+        EXPECT_EQ(m_doc.GetErr().m_id, IDS_XML_NUMBER_NOT_FINITE) << name;
+        EXPECT_EQ(value, 5.0) << name;
+    }
+    double value = 5;
+    EXPECT_FALSE(m_doc.ReadDouble(task, "Amp", value));
+    EXPECT_EQ(m_doc.GetErr().m_text, "XML node has a number that is not finite - nan\n\n"
+                                     "#document/MorvaneFile/Task -> Amp");
+    std::array<double, 2> values{7, 7};
+    EXPECT_FALSE(m_doc.ReadDoubles(task, "BkColor", values));
+    EXPECT_EQ(m_doc.GetErr().m_text, "XML node has a number that is not finite - -INFINITY\n\n"
+                                     "#document/MorvaneFile/Task/BkColor -> value");
+    EXPECT_EQ(values[0], 7.0);
+    CLanguageGuard japanese(my::Language::Japanese);
+    EXPECT_FALSE(m_doc.ReadDouble(task, "Dpi", value));
+    EXPECT_EQ(m_doc.GetErr().m_text, "XML ノードの数値が有限の値ではありません\n\ninf\n\n"
+                                     "#document/MorvaneFile/Task -> Dpi");
+}
+
+// Half a million levels in a file under the size limit: a recursive walk would overflow the
+// stack long before the innermost text.
+TEST_F(XmlDocumentTest, DeeplyNestedTextIsCollectedWithoutRecursion) {
+    constexpr int kDepth = 500000;
+    std::string body = "<DstName>p";
+    for (int i = 0; i < kDepth; ++i) {
+        body += "<a>";
+    }
+    body += "x<![CDATA[y]]>";
+    for (int i = 0; i < kDepth; ++i) {
+        body += i == 0 ? "</a>z" : "</a>";
+    }
+    body += "q</DstName>";
+    ASSERT_LT(body.size(), CXmlDocument::kMaxFileSize - 100);
+    Parse(body);
+    std::string text;
+    EXPECT_TRUE(m_doc.ReadText(m_root, "DstName", text)) << m_doc.GetErr().m_text;
+    EXPECT_EQ(text, "pxyzq");
 }
 
 TEST_F(XmlDocumentTest, LoadFailuresNameThePath) {

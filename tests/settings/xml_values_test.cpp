@@ -83,6 +83,8 @@ TEST(XmlValues, StoredPathsResolveAgainstTheBaseFolder) {
     EXPECT_EQ(PathFromStored("/p", "./img/a.strk"), "/p/img/a.strk");
     EXPECT_EQ(PathFromStored("/p/", "../q/b.strk"), "/q/b.strk");
     EXPECT_EQ(PathFromStored("/p", "img/../a.strk"), "/p/a.strk");
+    EXPECT_EQ(PathFromStored("/p/x", "."), "/p/x");
+    EXPECT_EQ(PathFromStored("/p", "a/../../../b"), "/b");
     // Written by the Windows version.
     EXPECT_EQ(PathFromStored("/p", ".\\img\\a.strk"), "/p/img/a.strk");
     EXPECT_EQ(PathFromStored("/p/r", "..\\q\\b.strk"), "/p/q/b.strk");

@@ -8,8 +8,10 @@
 #include "support/icc_fixture.h"
 #include "support/strk_writer.h"
 
+#include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
+#include <limits>
 
 namespace {
 
@@ -107,33 +109,76 @@ TEST(SerializerTest, UnexpectedClassTagsNameTheTag) {
         "3");
 }
 
-TEST(SerializerTest, CountsBeyondTheFileAreRefusedBeforeAllocating) {
-    const auto expect = [](const std::function<void(StrkWriter&)>& change) {
+TEST(SerializerTest, CountsBeyondTheFileAreFormatErrorsAndCutRecordsAreShortReads) {
+    // A count larger than the whole file cannot be right: the file is not a stroke file.
+    const auto tooMany = [](const std::function<void(StrkWriter&)>& change) {
         ExpectBroken(change, 58953, "Unknown file format (object exists too many)");
     };
-    expect([](StrkWriter& w) { w.Model().childCount = 0xFFFFFFFF; });
-    // Counts below the file size that the bytes left could still never hold.
-    expect([](StrkWriter& w) { w.Model().Line().Part().Point(0, 0).pointCount = 20; });
-    expect([](StrkWriter& w) { w.Model().Line().nameByteCount = 0x7FFFFFFF; });
-    expect([](StrkWriter& w) {
+    tooMany([](StrkWriter& w) { w.Model().childCount = 0xFFFFFFFF; });
+    tooMany([](StrkWriter& w) { w.Model().Line().nameByteCount = 0x7FFFFFFF; });
+
+    // A count within the file size whose records the bytes left cannot hold: the file ends
+    // inside them, which is a short read, refused before anything is allocated for them.
+    const auto cut = [](const std::function<void(StrkWriter&, std::uint32_t)>& change) {
+        StrkWriter sized;
+        change(sized, 0);
+        const auto size = std::uint32_t(sized.Bytes().size());
+        StrkWriter writer;
+        change(writer, size); // a count as large as the whole file, which is not too many
+        ExpectFailure(writer.Bytes(), 58948, "Failed to read from stream - No data available");
+    };
+    cut([](StrkWriter& w, std::uint32_t n) { w.Model().childCount = n; });
+    cut([](StrkWriter& w, std::uint32_t n) { w.Model().Line().nameByteCount = n; });
+    cut([](StrkWriter& w, std::uint32_t n) { w.Model().Line().Part().Point(0, 0).pointCount = n; });
+    cut([](StrkWriter& w, std::uint32_t n) {
         StrkGradation gradation;
-        gradation.stopCount = 50;
+        gradation.stopCount = n;
         w.Model().Layer().Stroke(gradation);
     });
+    // A file that ends inside the second of three points (76 bytes each with their handles,
+    // then 42 bytes of the model's own fields): the count fits the file, the points do not.
+    StrkWriter writer;
+    writer.Model().Line(u"l").Part().Point(1, 2).Point(3, 4).Point(5, 6);
+    const auto bytes = writer.Bytes();
+    ExpectFailure(Truncated(bytes, bytes.size() - 170), 58948,
+                  "Failed to read from stream - No data available");
 }
 
-TEST(SerializerTest, EveryCutAfterTheHeaderIsAShortReadOrABadCount) {
+TEST(SerializerTest, EveryCutAfterTheHeaderIsAShortRead) {
     StrkWriter writer;
     auto& line = writer.Model().Layer(u"a").Line(u"l");
     line.Stroke(Mono({1, 2, 3, 4, 5})).Part(true).Point(1, 2, 3).Point(4, 5, 6);
     writer.Model().Text(u"t", u"hello");
     const auto bytes = writer.Bytes();
     for (std::size_t n = 10; n < bytes.size(); ++n) {
-        const auto id = FailureOfRead(Truncated(bytes, n)).m_id;
-        EXPECT_TRUE(id == 58948 || id == 58953) << n << ": " << id;
+        EXPECT_EQ(FailureOfRead(Truncated(bytes, n)).m_id, 58948) << n;
     }
     ExpectFailure(Truncated(bytes, bytes.size() - 1), 58948,
                   "Failed to read from stream - No data available");
+}
+
+TEST(SerializerTest, ValuesNoDrawingCanHaveAreFormatErrorsNamingThem) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const auto invalid = [](const std::function<void(StrkWriter&)>& change, const char* what) {
+        ExpectBroken(change, 60020, std::string("Unknown file format (invalid value)\n\n") + what);
+    };
+    invalid([](StrkWriter& w) { w.Model().colorType = 2; }, "colour type: 2");
+    invalid([&](StrkWriter& w) { w.Model().pageWidth = inf; }, "page width: inf");
+    invalid([](StrkWriter& w) { w.Model().pageHeight = std::nan(""); }, "page height: nan");
+    invalid([](StrkWriter& w) { w.Model().pageWidth = -0.5; }, "page width: -0.5");
+    invalid([](StrkWriter& w) { w.Model().Layer().Line().lineCap = 8; }, "line cap: 8");
+    invalid([](StrkWriter& w) { w.Model().Text(u"t", u"x").lineJoin = 0xFFFFFFFF; },
+            "line join: 4294967295");
+
+    // What drawings do hold reads: no cap bit or several, a page without size, CMYK, and a unit
+    // that only drawing refuses (with its own message).
+    StrkWriter writer;
+    writer.Model().colorType = 1;
+    writer.Model().pageWidth = 0.0;
+    writer.Model().unit = 7;
+    writer.Model().Line().lineCap = 0;
+    writer.Model().Text(u"t", u"x").lineJoin = 7;
+    EXPECT_NO_THROW(Read(writer));
 }
 
 TEST(SerializerTest, EveryFieldReadsBackWithParentLinks) {
@@ -292,10 +337,10 @@ TEST(SerializerTest, NestingIsBoundedSoTheStackIsSafe) {
     };
     const auto model = Read(nested(CSerializer::kMaxLayerDepth));
     EXPECT_NO_THROW(model->CheckParents());
-    ExpectFailure(nested(CSerializer::kMaxLayerDepth + 1), 58953,
-                  "Unknown file format (object exists too many)");
+    ExpectFailure(nested(CSerializer::kMaxLayerDepth + 1), 60021,
+                  "Unknown file format (layers are nested more than 256 deep)");
     // Far deeper than the limit, yet shallow enough for the writer's own recursion under ASan.
-    EXPECT_EQ(FailureOfRead(nested(1000)).m_id, 58953);
+    EXPECT_EQ(FailureOfRead(nested(1000)).m_id, 60021);
 }
 
 TEST(SerializerTest, ReadsFilesAndNamesTheOnesItCannotOpen) {

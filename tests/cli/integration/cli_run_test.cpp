@@ -6,12 +6,15 @@
 #include "run_program.h"
 #include "settings/project_file.h"
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -82,6 +85,50 @@ protected:
         fs::remove_all(m_out);
         fs::create_directories(m_out);
         return files;
+    }
+
+    // The names of our temporary files in the output folder.
+    std::vector<std::string> TempFiles() const {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(m_out, ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with(".morvane-") && name.ends_with(".tmp")) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+
+    // A run that writes an animated GIF of many small frames, sent `signal` while the frames
+    // are being written: once a temporary file is still there a poll later (the check of the
+    // folder before rendering makes one that lasts only microseconds).
+    CResult SignalWhileSaving(int signal) {
+        std::vector<std::string> argv = {MORVANE_CLI,
+                                         "--set",
+                                         "DstFolder=" + m_out.string(),
+                                         "--set",
+                                         "InterFrameCount=200",
+                                         "--set",
+                                         "Flags=Resize|BkColor",
+                                         "--set",
+                                         "Width=64",
+                                         "--set",
+                                         "Height=48",
+                                         Project("morph")};
+        clitest::CSignalPlan plan;
+        plan.m_signal = signal;
+        plan.m_ready = [this, seen = std::vector<std::string>()]() mutable {
+            const std::vector<std::string> now = TempFiles();
+            const bool lasting = std::any_of(now.begin(), now.end(), [&](const std::string& name) {
+                return std::find(seen.begin(), seen.end(), name) != seen.end();
+            });
+            seen = now;
+            return lasting;
+        };
+        CResult r = clitest::Execute(argv, s_root / "scratch", plan);
+        EXPECT_TRUE(r.m_signalled) << "the run ended before it wrote: " << r.m_err;
+        return r;
     }
 
     static inline fs::path s_root;
@@ -197,13 +244,84 @@ TEST_F(CliRun, AFullDiskInTheMiddleGivesItsMessageAndLeavesNothing) {
     }
 }
 
+// Frames are held a few per thread, never all at once, so 999 in-between frames of any size
+// that fits are made; a single frame larger than the memory the program may use is refused
+// with its size before any frame is rendered.
+TEST_F(CliRun, AFrameLargerThanMemoryIsRefused) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+    // 1.5 GiB of address space against 30000 x 30000 pixels (3.4 GiB a frame).
+    const CResult r =
+        Execute({"/bin/sh", "-c", "ulimit -v 1572864 && exec \"$0\" \"$@\"", MORVANE_CLI, "--set",
+                 "DstFolder=" + m_out.string(), "--set", "Flags=Resize", "--set", "Width=30000",
+                 "--set", "Height=30000", "--set", "InterFrameCount=999", Project("morph")},
+                s_root / "scratch");
+    EXPECT_EQ(r.m_status, 1) << r.m_err;
+    EXPECT_NE(r.m_err.find("アニメーションのフレームがメモリーに収まりません"), std::string::npos)
+        << r.m_err;
+    EXPECT_NE(r.m_err.find(": 1\n"), std::string::npos) << r.m_err;
+    EXPECT_NE(r.m_err.find("30000 x 30000"), std::string::npos) << r.m_err;
+    EXPECT_TRUE(fs::is_empty(m_out));
+#endif
+}
+
 TEST_F(CliRun, CtrlCStopsTheRunAndWritesNothing) {
-    // Many frames with a measuring pass: long enough to be interrupted while it works.
-    const CResult r = Cli(
-        {"--set", "InterFrameCount=999", "--set", "Flags=AutoTrim|BkColor", Project("curved_text")},
-        std::chrono::milliseconds(1500));
+    // Many large frames with a measuring pass: long enough to be interrupted while it works,
+    // however many threads share the frames.
+    const CResult r = Cli({"--set", "InterFrameCount=999", "--set", "Flags=AutoTrim|BkColor|Resize",
+                           "--set", "Width=1280", "--set", "Height=960", Project("curved_text")},
+                          std::chrono::milliseconds(1500));
     EXPECT_EQ(r.m_status, 130) << r.m_err;
     EXPECT_EQ(r.m_err, "処理が中断されました\n");
+    EXPECT_TRUE(fs::is_empty(m_out));
+}
+
+TEST_F(CliRun, TermAndHangUpStopTheRunLikeCtrlCAndLeaveNothing) {
+    for (const auto& [signal, status] : {std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129}}) {
+        SCOPED_TRACE(signal);
+        const CResult r = SignalWhileSaving(signal);
+        EXPECT_EQ(r.m_status, status) << r.m_err;
+        EXPECT_EQ(r.m_err, "処理が中断されました\n");
+        EXPECT_TRUE(fs::is_empty(m_out)) << TempFiles().size() << " temporary files were left";
+    }
+}
+
+TEST_F(CliRun, TheNextRunRemovesWhatAKilledRunLeft) {
+    const CResult killed = SignalWhileSaving(SIGKILL);
+    EXPECT_EQ(killed.m_status, 128 + SIGKILL);
+    const std::vector<std::string> left = TempFiles();
+    ASSERT_EQ(left.size(), 1u) << "kill -9 leaves the file being written";
+    // A temporary file of a process that still runs (this test) is another run's work.
+    const std::string live = ".morvane-" + std::to_string(getpid()) + "-0.tmp";
+    std::ofstream(m_out / live) << "in use";
+
+    const CResult next = Cli({"--quiet", "--set", "InterFrameCount=1", Project("morph")});
+    EXPECT_EQ(next.m_status, 0) << next.m_err;
+    EXPECT_FALSE(fs::exists(m_out / left.front()));
+    EXPECT_EQ(TempFiles(), std::vector<std::string>{live});
+    EXPECT_TRUE(fs::exists(m_out / "morph.gif"));
+}
+
+TEST_F(CliRun, BadValuesAreRefusedBeforeAnythingIsRendered) {
+    const CResult rate = Cli({"--set", "FrameRate=29.97", Project("morph")});
+    EXPECT_EQ(rate.m_status, 2);
+    EXPECT_NE(rate.m_err.find("FrameRate"), std::string::npos) << rate.m_err;
+
+    const CResult loops = Cli({"--set", "LoopCount=-1", Project("morph")});
+    EXPECT_EQ(loops.m_status, 1);
+    EXPECT_NE(loops.m_err.find("LoopCount"), std::string::npos) << loops.m_err;
+
+    const CResult name = Cli({"--set", "DstName=../escape", Project("morph")});
+    EXPECT_EQ(name.m_status, 1);
+    EXPECT_NE(name.m_err.find("DstName"), std::string::npos) << name.m_err;
+    EXPECT_FALSE(fs::exists(m_out.parent_path() / "escape.gif"));
+
+    const fs::path missing = m_out / "missing";
+    const CResult folder = Cli({"--set", "DstFolder=" + missing.string(), Project("morph")});
+    EXPECT_EQ(folder.m_status, 1);
+    EXPECT_EQ(folder.m_err, "Failed to create file - " + (missing / "morph.gif").string() +
+                                "\n\nNo such file or directory\n");
     EXPECT_TRUE(fs::is_empty(m_out));
 }
 
