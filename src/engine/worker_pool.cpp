@@ -117,7 +117,6 @@ bool CWorkerPool::Run(std::size_t count, std::size_t window, const Job& job, con
     std::unique_lock<std::mutex> lock(m_mutex);
     m_job = &job;
     m_stop = &stop;
-    m_count = count;
     m_limit = count;
     m_window = std::max<std::size_t>(window, 1);
     m_workers = workers == 0 ? m_threads.size() : std::min(workers, m_threads.size());

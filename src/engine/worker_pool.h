@@ -61,7 +61,6 @@ private:
     // The pass being run; guarded by m_mutex.
     const Job* m_job = nullptr;
     const StopQuery* m_stop = nullptr;
-    std::size_t m_count = 0;
     std::size_t m_limit = 0; // no job from this index on is handed out
     std::size_t m_window = 1;
     std::size_t m_workers = 0;
