@@ -1,13 +1,16 @@
 // Cost of one in-between frame model: 1000 animate items over 100 frames, against the floor of
 // cloning START once per frame. Two drawings: 1000 lines whose colour changes, and 500 lines
-// whose two points move (1000 point items). Then a frame of the morph example at 1920 x 1080
-// made and rendered, against keeping it compressed: what a replayed frame of a mirrored return
-// trip costs when it is rendered again, and what it would hold in memory if it were kept.
+// whose two points move (1000 point items). And the cost of checking a pair of 10,000 lines for
+// every difference (both walks of pairing, without reading the files). Then a frame of the
+// morph example at 1920 x 1080 made and rendered, against keeping it compressed: what a
+// replayed frame of a mirrored return trip costs when it is rendered again, and what it would
+// hold in memory if it were kept.
 #include "common/units.h"
 #include "engine/extract_items.h"
 #include "engine/interpolator.h"
 #include "engine/model_fit.h"
 #include "engine/normalize_model.h"
+#include "engine/pairing.h"
 #include "engine/task_setting.h"
 #include "output/deflater.h"
 #include "platform/img.h"
@@ -140,6 +143,24 @@ void MorphFrame(benchmark::State& state) {
 }
 
 BENCHMARK(MorphFrame)->Unit(benchmark::kMillisecond);
+
+// 10,000 lines whose points all move; the last one has another cap, the one difference.
+void CheckPair(benchmark::State& state) {
+    constexpr int kLines = 10000;
+    const stroke::ModelPtr start = MakeModel(kLines, 0, 0);
+    const stroke::ModelPtr end = MakeModel(kLines, 12, 0);
+    static_cast<stroke::CLine&>(*end->GetChild(kLines - 1)).m_lineCap = stroke::CAP_BUTT;
+    const mrv::CTaskSetting setting;
+    for (auto _ : state) {
+        const mrv::CPairingCheck check = mrv::CheckPairing(setting, start, end);
+        if (check.m_differences.size() != 1) {
+            state.SkipWithError("expected one difference");
+            break;
+        }
+    }
+}
+
+BENCHMARK(CheckPair)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CloneStart, colours, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CloneStart, points, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CreateFrames, colours, true)->Unit(benchmark::kMillisecond);

@@ -18,6 +18,8 @@ packages=(
     fonts-dejavu-core fonts-ipafont-gothic
     xvfb xauth
     pngcheck clang-format
+    desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin man-db librsvg2-bin
+    lintian dpkg-dev file
     clang libclang-rt-14-dev
 )
 

@@ -6,9 +6,11 @@
 #include "app/msg.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
+#include "platform/app_data.h"
 #include "settings/app_setting_file.h"
 #include "settings/project_file.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -81,6 +83,24 @@ void ShowChanges(CApp& app) {
     if (app.m_view != nullptr) {
         app.m_view->RefillLists();
         app.m_view->RefreshControls();
+    }
+}
+
+// A stroke drawing named on the command line starts a new project: default settings, no project
+// file, the drawing as START (and END, as when it is dropped on an empty form), the output
+// beside it.
+void StartNewProject(CApp& app, const std::string& drawing) {
+    std::error_code ec;
+    if (!fs::exists(drawing, ec)) {
+        throw my::CException::FromCode(IDS_FILE_OPEN_FAILED, ENOENT, drawing);
+    }
+    app.m_doc.SetTask(CTaskSetting());
+    app.m_doc.SetPath({});
+    TakeImage(app, 0, drawing);
+    TakeFolderOfImage(app, drawing);
+    ShowChanges(app);
+    if (app.m_frame != nullptr) {
+        app.m_frame->UpdateTitle();
     }
 }
 
@@ -184,11 +204,17 @@ void CCommandInit::DoExecute(bool perform) {
 
     CSingleCommandLineParser parser;
     parser.Parse(m_app.m_commandLine);
-    if (!parser.GetFileName().empty()) {
-        m_open.SetPath(parser.GetFileName());
-        m_open.Execute(true, false);
-        m_open.SetPath({});
+    const std::string& file = parser.GetFileName();
+    if (file.empty()) {
+        return;
     }
+    if (IsStrokeDrawing(file)) {
+        StartNewProject(m_app, file);
+        return;
+    }
+    m_open.SetPath(file);
+    m_open.Execute(true, false);
+    m_open.SetPath({});
 }
 
 void CCommandOpen::DoExecute(bool perform) {
@@ -412,30 +438,17 @@ void CCommandOpenFolder::DoExecute(bool perform) {
 
 namespace {
 
-// The documents of the two help pages ship with the program: in the source tree the binary was
-// built in (a few folders above it), or in the system's documentation folder once installed.
+// The documents of the two help pages ship with the program: in its installed data folder, or
+// in the source tree the binary was built in.
 std::string DocumentUrl(const std::string& page) {
     if (page.find("://") != std::string::npos) {
         return page;
     }
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    std::vector<std::filesystem::path> roots;
-    if (!ec) {
-        auto folder = exe.parent_path();
-        for (int level = 0; level < 4 && folder.has_relative_path(); ++level) {
-            folder = folder.parent_path();
-            roots.push_back(folder);
-        }
+    const std::string found = my::FindHelpPage(page);
+    if (found.empty()) {
+        throw my::CException(IDS_OPEN_FAILED, page);
     }
-    roots.emplace_back("/usr/share/doc/morvane");
-    for (const auto& root : roots) {
-        const auto candidate = root / page;
-        if (std::filesystem::is_regular_file(candidate, ec)) {
-            return "file://" + candidate.lexically_normal().string();
-        }
-    }
-    throw my::CException(IDS_OPEN_FAILED, page);
+    return "file://" + found;
 }
 
 } // namespace

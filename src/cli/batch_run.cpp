@@ -1,5 +1,6 @@
 #include "cli/batch_run.h"
 
+#include "cli/check_report.h"
 #include "cli/cli_text.h"
 #include "cli/command_line.h"
 #include "cli/progress_line.h"
@@ -143,6 +144,9 @@ int RunBatch(const std::vector<std::string>& args, const CJobFactory& makeJob, C
         }
     } catch (const CUsageError& e) {
         return Fail(console, e.what(), kExitUsage);
+    }
+    if (options.m_check) {
+        return RunCheck(task, options.m_json, console, terminator);
     }
 
     std::unique_ptr<CBatchJob> job;

@@ -1,10 +1,9 @@
 #include "engine/task.h"
 
 #include "common/message_ids.h"
-#include "engine/extract_items.h"
 #include "engine/frame_schedule.h"
 #include "engine/interpolator.h"
-#include "engine/normalize_model.h"
+#include "engine/pairing.h"
 #include "engine/worker_pool.h"
 #include "output/codec_saver.h"
 #include "output/output_file.h"
@@ -13,7 +12,6 @@
 #include "render/img_renderer.h"
 #include "render/model_renderer.h"
 #include "stroke/serializer.h"
-#include "stroke/transform_color.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
@@ -208,19 +206,6 @@ stroke::ModelPtr CTask::Load(const std::string& path) {
     return model;
 }
 
-void CTask::ToWorkingSpace(stroke::CModel& model) const {
-    // CMYK drawings are left as they are: pairing names them unsupported.
-    if (model.m_colorType != stroke::COLOR_RGB) {
-        return;
-    }
-    // A model without a profile is drawn in the working space already.
-    if (model.m_colorProfile && !model.m_colorProfile->IsSame(*m_workingSpace)) {
-        stroke::CTransformColor::Convert(model, model.m_colorType, model.m_colorProfile,
-                                         m_workingSpace);
-    }
-    model.m_colorProfile = m_workingSpace;
-}
-
 std::size_t CTask::ThreadCount(std::size_t jobs) const {
     std::size_t threads = m_threadCount > 0 ? std::size_t(m_threadCount)
                                             : std::size_t(std::thread::hardware_concurrency());
@@ -387,12 +372,11 @@ void CTask::Execute() {
     const stroke::ModelPtr start = Load(m_setting.GetSrcPath0());
     const stroke::ModelPtr end = Load(m_setting.GetSrcPath1());
     m_workingSpace = boost::make_shared<CColorProfile>();
-    ToWorkingSpace(*start);
-    ToWorkingSpace(*end);
+    ToWorkingSpace(*start, m_workingSpace);
+    ToWorkingSpace(*end, m_workingSpace);
 
     AnimateItemList items;
-    CNormalizeModel().Walk(*start, *end);
-    CExtractItems(m_setting).Extract(items, *start, *end);
+    PairModels(m_setting, *start, *end, items);
 
     const double multiple =
         m_setting.HasFlags(TaskFlags::Phase) ? m_setting.GetPhaseMultiple() : 0.0;

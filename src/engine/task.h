@@ -72,8 +72,6 @@ private:
     void CheckTerminated() const;
     void Advance(int steps) { m_progressPos.fetch_add(steps); }
     stroke::ModelPtr Load(const std::string& path);
-    // Brings an RGB model into the working RGB space, so that both models share its profile.
-    void ToWorkingSpace(stroke::CModel& model) const;
     // What the frames of a pass are made from; read by every thread, changed by none.
     struct CPassInput {
         const std::vector<CScheduledFrame>& m_plan;

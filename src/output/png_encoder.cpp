@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "output/checked_cast.h"
+#include "output/output_file.h"
 #include "platform/img.h"
 
 #include <algorithm>
@@ -43,7 +44,11 @@ std::span<const std::uint8_t> TypeBytes(const char (&type)[5]) {
 } // namespace
 
 void CPngChunkWriter::Write(std::span<const std::uint8_t> bytes) {
-    m_out.insert(m_out.end(), bytes.begin(), bytes.end());
+    if (m_out != nullptr) {
+        m_out->insert(m_out->end(), bytes.begin(), bytes.end());
+    } else if (!m_file->Write(bytes)) {
+        throw m_file->Failure();
+    }
 }
 
 void CPngChunkWriter::Put(const char (&type)[5], std::span<const std::uint8_t> prefix,

@@ -14,6 +14,8 @@ struct CImg;
 
 namespace codec {
 
+class COutputFile;
+
 // Frame control of an APNG frame: its rectangle, delay fraction and dispose/blend operations.
 struct CPngFrameControl {
     std::uint32_t m_width = 0;
@@ -26,11 +28,13 @@ struct CPngFrameControl {
     std::uint8_t m_blend = 0;   // 0 source, 1 over
 };
 
-// Writes into memory, so that frames can be made on any thread and files written in one piece;
-// the sequence numbers of fcTL and fdAT run on over the chunks of one writer.
+// The sequence numbers of fcTL and fdAT run on over the chunks of one writer.
 class CPngChunkWriter {
 public:
-    explicit CPngChunkWriter(std::vector<std::uint8_t>& out) : m_out(out) {}
+    // Appends to memory, so that frames can be made on any thread and written in one piece.
+    explicit CPngChunkWriter(std::vector<std::uint8_t>& out) : m_out(&out) {}
+    // Writes straight to a file; a failed write raises the file's failure (60044).
+    explicit CPngChunkWriter(COutputFile& file) : m_file(&file) {}
 
     void Signature();
     // 8-bit RGBA (or RGB without alpha) without interlace.
@@ -46,7 +50,8 @@ public:
     void Fdat(std::span<const std::uint8_t> zlib);
     void Iend();
 
-    // Appends one chunk; raises 59268 for data beyond the 2^31 - 1 bytes a chunk can hold.
+    // Writes one chunk; raises 59268 for data beyond the 2^31 - 1 bytes a chunk can hold, and
+    // the file's failure when writing to a file fails.
     void Chunk(const char (&type)[5], std::span<const std::uint8_t> data);
 
 private:
@@ -56,7 +61,8 @@ private:
              std::span<const std::uint8_t> data);
     void Write(std::span<const std::uint8_t> bytes);
 
-    std::vector<std::uint8_t>& m_out;
+    std::vector<std::uint8_t>* m_out = nullptr;
+    COutputFile* m_file = nullptr;
     std::uint32_t m_sequence = 0;
 };
 

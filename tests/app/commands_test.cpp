@@ -2,6 +2,7 @@
 #include "app/placement.h"
 #include "app_fixture.h"
 #include "common/message_ids.h"
+#include "settings/app_setting_file.h"
 #include "settings/project_file.h"
 
 #include <QAction>
@@ -229,6 +230,38 @@ TEST(StartAndQuit, CommandLineFileIsOpenedAndSettingsWrittenAtQuit) {
     EXPECT_EQ(stored.m_lastPath, project);
     EXPECT_EQ(stored.m_task.GetDstName(), "from-project");
     EXPECT_EQ(stored.m_mruPathes.GetItems(), Items{project});
+}
+
+TEST(StartAndQuit, DrawingOnCommandLineStartsANewProjectWithItAsStart) {
+    CAppFixture probe;
+    const std::string drawing = probe.m_temp.Path("a sketch.strk");
+    std::ofstream(drawing, std::ios::binary) << "stroke\x01\x00\x00\x01";
+
+    CAppFixture f("morvane \"" + drawing + "\"");
+    // The last session left a task and a project behind.
+    CAppSetting last;
+    last.m_task.SetDstName("last-session");
+    last.m_task.SetSrcPath1("/old/end.strk");
+    last.m_lastPath = "/old/project.mrva";
+    WriteAppSettingAtQuit(last, f.m_app.m_settingsPath);
+
+    EXPECT_TRUE(f.m_frame->Init());
+    EXPECT_TRUE(f.m_msg.m_errors.empty());
+    const mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
+    EXPECT_EQ(f.m_app.m_doc.GetPath(), "");
+    EXPECT_EQ(task.GetSrcPath0(), drawing);
+    EXPECT_EQ(task.GetSrcPath1(), drawing);
+    EXPECT_EQ(task.GetDstFolder(), probe.m_temp.Get().string());
+    EXPECT_EQ(task.GetDstName(), mrv::CTaskSetting().GetDstName());
+    EXPECT_EQ(f.View().m_srcPath0->currentText().toStdString(), drawing);
+
+    // A drawing that is not there is reported and leaves the last session's task.
+    CAppFixture missing("morvane /no/such/drawing.strk");
+    WriteAppSettingAtQuit(last, missing.m_app.m_settingsPath);
+    EXPECT_TRUE(missing.m_frame->Init());
+    ASSERT_EQ(missing.m_msg.m_errors.size(), 1u);
+    EXPECT_EQ(missing.m_msg.m_errors[0].m_id, IDS_FILE_OPEN_FAILED);
+    EXPECT_EQ(missing.m_app.m_doc.GetTask().GetDstName(), "last-session");
 }
 
 TEST(StartAndQuit, TooManyArgumentsOpenNothing) {

@@ -5,6 +5,8 @@
 #include "gif_reader.h"
 #include "run_program.h"
 #include "settings/project_file.h"
+#include "stroke/figure_type.h"
+#include "support/strk_writer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <map>
 #include <unistd.h>
 #include <utility>
@@ -183,6 +186,55 @@ TEST_F(CliRun, APairingErrorIsReportedWithItsMessage) {
     EXPECT_EQ(r.m_status, 1);
     EXPECT_NE(r.m_err.find("一致しません"), std::string::npos) << r.m_err;
     EXPECT_TRUE(fs::is_empty(m_out));
+}
+
+TEST_F(CliRun, CheckListsWhatARunStopsAtFirst) {
+    const CResult same = Cli({"--check", Project("morph")});
+    EXPECT_EQ(same.m_status, 0) << same.m_err;
+    EXPECT_EQ(same.m_out, "No differences: START and END can be animated.\n");
+
+    const std::string otherEnd = (s_root / "examples" / "phased_dots_end.strk").string();
+    const CResult run = Cli({"--set", "SrcPath1=" + otherEnd, Project("morph")});
+    ASSERT_EQ(run.m_status, 1);
+    const CResult check = Cli({"--set", "SrcPath1=" + otherEnd, "--check", Project("morph")});
+    EXPECT_EQ(check.m_status, 1);
+    EXPECT_EQ(check.m_out.rfind(run.m_err, 0), 0u) << check.m_out;
+    EXPECT_NE(check.m_out.find("START: position "), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(m_out));
+}
+
+TEST_F(CliRun, CheckOfTenThousandFigures) {
+    // 100 layers of 100 lines, each line three points with handles; END moves every point
+    // and changes the cap of the last line. The time is printed, not judged: it depends on
+    // the machine.
+    const auto drawing = [](bool end) {
+        morvane::test::StrkWriter writer;
+        for (int l = 0; l < 100; ++l) {
+            auto& layer = writer.Model().Layer(u"layer");
+            for (int i = 0; i < 100; ++i) {
+                auto& line = layer.Line(u"line");
+                const double shift = end ? 3.0 : 0.0;
+                line.Part().Point(i + shift, l).Point(i + 1, l + shift).Point(i, l + 2);
+                if (end && l == 99 && i == 99) {
+                    line.lineCap = stroke::CAP_BUTT;
+                }
+            }
+        }
+        return writer;
+    };
+    const fs::path start = s_root / "scratch" / "big_start.strk";
+    const fs::path end = s_root / "scratch" / "big_end.strk";
+    drawing(false).Save(start.string());
+    drawing(true).Save(end.string());
+    const auto began = std::chrono::steady_clock::now();
+    const CResult check = Cli({"--set", "SrcPath0=" + start.string(), "--set",
+                               "SrcPath1=" + end.string(), "--check", "--json", Project("morph")});
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - began);
+    EXPECT_EQ(check.m_status, 1) << check.m_err;
+    EXPECT_NE(check.m_out.find("\"startPosition\": \"100-100\""), std::string::npos) << check.m_out;
+    std::cout << "--check of 10000 figures: " << took.count() << " ms\n";
+    RecordProperty("check_ms", static_cast<int>(took.count()));
 }
 
 TEST_F(CliRun, UsageAndCheckFailures) {
