@@ -50,11 +50,13 @@ test-sanitize: deps
 	cd build-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 		ctest --output-on-failure -j $(JOBS) -L 'unit|integration|thread'
 
-# The worker-thread tests (label thread: the generation task stopped at random moments).
+# The worker-thread tests (label thread: the frame pool, and the generation task on four
+# threads stopped at random moments).
 test-tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS) --target test_engine
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L thread
+	cd build-tsan && TSAN_OPTIONS=suppressions=$(CURDIR)/tests/engine/tsan.supp \
+		ctest --output-on-failure -j $(JOBS) -L thread
 
 # Each libFuzzer target for FUZZ_SECONDS, in a clang build with ASan and UBSan (build-fuzz/).
 FUZZ_SECONDS ?= 60
@@ -72,9 +74,10 @@ format:
 clean:
 	rm -rf build build-sanitize build-tsan build-package
 
-# Benchmarks: time per frame of rendering and encoding at 1920x1080, then our writers side by
-# side with ImageMagick, ffmpeg, gifsicle, gifski and apngasm (installed on first use; the table
-# goes to build/peers/results.txt).
+# Benchmarks: time per frame of rendering and encoding at 1920x1080, whole runs of morvane-cli
+# (end_to_end_bench: wall time and peak memory, one thread against two), then our writers side
+# by side with ImageMagick, ffmpeg, gifsicle, gifski and apngasm (installed on first use; the
+# table goes to build/peers/results.txt).
 bench: deps
 	cmake --preset release -DMORVANE_BUILD_BENCH=ON
 	cmake --build --preset release -j $(JOBS)

@@ -3,7 +3,6 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "output/frame_region.h"
-#include "output/output_file.h"
 
 #include <algorithm>
 #include <string>
@@ -201,6 +200,11 @@ void CheckWebpImage(const CImg& img) {
         throw my::CException(IDS_WEBP_TOO_LARGE, kWebpMaxDimension, kWebpMaxDimension, img.m_width,
                              img.m_height);
     }
+    if (img.m_stride < std::size_t(img.m_width) * 4 ||
+        img.m_bits.size() / img.m_stride < std::size_t(img.m_height)) {
+        throw my::InternalError("codec::CheckWebpImage()\nPixel buffer smaller than its image: " +
+                                std::to_string(img.m_width) + " x " + std::to_string(img.m_height));
+    }
 }
 
 bool EncodeWebpFrame(const CImg* previous, const CImg& frame, std::int32_t quality,
@@ -313,16 +317,16 @@ CWebpAnimation::~CWebpAnimation() {
     WebPMuxDelete(m_mux);
 }
 
-void CWebpAnimation::Add(const CWebpFrame& frame, std::uint32_t durationMs,
-                         CWebpFrameNumber number) {
+void CWebpAnimation::Add(std::span<const std::uint8_t> image, std::int32_t left, std::int32_t top,
+                         bool blend, std::uint32_t durationMs, CWebpFrameNumber number) {
     WebPMuxFrameInfo info{};
-    info.bitstream = WebPData{frame.m_image.data(), frame.m_image.size()};
-    info.x_offset = frame.m_left;
-    info.y_offset = frame.m_top;
+    info.bitstream = WebPData{image.data(), image.size()};
+    info.x_offset = left;
+    info.y_offset = top;
     info.duration = int(durationMs);
     info.id = WEBP_CHUNK_ANMF;
     info.dispose_method = WEBP_MUX_DISPOSE_NONE;
-    info.blend_method = frame.m_blend ? WEBP_MUX_BLEND : WEBP_MUX_NO_BLEND;
+    info.blend_method = blend ? WEBP_MUX_BLEND : WEBP_MUX_NO_BLEND;
     const WebPMuxError error = WebPMuxPushFrame(m_mux, &info, 1);
     if (error != WEBP_MUX_OK) {
         throw my::CException(IDS_WEBP_ADD_FRAME_FAILED, number.m_index + 1, number.m_count,
@@ -330,19 +334,16 @@ void CWebpAnimation::Add(const CWebpFrame& frame, std::uint32_t durationMs,
     }
 }
 
-void CWebpAnimation::Write(COutputFile& file) {
+void CWebpAnimation::Assemble(const std::string& path, std::vector<std::uint8_t>& out) {
     WebPData data;
     WebPDataInit(&data);
     const WebPMuxError error = WebPMuxAssemble(m_mux, &data);
     if (error != WEBP_MUX_OK) {
         WebPDataClear(&data);
-        throw my::CException(IDS_WEBP_ASSEMBLE_FAILED, file.Path(), MuxErrorText(error));
+        throw my::CException(IDS_WEBP_ASSEMBLE_FAILED, path, MuxErrorText(error));
     }
-    const bool written = file.Write(data.bytes, data.size);
+    out.assign(data.bytes, data.bytes + data.size);
     WebPDataClear(&data);
-    if (!written) {
-        throw file.Failure();
-    }
 }
 
 } // namespace codec

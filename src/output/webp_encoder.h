@@ -10,13 +10,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
+#include <string>
 #include <vector>
 
 struct WebPMux;
 
 namespace codec {
-
-class COutputFile;
 
 // Largest width and height of a WebP frame (its size is stored in 14 bits).
 constexpr std::int32_t kWebpMaxDimension = 16383;
@@ -44,8 +44,9 @@ struct CWebpFrameNumber {
     std::size_t m_count = 0;
 };
 
-// Raises 58965 for a pixel type other than 32-bit BGRA, and 60142 for a size WebP cannot hold
-// (empty, or wider or taller than kWebpMaxDimension).
+// Raises 58965 for a pixel type other than 32-bit BGRA, 60142 for a size WebP cannot hold
+// (empty, or wider or taller than kWebpMaxDimension), and an internal error for pixel bytes
+// that do not cover the image.
 void CheckWebpImage(const CImg& img);
 
 // Encodes frame: whole when previous is null, else the rectangle of the pixels that differ from
@@ -72,10 +73,12 @@ public:
     CWebpAnimation(const CWebpAnimation&) = delete;
     CWebpAnimation& operator=(const CWebpAnimation&) = delete;
 
-    // Appends a frame shown for durationMs milliseconds; failures raise 60144.
-    void Add(const CWebpFrame& frame, std::uint32_t durationMs, CWebpFrameNumber number);
-    // Writes the whole file into file (not committed); failures raise 60145 naming its path.
-    void Write(COutputFile& file);
+    // Appends the WebP image of a frame placed at (left, top), both even, drawn over the canvas
+    // when blend is set, and shown for durationMs milliseconds; failures raise 60144.
+    void Add(std::span<const std::uint8_t> image, std::int32_t left, std::int32_t top, bool blend,
+             std::uint32_t durationMs, CWebpFrameNumber number);
+    // The bytes of the whole file; failures raise 60145 naming path, where it goes.
+    void Assemble(const std::string& path, std::vector<std::uint8_t>& out);
 
 private:
     WebPMux* m_mux = nullptr;

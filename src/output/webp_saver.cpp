@@ -4,13 +4,13 @@
 #include "common/message_ids.h"
 #include "output/checked_cast.h"
 #include "output/codec_saver.h"
-#include "output/output_file.h"
 #include "output/webp_encoder.h"
 #include "platform/color_profile.h"
 
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -86,49 +86,118 @@ std::uint32_t WebpFrameDuration(std::int32_t frameRate) {
     return FrameDelay(frameRate) * 10;
 }
 
-bool CWebpSaver::Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-                       const std::vector<CFrameRecord>&) {
-    if (frames.empty()) {
+CWebpSaver::CWebpSaver() = default;
+
+CWebpSaver::~CWebpSaver() = default;
+
+std::unique_ptr<codec::CImgSaver> CWebpSaver::MakeEncoder() const {
+    return std::make_unique<codec::CImgSaver>(codec::Container::Png, codec::TargetFormat::Own, 0);
+}
+
+void CWebpSaver::Start(const CImg& first, bool) {
+    codec::CheckWebpImage(first);
+    const std::uint32_t loops = codec::CheckedCast<std::uint32_t>(m_header.m_loopCount);
+    const std::vector<std::uint8_t> noProfile;
+    m_animation = std::make_unique<codec::CWebpAnimation>(
+        first.m_width, first.m_height, loops,
+        codec::EmbedsProfile(first, 0) ? first.m_profile->Data() : noProfile);
+    // The file now: a folder that cannot take it fails before any frame is encoded.
+    CreateFile();
+}
+
+bool CWebpSaver::EncodeFrame(std::uint32_t j, const CImg* previous, const CImg& frame,
+                             CEncodedFrame& out) const {
+    codec::CWebpFrame webp;
+    if (!codec::EncodeWebpFrame(previous, frame, m_quality, {j, m_header.m_frameCount}, this,
+                                webp)) {
+        return false;
+    }
+    out.m_index = j;
+    out.m_record = CFrameRecord{webp.m_left,
+                                webp.m_top,
+                                webp.m_left + webp.m_width,
+                                webp.m_top + webp.m_height,
+                                m_delay,
+                                webp.m_blend ? DISPOSAL_KEEP : DISPOSAL_UNSPECIFIED};
+    out.m_bytes = std::move(webp.m_image);
+    return true;
+}
+
+void CWebpSaver::Encode(std::uint32_t j, const CImg* previous, const CImgPtr& frame,
+                        codec::CImgSaver&, CEncodedFrame& out) const {
+    if (!frame) {
+        throw my::InternalError("mrv::CWebpSaver::Encode()\nEmpty frame");
+    }
+    const bool cut = j > 0 && CutsRegions();
+    if (cut && previous == nullptr) {
+        throw my::InternalError("mrv::CWebpSaver::Encode()\nNo frame before frame " +
+                                std::to_string(j));
+    }
+    if (!EncodeFrame(j, cut ? previous : nullptr, *frame, out)) {
+        throw my::CException(IDS_TASK_INTERRUPTED);
+    }
+}
+
+void CWebpSaver::EncodeImage(const CImg&, const CFrameRecord&, std::uint32_t, codec::CImgSaver&,
+                             std::vector<std::uint8_t>&) const {
+    throw my::InternalError("mrv::CWebpSaver::EncodeImage()\nWebP frames are made by Encode");
+}
+
+void CWebpSaver::AppendFrame(const CEncodedFrame& frame) {
+    const CFrameRecord& record = frame.m_record;
+    m_animation->Add(frame.m_bytes, record.m_left, record.m_top, record.m_disposal == DISPOSAL_KEEP,
+                     WebpFrameDuration(m_frameRate), {frame.m_index, m_header.m_frameCount});
+}
+
+void CWebpSaver::End() {
+    std::vector<std::uint8_t> bytes;
+    m_animation->Assemble(GetFilePath(0), bytes);
+    m_animation.reset();
+    WriteFile(bytes);
+}
+
+bool CWebpSaver::Save(const CFrameList& list) {
+    const std::vector<CImgPtr>& images = list.m_images;
+    for (const CImgPtr& img : images) {
+        if (!img) {
+            throw my::InternalError("mrv::CWebpSaver::Save()\nEmpty frame in the frame list");
+        }
+    }
+    if (images.empty()) {
         return true;
     }
-    const CImg& first = *frames[0];
-    codec::CheckWebpImage(first);
-    for (const CImgPtr& img : frames) {
-        if (img->m_pixelType != first.m_pixelType || img->m_width != first.m_width ||
-            img->m_height != first.m_height) {
-            throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
+    try {
+        const std::uint32_t count = Begin(images.size(), list.m_roundTrip, *images[0]);
+        const CImg& first = *images[0];
+        for (const CImgPtr& img : images) {
+            if (img->m_pixelType != first.m_pixelType || img->m_width != first.m_width ||
+                img->m_height != first.m_height) {
+                throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
+            }
         }
-    }
-    const std::size_t count = frames.size();
-    const std::uint32_t duration = WebpFrameDuration(m_frameRate);
-    const std::uint32_t loops = codec::CheckedCast<std::uint32_t>(header.m_loopCount);
-    const std::vector<std::uint8_t> noProfile;
-    const std::vector<std::uint8_t>& icc =
-        codec::EmbedsProfile(first, 0) ? first.m_profile->Data() : noProfile;
-
-    // The file first: a folder that cannot take it fails before any frame is encoded.
-    codec::COutputFile file(GetFilePath(0));
-    std::vector<codec::CWebpFrame> encoded(count);
-    const bool done = ForEachFrame(count, ThreadCount(m_threads), [&](std::size_t j) {
-        if (CanTerminate()) {
-            return false;
+        std::vector<CEncodedFrame> encoded(count);
+        const bool done = ForEachFrame(count, ThreadCount(m_threads), [&](std::size_t j) {
+            if (CanTerminate()) {
+                return false;
+            }
+            const auto index = std::uint32_t(j);
+            const CImg* previous =
+                j > 0 && CutsRegions() ? images[SourceIndex(index - 1)].get() : nullptr;
+            return EncodeFrame(index, previous, *images[SourceIndex(index)], encoded[j]);
+        });
+        if (!done) {
+            Discard();
+            return false; // no partial animation is left
         }
-        const CImg* previous = j > 0 && m_regionFrames ? frames[j - 1].get() : nullptr;
-        return codec::EncodeWebpFrame(previous, *frames[j], m_quality, {j, count}, this,
-                                      encoded[j]);
-    });
-    if (!done) {
-        return false; // the temporary file is dropped; no partial animation is left
-    }
-    codec::CWebpAnimation animation(first.m_width, first.m_height, loops, icc);
-    for (std::size_t j = 0; j < count; ++j) {
-        animation.Add(encoded[j], duration, {j, count});
-        // The container holds its own copy.
-        std::vector<std::uint8_t>().swap(encoded[j].m_image);
-    }
-    animation.Write(file);
-    if (!file.Commit()) {
-        throw file.Failure();
+        for (CEncodedFrame& frame : encoded) {
+            Append(frame);
+            // The container holds its own copy.
+            std::vector<std::uint8_t>().swap(frame.m_bytes);
+        }
+        Finish();
+    } catch (...) {
+        Discard();
+        throw;
     }
     return true;
 }
