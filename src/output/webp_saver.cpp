@@ -14,6 +14,7 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+#include <vector>
 
 namespace mrv {
 
@@ -24,6 +25,9 @@ namespace {
 // taken finish. A failure is rethrown here: the one of the lowest index, which is the same for
 // every thread count since every lower index was taken before it. False when a frame stopped.
 template <class F> bool ForEachFrame(std::size_t count, unsigned threads, F encode) {
+    if (count == 0) {
+        return true;
+    }
     std::atomic<std::size_t> next{0};
     std::atomic<bool> ended{false};
     std::atomic<bool> stopped{false};
