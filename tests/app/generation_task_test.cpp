@@ -41,7 +41,7 @@ std::string WriteDrawing(const CAppFixture& f, const std::string& name, double x
         .Part()
         .Point(x, 8, 3)
         .Point(x + 16, 24, 3);
-    const std::string path = f.m_temp.Path(name);
+    const std::string path = f.m_temp / name;
     writer.Save(path);
     return path;
 }
@@ -52,8 +52,8 @@ struct GenerationTaskTest : ::testing::Test {
         generation = owned.get();
         f.m_frame->SetGeneration(std::move(owned));
         mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
-        std::filesystem::create_directories(f.m_temp.Get() / "out");
-        task.SetDstFolder((f.m_temp.Get() / "out").string());
+        std::filesystem::create_directories(f.m_temp.Path() / "out");
+        task.SetDstFolder((f.m_temp.Path() / "out").string());
         task.SetDstName("walk");
         task.SetDstFormat(mrv::DstFormat::AGIF);
         f.View().Fill();
@@ -88,7 +88,7 @@ TEST_F(GenerationTaskTest, RunsToTheEndAndWritesTheAnimation) {
     EXPECT_EQ(f.View().m_progress->maximum(), 2 * 5 + 2 + 3);
     EXPECT_EQ(f.View().m_progress->value(), f.View().m_progress->maximum());
     EXPECT_EQ(f.View().m_generate->text().toStdString(), "生成");
-    EXPECT_GT(std::filesystem::file_size(f.m_temp.Get() / "out" / "walk.gif"), 100u);
+    EXPECT_GT(std::filesystem::file_size(f.m_temp.Path() / "out" / "walk.gif"), 100u);
 }
 
 TEST_F(GenerationTaskTest, CancelStopsTheRunAndWritesNothing) {
@@ -106,7 +106,7 @@ TEST_F(GenerationTaskTest, CancelStopsTheRunAndWritesNothing) {
     ASSERT_EQ(f.m_msg.m_errors.size(), 1u);
     EXPECT_EQ(f.m_msg.m_errors[0].m_id, IDS_TASK_INTERRUPTED);
     EXPECT_EQ(f.View().m_progress->value(), f.View().m_progress->maximum());
-    EXPECT_TRUE(std::filesystem::is_empty(f.m_temp.Get() / "out"));
+    EXPECT_TRUE(std::filesystem::is_empty(f.m_temp.Path() / "out"));
 
     // A pairing fault reaches the user once, as a message of the run.
     f.m_msg.m_errors.clear();

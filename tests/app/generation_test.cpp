@@ -65,7 +65,7 @@ struct GenerationTest : ::testing::Test {
         CStepTask::s_steps = 20;
         CStepTask::s_fail = false;
         f.View().Fill();
-        f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Get().string());
+        f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Str());
     }
     CAppFixture f;
     mrv::CGenerationT<CStepTask> generation{f.m_app};
@@ -123,7 +123,7 @@ TEST(GenerationInFrame, ButtonTimerAndCloseDuringARun) {
     auto owned = std::make_unique<mrv::CGenerationT<CStepTask>>(f.m_app);
     mrv::CGenerationT<CStepTask>& generation = *owned;
     f.m_frame->SetGeneration(std::move(owned));
-    f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Get().string());
+    f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Str());
     ASSERT_TRUE(f.View().m_generate->isEnabled());
     f.View().m_generate->click();
     ASSERT_TRUE(generation.IsActive());

@@ -2,8 +2,8 @@
 // its progress as the user interface does. Built with ThreadSanitizer by make test-tsan.
 #include "common/message_ids.h"
 #include "engine/task.h"
-#include "platform/test_helpers.h"
 #include "support/strk_writer.h"
+#include "support/temp_folder.h"
 
 #include <boost/make_shared.hpp>
 #include <chrono>
@@ -14,7 +14,7 @@
 namespace {
 
 TEST(TaskThread, StopsAtAnyMomentWithProgressComplete) {
-    morvane::test::TempFolder dir;
+    morvane::test::CTempFolder dir;
     std::filesystem::create_directories(dir.Path() / "out");
     for (const auto& [name, x] : {std::pair{"a.strk", 4.0}, {"b.strk", 20.0}}) {
         morvane::test::StrkWriter writer;

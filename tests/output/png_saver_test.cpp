@@ -4,6 +4,8 @@
 #include "output/png_saver.h"
 #include "output_test_util.h"
 #include "png_reader.h"
+#include "support/failure.h"
+#include "support/temp_folder.h"
 
 #include <boost/make_shared.hpp>
 #include <fstream>
@@ -26,7 +28,7 @@ void ExpectSamePixels(const CDecodedPng& png, const CImg& img) {
     }
 }
 
-void Configure(mrv::CImgSaver& saver, const CTempDir& dir) {
+void Configure(mrv::CImgSaver& saver, const CTempFolder& dir) {
     saver.m_dstFolder = dir.Str();
     saver.m_dstName = "frame";
     saver.m_digits = 2;
@@ -34,7 +36,7 @@ void Configure(mrv::CImgSaver& saver, const CTempDir& dir) {
 }
 
 TEST(PngSequence, EveryFrameIsAWholeNumberedPngThatLibpngReadsBack) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CPngSaver saver;
     Configure(saver, dir);
     saver.m_regionFrames = true; // ignored by a sequence
@@ -61,14 +63,14 @@ TEST(PngSequence, EveryFrameIsAWholeNumberedPngThatLibpngReadsBack) {
 }
 
 TEST(PngSequence, MissingOrBlockedFolderFailsWithThePathAndTheSystemReason) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CPngSaver saver;
     Configure(saver, dir);
     saver.m_dstFolder = (dir.Path() / "missing").string();
-    const my::CException e = Thrown([&] { (void)saver.Save(Frames({Solid(2, 2, {})})); });
+    const CSimpleErr e = FailureOf([&] { (void)saver.Save(Frames({Solid(2, 2, {})})); });
     EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
-    EXPECT_NE(std::string(e.what()).find(saver.GetFilePath(0)), std::string::npos);
-    EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos);
+    EXPECT_NE(e.m_text.find(saver.GetFilePath(0)), std::string::npos);
+    EXPECT_NE(e.m_text.find("No such file or directory"), std::string::npos);
     // A file where the folder should be: not a directory.
     std::ofstream(dir.Path() / "plain") << "x";
     saver.m_dstFolder = (dir.Path() / "plain").string();
@@ -78,7 +80,7 @@ TEST(PngSequence, MissingOrBlockedFolderFailsWithThePathAndTheSystemReason) {
 
 TEST(PngSequence, StopBeforeFrameKLeavesExactlyKCompleteFiles) {
     for (std::size_t k : {0u, 1u, 3u}) {
-        CTempDir dir;
+        CTempFolder dir;
         mrv::CPngSaver saver;
         Configure(saver, dir);
         CStopAfterFiles stop(dir.Path(), ".png", k);
@@ -97,22 +99,23 @@ TEST(PngSequence, StopBeforeFrameKLeavesExactlyKCompleteFiles) {
 }
 
 TEST(PngSequence, FramesThatPngCannotHoldAreRefused) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CPngSaver saver;
     Configure(saver, dir);
     auto cmyk = boost::make_shared<CImg>();
     cmyk->Allocate(CImg::PIXEL_CMYKA40, 2, 2);
-    EXPECT_EQ(Thrown([&] { (void)saver.Save(Frames({cmyk})); }).m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
+    EXPECT_EQ(FailureOf([&] { (void)saver.Save(Frames({cmyk})); }).m_id,
+              IDS_IMAGE_FORMAT_UNSUPPORTED);
     auto empty = boost::make_shared<CImg>();
     empty->Allocate(CImg::PIXEL_BGRA32, 0, 3);
-    const my::CException e = Thrown([&] { (void)saver.Save(Frames({empty})); });
+    const CSimpleErr e = FailureOf([&] { (void)saver.Save(Frames({empty})); });
     EXPECT_EQ(e.m_id, IDS_LIBPNG_ERROR);
-    EXPECT_STREQ(e.what(), "libpng error\nInvalid image size: 0 x 3");
+    EXPECT_EQ(e.m_text, "libpng error\nInvalid image size: 0 x 3");
     EXPECT_TRUE(dir.Files().empty());
 }
 
 TEST(OutputFile, TargetChangesOnlyOnCommit) {
-    CTempDir dir;
+    CTempFolder dir;
     const auto target = dir.Path() / "t.bin";
     std::ofstream(target) << "old";
     {
@@ -137,7 +140,7 @@ TEST(OutputFile, TargetChangesOnlyOnCommit) {
 }
 
 TEST(OutputFile, FailedReplaceIsReported) {
-    CTempDir dir;
+    CTempFolder dir;
     std::filesystem::create_directory(dir.Path() / "taken");
     std::ofstream(dir.Path() / "taken" / "inside") << "x"; // a non-empty folder cannot be replaced
     codec::COutputFile file((dir.Path() / "taken").string());
