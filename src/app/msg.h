@@ -16,11 +16,11 @@ public:
     // Shows the text; a Question asks OK / Cancel and answers true for OK.
     virtual bool Show(const std::string& text, Style style) = 0;
 
-    // 58663 with the path; true for OK.
+    // IDS_CONFIRM_OVERWRITE with the path; true for OK.
     bool ConfirmOverwrite(const std::string& path);
     // True at once when no file exists at path, else ConfirmOverwrite.
     bool ConfirmOverwriteIfExists(const std::string& path);
-    // 58664 with the count and the names.
+    // IDS_CONFIRM_OVERWRITE_FILES with the count and the names.
     bool ConfirmOverwriteFiles(const std::vector<std::string>& files);
     bool ConfirmSettingsError(const CSimpleErr& err) override;
     bool ConfirmNewerSettings() override;

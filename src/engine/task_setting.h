@@ -130,9 +130,11 @@ public:
     std::string FormatOutputSummary() const;
 
     // The checks of the Generate command, in order; the first failure is raised as a
-    // my::CException (10170, 10171, 10172, then 10173 / 10174 when Resize is set).
+    // my::CException (IDS_INTER_FRAME_COUNT_INVALID, IDS_INTER_FRAME_COUNT_TOO_LARGE,
+    // IDS_FRAME_RATE_INVALID, then IDS_WIDTH_INVALID / IDS_HEIGHT_INVALID when Resize is set).
     void ValidateForGenerate() const;
-    // The checks the generation task repeats when it starts (10170, 10172).
+    // The checks the generation task repeats when it starts (IDS_INTER_FRAME_COUNT_INVALID,
+    // IDS_FRAME_RATE_INVALID).
     void ValidateForTask() const;
 
 private:

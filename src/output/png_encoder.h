@@ -46,7 +46,7 @@ public:
     void Fdat(std::span<const std::uint8_t> zlib);
     void Iend();
 
-    // Writes one chunk; raises 59268 naming the file when the write fails.
+    // Writes one chunk; raises IDS_LIBPNG_ERROR naming the file when the write fails.
     void Chunk(const char (&type)[5], std::span<const std::uint8_t> data);
 
 private:
@@ -86,7 +86,8 @@ private:
     std::size_t m_minSadSize = 0;
 };
 
-// Raises 58965 for a pixel type other than 0 and 59268 for an empty image, which PNG cannot hold.
+// Raises IDS_IMAGE_FORMAT_UNSUPPORTED for a pixel type other than 0 and IDS_LIBPNG_ERROR for an
+// empty image, which PNG cannot hold.
 void CheckPngImage(const CImg& img);
 // trunc(dpi * 1000 / 25.4): the pHYs value of a resolution; out of range raises the range error.
 std::uint32_t PixelsPerMetre(double dpi);
