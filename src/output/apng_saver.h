@@ -27,8 +27,8 @@ public:
     std::string GetExtension() const override { return "png"; }
 
 protected:
-    bool Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-               const std::vector<CFrameRecord>& records) override;
+    [[nodiscard]] bool Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
+                             const std::vector<CFrameRecord>& records) override;
 };
 
 } // namespace mrv

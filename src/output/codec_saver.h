@@ -43,8 +43,9 @@ public:
     // Encodes frames (frames[i] placed by records[i]) and commits the file. False when the
     // terminator answered stop before a frame: nothing is committed and the file is dropped.
     // PNG takes exactly one frame. Failures raise my::CException; the file is dropped.
-    bool Save(const mrv::CAnimationHeader& header, const std::vector<mrv::CImgPtr>& frames,
-              const std::vector<mrv::CFrameRecord>& records, COutputFile& file);
+    [[nodiscard]] bool Save(const mrv::CAnimationHeader& header,
+                            const std::vector<mrv::CImgPtr>& frames,
+                            const std::vector<mrv::CFrameRecord>& records, COutputFile& file);
 
     std::uint32_t Options() const { return m_options; }
     void SetOptions(std::uint32_t options) { m_options = options; }
@@ -54,9 +55,10 @@ public:
     void SetQuantizerSpeed(int speed) { m_quantizer = CQuantizer(speed); }
 
 private:
-    bool SavePng(const std::vector<mrv::CImgPtr>& frames, COutputFile& file);
-    bool SaveGif(const mrv::CAnimationHeader& header, const std::vector<mrv::CImgPtr>& frames,
-                 const std::vector<mrv::CFrameRecord>& records, COutputFile& file);
+    [[nodiscard]] bool SavePng(const std::vector<mrv::CImgPtr>& frames, COutputFile& file);
+    [[nodiscard]] bool SaveGif(const mrv::CAnimationHeader& header,
+                               const std::vector<mrv::CImgPtr>& frames,
+                               const std::vector<mrv::CFrameRecord>& records, COutputFile& file);
 
     Container m_container;
     TargetFormat m_target;

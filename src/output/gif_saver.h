@@ -13,8 +13,8 @@ public:
     std::string GetExtension() const override { return "gif"; }
 
 protected:
-    bool Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-               const std::vector<CFrameRecord>& records) override;
+    [[nodiscard]] bool Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
+                             const std::vector<CFrameRecord>& records) override;
 };
 
 class CAgifSaver : public CImgSaver {
@@ -24,8 +24,8 @@ public:
     std::string GetExtension() const override { return "gif"; }
 
 protected:
-    bool Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-               const std::vector<CFrameRecord>& records) override;
+    [[nodiscard]] bool Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
+                             const std::vector<CFrameRecord>& records) override;
     // A frame cut to its changed region cannot make a pixel transparent again: disposal 2
     // clears its whole rectangle, which the next region frame does not redraw. So an animation
     // with transparency is written in whole frames.

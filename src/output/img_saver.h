@@ -80,7 +80,7 @@ public:
     virtual void ListFilePaths(std::vector<std::string>& paths, std::int32_t interFrameCount) const;
     // Writes the frames. False when the terminator stopped the run before the last frame; the
     // caller then takes its cancellation path. Failures raise my::CException.
-    virtual bool Save(const CFrameList& frames);
+    [[nodiscard]] virtual bool Save(const CFrameList& frames);
 
     // Settings, copied from the task settings by the saver factory.
     std::string m_dstFolder;
@@ -94,13 +94,14 @@ public:
 
 protected:
     // Writes the output frames; frames[i] is described by records[i]. False when stopped.
-    virtual bool Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-                       const std::vector<CFrameRecord>& records) = 0;
+    [[nodiscard]] virtual bool Write(const CAnimationHeader& header,
+                                     const std::vector<CImgPtr>& frames,
+                                     const std::vector<CFrameRecord>& records) = 0;
     // Whether this run cuts later frames to their changed regions.
     virtual bool UsesFrameRegions(const CFrameList& list) const;
     // Writes every output frame to its own numbered file through encoder (sequence savers).
-    bool WriteEachFile(codec::CImgSaver& encoder, const std::vector<CImgPtr>& frames,
-                       std::int32_t loopCount);
+    [[nodiscard]] bool WriteEachFile(codec::CImgSaver& encoder, const std::vector<CImgPtr>& frames,
+                                     std::int32_t loopCount);
 };
 
 // Index into a list of count frames of output frame j (count > 0): frames play forward, then,

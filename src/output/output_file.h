@@ -12,8 +12,8 @@ namespace codec {
 
 class COutputFile {
 public:
-    // Creates the temporary file beside path; raises 58930 (path, system error text) when it
-    // cannot be created, e.g. when the folder is missing or not writable.
+    // Creates the temporary file beside path; raises IDS_FILE_CREATE_FAILED (path, system error
+    // text) when it cannot be created, e.g. when the folder is missing or not writable.
     explicit COutputFile(std::string path);
     // Removes the temporary file unless Commit succeeded; the target is left untouched.
     ~COutputFile();
@@ -22,13 +22,13 @@ public:
 
     // Appends bytes; false after the first failed write (the errno is kept). Never throws, so
     // that C libraries can call it from their output callbacks.
-    bool Write(const void* data, std::size_t size) noexcept;
-    bool Write(std::span<const std::uint8_t> bytes) noexcept {
+    [[nodiscard]] bool Write(const void* data, std::size_t size) noexcept;
+    [[nodiscard]] bool Write(std::span<const std::uint8_t> bytes) noexcept {
         return Write(bytes.data(), bytes.size());
     }
     // Flushes, closes and renames the temporary file over the target (an existing file is
     // replaced). False on failure, with the reason in ErrorDetail().
-    bool Commit() noexcept;
+    [[nodiscard]] bool Commit() noexcept;
 
     const std::string& Path() const { return m_path; }
     bool Failed() const { return m_errno != 0; }
@@ -36,8 +36,8 @@ public:
     std::string ErrorDetail() const;
 
 private:
-    bool WriteAll(const std::uint8_t* data, std::size_t size) noexcept;
-    bool Flush() noexcept;
+    [[nodiscard]] bool WriteAll(const std::uint8_t* data, std::size_t size) noexcept;
+    [[nodiscard]] bool Flush() noexcept;
     bool Fail(const char* step, int code) noexcept;
 
     std::string m_path;
