@@ -27,13 +27,15 @@ test-sanitize: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	cd build-sanitize && LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
-		ctest --output-on-failure -j $(JOBS) -L 'unit|integration|thread'
+		ctest --output-on-failure -j $(JOBS) -L 'unit|integration|thread' -LE gui
 
-# The worker-thread tests (label thread: the generation task stopped at random moments).
+# The tests that run code on several threads (label thread), in a ThreadSanitizer build of the
+# test programs that hold them (target thread_tests); any report fails the test.
 test-tsan: deps
 	cmake --preset tsan
-	cmake --build --preset tsan -j $(JOBS) --target test_engine
-	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L thread
+	cmake --build --preset tsan -j $(JOBS) --target thread_tests
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+		ctest --output-on-failure -j $(JOBS) -L thread
 
 # Each libFuzzer target for FUZZ_SECONDS, in a clang build with ASan and UBSan (build-fuzz/).
 FUZZ_SECONDS ?= 60
@@ -49,7 +51,7 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-sanitize build-tsan
+	rm -rf build build-sanitize build-tsan build-fuzz
 
 # Benchmarks: time per frame of rendering and encoding at 1920x1080, then our writers side by
 # side with ImageMagick, ffmpeg, gifsicle, gifski and apngasm (installed on first use; the table
