@@ -1,7 +1,8 @@
 # Set-up and developer commands. `make test` works on a fresh Debian 12 (it installs what it needs).
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo run test test-sanitize test-tsan fuzz-smoke format clean examples bench
+.PHONY: all deps build demo run test test-sanitize test-tsan fuzz-smoke format clean examples bench \
+	install package
 
 all: build
 
@@ -22,6 +23,26 @@ run: build
 
 test: build
 	cd build && ctest --output-on-failure -j $(JOBS)
+
+# Installs the programs, menu entry, file types, icons, thumbnailer, manual pages, help pages and
+# examples under PREFIX; DESTDIR, when set, is put in front of every path (staged installs).
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# The Debian package build-package/morvane_<version>_<arch>.deb: a Release build with Debian's
+# hardening flags, installed under /usr, its library dependencies found by dpkg-shlibdeps, then
+# checked by lintian (errors fail the target).
+package: deps
+	export DEB_BUILD_MAINT_OPTIONS=hardening=+all; \
+	cmake -S . -B build-package -G Ninja -DCMAKE_BUILD_TYPE=None -DMORVANE_BUILD_TESTS=OFF \
+		-DCMAKE_INSTALL_PREFIX=/usr \
+		-DCMAKE_CXX_FLAGS="$$(dpkg-buildflags --get CPPFLAGS) $$(dpkg-buildflags --get CXXFLAGS)" \
+		-DCMAKE_EXE_LINKER_FLAGS="$$(dpkg-buildflags --get LDFLAGS)"
+	cmake --build build-package -j $(JOBS)
+	rm -f build-package/morvane_*.deb
+	cd build-package && cpack -G DEB
+	lintian --fail-on error --info build-package/morvane_*.deb
 
 test-sanitize: deps
 	cmake --preset asan
@@ -51,7 +72,7 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-sanitize build-tsan build-fuzz
+	rm -rf build build-sanitize build-tsan build-fuzz build-package
 
 # Benchmarks: time per frame of rendering and encoding at 1920x1080, then our writers side by
 # side with ImageMagick, ffmpeg, gifsicle, gifski and apngasm (installed on first use; the table

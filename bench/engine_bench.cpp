@@ -1,10 +1,12 @@
 // Cost of one in-between frame model: 1000 animate items over 100 frames, against the floor of
 // cloning START once per frame. Two drawings: 1000 lines whose colour changes, and 500 lines
-// whose two points move (1000 point items).
+// whose two points move (1000 point items). And the cost of checking a pair of 10,000 lines for
+// every difference (both walks of pairing, without reading the files).
 #include "common/units.h"
 #include "engine/extract_items.h"
 #include "engine/interpolator.h"
 #include "engine/normalize_model.h"
+#include "engine/pairing.h"
 #include "engine/task_setting.h"
 #include "stroke/figures.h"
 
@@ -86,6 +88,23 @@ void CreateFrames(benchmark::State& state, bool colours) {
         kFrames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
+// 10,000 lines whose points all move; the last one has another cap, the one difference.
+void CheckPair(benchmark::State& state) {
+    constexpr int kLines = 10000;
+    const stroke::ModelPtr start = MakeModel(kLines, 0, 0);
+    const stroke::ModelPtr end = MakeModel(kLines, 12, 0);
+    static_cast<stroke::CLine&>(*end->GetChild(kLines - 1)).m_lineCap = stroke::CAP_BUTT;
+    const mrv::CTaskSetting setting;
+    for (auto _ : state) {
+        const mrv::CPairingCheck check = mrv::CheckPairing(setting, start, end);
+        if (check.m_differences.size() != 1) {
+            state.SkipWithError("expected one difference");
+            break;
+        }
+    }
+}
+
+BENCHMARK(CheckPair)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CloneStart, colours, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CloneStart, points, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(CreateFrames, colours, true)->Unit(benchmark::kMillisecond);

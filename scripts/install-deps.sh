@@ -13,11 +13,13 @@ packages=(
     liblcms2-dev
     libgif-dev libimagequant-dev
     libpugixml-dev
-    qt6-base-dev
+    qt6-base-dev qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-ipafont-gothic
     xvfb xauth
     pngcheck clang-format
+    desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin man-db librsvg2-bin
+    lintian dpkg-dev file
     clang libclang-rt-14-dev
 )
 

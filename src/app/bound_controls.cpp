@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <algorithm>
+#include <utility>
 
 namespace mrv {
 
@@ -19,36 +20,82 @@ void CBoundControl::FireListeners() {
     }
 }
 
-void CBoundControl::GuardedCommit(const std::function<void()>& commit) {
+bool CBoundControl::GuardedCommit(const std::function<void()>& commit,
+                                  const std::function<void()>& refused) {
     // A message box takes the focus, which ends the edit again; that second commit must not
     // ask a second time.
     if (m_committing) {
-        return;
+        return false;
     }
     m_committing = true;
+    bool stored = true;
     try {
         commit();
     } catch (...) {
+        stored = false;
         const CSimpleErr err = ErrFromCurrentException();
+        if (refused) {
+            refused();
+        }
         Refresh();
         if (m_msg != nullptr) {
             m_msg->ShowError(err);
         }
     }
     m_committing = false;
+    return stored;
 }
 
 CBoundComboBox::CBoundComboBox(bool editable, QWidget* parent) : QComboBox(parent) {
     setEditable(editable);
     setInsertPolicy(QComboBox::NoInsert);
-    connect(this, &QComboBox::activated, this, [this](int) { Commit(); });
+    connect(this, &QComboBox::activated, this, [this](int) {
+        BeginEdit();
+        Commit();
+    });
     if (editable) {
+        connect(lineEdit(), &QLineEdit::textEdited, this,
+                [this](const QString& text) { CommitTyped(text); });
         connect(lineEdit(), &QLineEdit::editingFinished, this, [this] { Commit(); });
     }
 }
 
-void CBoundComboBox::Commit() {
-    GuardedCommit([this] { CommitText(currentText().toStdString()); });
+void CBoundComboBox::BeginEdit() {
+    if (!m_edited) {
+        m_edited = true;
+        RememberValue();
+    }
+}
+
+void CBoundComboBox::CommitTyped(const QString& text) {
+    BeginEdit();
+    // Half-typed text ("", "-", "1." on the way to "1.5") is refused here without a word: the
+    // record keeps its value until the text reads, and the commit at the end of the edit
+    // reports what is still refused then.
+    try {
+        CommitText(text.toStdString());
+    } catch (const my::CException&) {
+    }
+}
+
+bool CBoundComboBox::Commit() {
+    const bool edited = std::exchange(m_edited, false);
+    const bool stored = GuardedCommit([this] { CommitText(currentText().toStdString()); },
+                                      [this, edited] {
+                                          if (edited) {
+                                              RestoreValue();
+                                          }
+                                      });
+    if (stored && edited) {
+        for (const Listener& listener : m_editedListeners) {
+            listener();
+        }
+    }
+    return stored;
+}
+
+bool CBoundComboBox::CommitPending() {
+    return !m_edited || Commit();
 }
 
 void CBoundComboBox::ShowText(const std::string& text) {
@@ -92,6 +139,9 @@ void CComboBoxEnum::Refresh() {
 void CComboBoxEnum::CommitText(const std::string& text) {
     for (const auto& [label, value] : m_entries) {
         if (label == text) {
+            if (value == m_setter.Get()) {
+                return;
+            }
             m_setter.Set(value);
             FireListeners();
             return;

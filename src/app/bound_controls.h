@@ -34,9 +34,11 @@ public:
 
 protected:
     void FireListeners();
-    // Runs one commit: a refused value is shown through CMsg after the control was set back
-    // to the field's value, so the record and the control agree again.
-    void GuardedCommit(const std::function<void()>& commit);
+    // Runs one commit: on a refused value, `refused` runs first, then the control is set back
+    // to the field's value, so the record and the control agree again, and the refusal is
+    // shown through CMsg. False when the value was refused.
+    bool GuardedCommit(const std::function<void()>& commit,
+                       const std::function<void()>& refused = {});
 
 private:
     std::vector<Listener> m_listeners;
@@ -44,18 +46,37 @@ private:
     bool m_committing = false;
 };
 
-// An editable or list combo box that commits when an entry is chosen or the edit is left.
+// An editable or list combo box. It commits when an entry is chosen, as the user types (a text
+// that cannot be read yet, such as "-" or "0." on the way to a number, waits quietly), and
+// once more when the edit is left, which reports a text that is still refused.
 class CBoundComboBox : public QComboBox, public CBoundControl {
 public:
     explicit CBoundComboBox(bool editable, QWidget* parent = nullptr);
-    // Reads the control's text (selected entry or edit field) into the field.
-    void Commit();
+    // Reads the control's text (selected entry or edit field) into the field. A refused text
+    // is shown, and the field gets back the value it had before the edit began. False when
+    // the text was refused.
+    bool Commit();
+    // Ends an edit the user has not left yet, so that what the box shows is what the record
+    // holds (Save, Generate and closing call it first). False when the text was refused.
+    bool CommitPending();
+    // Listeners run after the user ended an edit or chose an entry and it was stored.
+    void AddEditedListener(Listener listener) { m_editedListeners.push_back(std::move(listener)); }
 
 protected:
     virtual void CommitText(const std::string& text) = 0;
+    // Keep the field's value when an edit begins, and put it back when the edit ends refused.
+    virtual void RememberValue() {}
+    virtual void RestoreValue() {}
     void ShowText(const std::string& text);
     // Lets the drop-down grow to its widest entry, never narrower than the box.
     void FitDropDownWidth();
+
+private:
+    void BeginEdit();
+    void CommitTyped(const QString& text);
+
+    std::vector<Listener> m_editedListeners;
+    bool m_edited = false; // the user changed the text since the last full commit
 };
 
 // A number box over a converter; entries are given values.
@@ -81,13 +102,25 @@ public:
 
 protected:
     void CommitText(const std::string& text) override {
-        m_setter.Set(m_converter.FromText(text));
+        const T value = m_converter.FromText(text);
+        if (value == m_setter.Get()) {
+            return;
+        }
+        m_setter.Set(value);
         FireListeners();
+    }
+    void RememberValue() override { m_before = m_setter.Get(); }
+    void RestoreValue() override {
+        if (!(m_before == m_setter.Get())) {
+            m_setter.Set(m_before);
+            FireListeners();
+        }
     }
 
 private:
     Converter m_converter;
     CSettingSetter<CTaskSetting, T> m_setter;
+    T m_before{};
 };
 
 // An integer box (the field holds value x 10^P); entries from first to last or a list.

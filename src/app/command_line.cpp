@@ -2,6 +2,17 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+
+#ifndef MORVANE_VERSION
+#define MORVANE_VERSION "0"
+#endif
 
 namespace mrv {
 
@@ -69,6 +80,49 @@ void CSingleCommandLineParser::Check() {
         list += m_arguments[i] + "\r\n";
     }
     throw my::CException(IDS_TOO_MANY_ARGUMENTS, m_arguments.size() - 1, list);
+}
+
+EarlyAction EarlyActionOf(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--") {
+            break;
+        }
+        if (arg == "--help" || arg == "-h") {
+            return EarlyAction::Help;
+        }
+        if (arg == "--version") {
+            return EarlyAction::Version;
+        }
+    }
+    return EarlyAction::Run;
+}
+
+std::string DesktopUsageText(const std::string& helpPage) {
+    const std::string where =
+        helpPage.empty() ? std::string(my::MessageText(IDS_HELP_PAGES_MISSING)) : helpPage;
+    return my::FormatMessage(IDS_DESKTOP_USAGE, std::array{where});
+}
+
+std::string DesktopVersionText() {
+    return std::string("morvane ") + MORVANE_VERSION;
+}
+
+bool IsStrokeDrawing(const std::string& path) {
+    constexpr std::string_view magic = "stroke";
+    std::array<char, magic.size()> head{};
+    // Only a regular file is read: a pipe would block the start-up.
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) {
+        std::ifstream in(path, std::ios::binary);
+        if (in.read(head.data(), head.size())) {
+            return std::string_view(head.data(), head.size()) == magic;
+        }
+    }
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return extension == ".strk";
 }
 
 } // namespace mrv

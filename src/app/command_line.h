@@ -1,5 +1,6 @@
 // The application's command line: split into arguments (spaces and tabs separate, double and
-// single quotes group) and checked for the one optional project file name.
+// single quotes group) and checked for the one optional file name; --help and --version, which
+// are answered before any window exists.
 #pragma once
 
 #include <string>
@@ -42,5 +43,18 @@ public:
 private:
     std::string m_fileName;
 };
+
+// What the desktop program does before it makes its window.
+enum class EarlyAction { Run, Help, Version };
+// --help (or -h) and --version among the arguments before a "--"; otherwise the window runs.
+EarlyAction EarlyActionOf(int argc, const char* const* argv);
+// The --help text; helpPage is where the help pages were found (empty: not installed).
+std::string DesktopUsageText(const std::string& helpPage);
+// The --version line.
+std::string DesktopVersionText();
+
+// Whether the file named on the command line is a stroke drawing (it starts with the bytes
+// "stroke", or cannot be read and is named *.strk) rather than a project.
+bool IsStrokeDrawing(const std::string& path);
 
 } // namespace mrv

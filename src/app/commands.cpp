@@ -6,9 +6,11 @@
 #include "app/msg.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
+#include "platform/app_data.h"
 #include "settings/app_setting_file.h"
 #include "settings/project_file.h"
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <vector>
@@ -84,7 +86,50 @@ void ShowChanges(CApp& app) {
     }
 }
 
+// A stroke drawing named on the command line starts a new project: default settings, no project
+// file, the drawing as START (and END, as when it is dropped on an empty form), the output
+// beside it.
+void StartNewProject(CApp& app, const std::string& drawing) {
+    std::error_code ec;
+    if (!fs::exists(drawing, ec)) {
+        throw my::CException::FromCode(IDS_FILE_OPEN_FAILED, ENOENT, drawing);
+    }
+    app.m_doc.SetTask(CTaskSetting());
+    app.m_doc.SetPath({});
+    TakeImage(app, 0, drawing);
+    TakeFolderOfImage(app, drawing);
+    ShowChanges(app);
+    if (app.m_frame != nullptr) {
+        app.m_frame->UpdateTitle();
+    }
+}
+
 } // namespace
+
+bool SaveModified(CApp& app) {
+    if (app.m_view != nullptr && !app.m_view->CommitEdits()) {
+        return false;
+    }
+    if (!app.m_doc.IsModified()) {
+        return true;
+    }
+    const std::string& path = app.m_doc.GetPath();
+    const std::string name = path.empty() ? std::string(my::MessageText(IDS_UNTITLED))
+                                          : fs::path(path).filename().string();
+    switch (app.m_msg->ConfirmSaveChanges(name)) {
+    case CMsg::SaveAnswer::Discard:
+        return true;
+    case CMsg::SaveAnswer::Cancel:
+        return false;
+    case CMsg::SaveAnswer::Save:
+        break;
+    }
+    // A failed save has shown its message; a cancelled save dialog saved nothing. Either way
+    // the changes are still only in the form, so nothing may replace them.
+    CCommandSave save(app, false);
+    save.Execute(true, false);
+    return !app.m_doc.IsModified();
+}
 
 void RememberTaskPaths(CAppSetting& setting, const CTaskSetting& task) {
     if (!task.GetSrcPath0().empty()) {
@@ -159,11 +204,17 @@ void CCommandInit::DoExecute(bool perform) {
 
     CSingleCommandLineParser parser;
     parser.Parse(m_app.m_commandLine);
-    if (!parser.GetFileName().empty()) {
-        m_open.SetPath(parser.GetFileName());
-        m_open.Execute(true, false);
-        m_open.SetPath({});
+    const std::string& file = parser.GetFileName();
+    if (file.empty()) {
+        return;
     }
+    if (IsStrokeDrawing(file)) {
+        StartNewProject(m_app, file);
+        return;
+    }
+    m_open.SetPath(file);
+    m_open.Execute(true, false);
+    m_open.SetPath({});
 }
 
 void CCommandOpen::DoExecute(bool perform) {
@@ -186,6 +237,9 @@ void CCommandOpen::DoExecute(bool perform) {
     if (!LoadProject(path, task, err)) {
         throw my::CException(err);
     }
+    if (!SaveModified(m_app)) {
+        return;
+    }
     CAppSetting& setting = m_app.m_setting;
     RememberTaskPaths(setting, task);
     m_app.m_doc.SetTask(task);
@@ -193,6 +247,17 @@ void CCommandOpen::DoExecute(bool perform) {
     setting.m_mruPathes.Add(path);
     if (m_app.m_frame != nullptr) {
         m_app.m_frame->RebuildRecentMenu();
+        m_app.m_frame->UpdateTitle();
+    }
+}
+
+void CCommandNew::DoExecute(bool perform) {
+    if (!perform || !SaveModified(m_app)) {
+        return;
+    }
+    m_app.m_doc.SetTask(CTaskSetting());
+    m_app.m_doc.SetPath({});
+    if (m_app.m_frame != nullptr) {
         m_app.m_frame->UpdateTitle();
     }
 }
@@ -218,7 +283,8 @@ void CCommandOpenMru::DoExecute(bool perform) {
 }
 
 void CCommandSave::DoExecute(bool perform) {
-    if (!perform) {
+    // The file gets what the boxes show, also a number still being typed.
+    if (!perform || (m_app.m_view != nullptr && !m_app.m_view->CommitEdits())) {
         return;
     }
     std::string path = m_app.m_doc.GetPath();
@@ -235,6 +301,7 @@ void CCommandSave::DoExecute(bool perform) {
     if (!SaveProject(path, m_app.m_doc.GetTask(), err)) {
         throw my::CException(err);
     }
+    m_app.m_doc.MarkSaved();
     m_app.m_setting.m_mruPathes.Add(path);
     m_app.m_doc.SetPath(path);
     if (m_app.m_frame != nullptr) {
@@ -359,32 +426,29 @@ void CCommandShellOpenPath::DoExecute(bool perform) {
     m_app.m_shell->OpenWithDefault(path);
 }
 
+void CCommandOpenFolder::DoExecute(bool perform) {
+    if (!perform) {
+        return;
+    }
+    if (!IsFolder(m_folder)) {
+        throw my::CException(IDS_OPEN_FAILED, m_folder);
+    }
+    m_app.m_shell->OpenFolder(m_folder);
+}
+
 namespace {
 
-// The documents of the two help pages ship with the program: in the source tree the binary was
-// built in (a few folders above it), or in the system's documentation folder once installed.
+// The documents of the two help pages ship with the program: in its installed data folder, or
+// in the source tree the binary was built in.
 std::string DocumentUrl(const std::string& page) {
     if (page.find("://") != std::string::npos) {
         return page;
     }
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    std::vector<std::filesystem::path> roots;
-    if (!ec) {
-        auto folder = exe.parent_path();
-        for (int level = 0; level < 4 && folder.has_relative_path(); ++level) {
-            folder = folder.parent_path();
-            roots.push_back(folder);
-        }
+    const std::string found = my::FindHelpPage(page);
+    if (found.empty()) {
+        throw my::CException(IDS_OPEN_FAILED, page);
     }
-    roots.emplace_back("/usr/share/doc/morvane");
-    for (const auto& root : roots) {
-        const auto candidate = root / page;
-        if (std::filesystem::is_regular_file(candidate, ec)) {
-            return "file://" + candidate.lexically_normal().string();
-        }
-    }
-    throw my::CException(IDS_OPEN_FAILED, page);
+    return "file://" + found;
 }
 
 } // namespace

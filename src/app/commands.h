@@ -62,6 +62,15 @@ private:
     bool m_accepted = false;
 };
 
+// A fresh project with the default settings and no file.
+class CCommandNew : public CAppCommand {
+public:
+    using CAppCommand::CAppCommand;
+
+protected:
+    void DoExecute(bool perform) override;
+};
+
 class CCommandOpenMru : public CAppCommand {
 public:
     CCommandOpenMru(CApp& app, CCommandOpen& open, int index)
@@ -149,6 +158,19 @@ private:
     int m_index;
 };
 
+// Opens a folder in the file browser (the folder a finished run wrote to).
+class CCommandOpenFolder : public CAppCommand {
+public:
+    using CAppCommand::CAppCommand;
+    void SetFolder(std::string folder) { m_folder = std::move(folder); }
+
+protected:
+    void DoExecute(bool perform) override;
+
+private:
+    std::string m_folder;
+};
+
 class CCommandOpenUrl : public CAppCommand {
 public:
     CCommandOpenUrl(CApp& app, std::uint32_t stringId) : CAppCommand(app), m_stringId(stringId) {}
@@ -159,6 +181,12 @@ protected:
 private:
     std::uint32_t m_stringId;
 };
+
+// Before the open project is replaced or the program ends: stores what the boxes show, and
+// when the record has changes that are not in its file asks whether to save them. True to go
+// on (saved, or the changes discarded); false when the user cancelled, a box's text was
+// refused or the save did not take place.
+bool SaveModified(CApp& app);
 
 // The first file the output settings name: the animation, or the first file of a sequence.
 std::string FirstOutputPath(const CTaskSetting& task);

@@ -14,6 +14,7 @@ void CDoc::SetPath(const std::string& path) {
 
 void CDoc::SetTask(const CTaskSetting& task) {
     m_task = task;
+    m_saved = task;
     NotifyRecordChanged();
 }
 

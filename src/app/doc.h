@@ -1,5 +1,6 @@
-// mrv::CDoc: the open project - the task record the form edits, the project file's path and
-// the listeners told when the record is replaced or the path changes.
+// mrv::CDoc: the open project - the task record the form edits, the project file's path, the
+// record as last opened or saved (to tell unsaved changes) and the listeners told when the
+// record is replaced or the path changes.
 #pragma once
 
 #include "engine/task_setting.h"
@@ -22,7 +23,12 @@ public:
     void SetPath(const std::string& path);
 
     // Replaces the record and tells the record listeners (the form shows every field again).
+    // The new record counts as unchanged.
     void SetTask(const CTaskSetting& task);
+    // The record differs from the one last opened, saved or set.
+    bool IsModified() const { return !(m_task == m_saved); }
+    // The record as it stands is what the project file holds now.
+    void MarkSaved() { m_saved = m_task; }
     void NotifyRecordChanged();
 
     void AddRecordListener(Listener listener) { m_recordListeners.push_back(std::move(listener)); }
@@ -30,6 +36,7 @@ public:
 
 private:
     CTaskSetting m_task;
+    CTaskSetting m_saved;
     std::string m_path;
     std::vector<Listener> m_recordListeners;
     std::vector<Listener> m_pathListeners;

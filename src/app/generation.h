@@ -6,13 +6,18 @@
 #include "app/app_context.h"
 #include "app/command.h"
 #include "app/commands.h"
+#include "app/main_frame.h"
 #include "app/main_view.h"
 #include "app/msg.h"
 #include "app/thread.h"
+#include "common/message_ids.h"
+#include "common/messages.h"
 
+#include <QString>
 #include <algorithm>
 #include <boost/make_shared.hpp>
 #include <boost/shared_ptr.hpp>
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -47,6 +52,10 @@ public:
             Cancel();
             return;
         }
+        // The run takes what the boxes show, also a number still being typed.
+        if (!m_app.m_view->CommitEdits()) {
+            return;
+        }
         RememberPaths();
         const CTaskSetting& setting = m_app.m_doc.GetTask();
         setting.ValidateForGenerate();
@@ -63,7 +72,14 @@ public:
             return;
         }
         CMainView& view = *m_app.m_view;
+        if (m_app.m_frame != nullptr) {
+            m_app.m_frame->ClearRunReport();
+        }
         view.GetTimer().start();
+        m_outputCount = task->ListOutputPaths().size();
+        m_outputFolder = setting.GetDstFolder();
+        m_cancelled = false;
+        m_started = std::chrono::steady_clock::now();
         m_task = task;
         m_thread.SetTask(task);
         try {
@@ -100,8 +116,17 @@ public:
         m_thread.SetTask(nullptr);
         view.ShowIdle();
         if (task->HasErr()) {
-            throw my::CException(task->GetErr());
+            // A run that did not finish leaves no full bar behind.
+            view.ResetProgress();
+            const CSimpleErr& err = task->GetErr();
+            if (m_cancelled && err.m_id == IDS_TASK_INTERRUPTED) {
+                // The user's own abort is news, not a failure.
+                m_app.m_msg->Show(err.m_text, CMsg::Information);
+                return;
+            }
+            throw my::CException(err);
         }
+        ReportRun();
     }
 
     // Asks the running task to stop; the next poll after it stopped collects it.
@@ -110,6 +135,7 @@ public:
             return;
         }
         m_app.m_view->ShowCancelling();
+        m_cancelled = true;
         m_thread.SetTerminate(true);
     }
 
@@ -125,9 +151,32 @@ private:
         m_app.m_view->RefillLists();
     }
 
+    // A finished run is reported in the status bar: files written and time taken, with a
+    // button that opens the folder written to.
+    void ReportRun() {
+        if (m_app.m_frame == nullptr) {
+            return;
+        }
+        const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - m_started;
+        const std::string seconds = QString::number(taken.count(), 'f', 1).toStdString();
+        std::string text;
+        if (m_outputCount == 1) {
+            const std::vector<std::string> args{seconds};
+            text = my::FormatMessage(IDS_RUN_WROTE_ONE_FILE, args);
+        } else {
+            const std::vector<std::string> args{std::to_string(m_outputCount), seconds};
+            text = my::FormatMessage(IDS_RUN_WROTE_FILES, args);
+        }
+        m_app.m_frame->ShowRunReport(text, m_outputFolder);
+    }
+
     CApp& m_app;
     CSingleTaskThread<Task> m_thread;
     boost::shared_ptr<Task> m_task;
+    std::size_t m_outputCount = 0;
+    std::string m_outputFolder;
+    bool m_cancelled = false;
+    std::chrono::steady_clock::time_point m_started;
 };
 
 // The Generate button (start or cancel) and the timer's poll as commands, so that their

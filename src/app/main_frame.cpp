@@ -12,10 +12,14 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
+#include <algorithm>
 
 namespace mrv {
 
@@ -43,6 +47,8 @@ CMainFrame::CMainFrame(CApp& app) : m_app(app) {
 
     m_quit = std::make_unique<CCommandQuit>(app);
     m_open = std::make_unique<CCommandOpen>(app);
+    m_new = std::make_unique<CCommandNew>(app);
+    m_openFolder = std::make_unique<CCommandOpenFolder>(app);
     m_init = std::make_unique<CCommandInit>(app, *m_quit, *m_open);
     m_save = std::make_unique<CCommandSave>(app, false);
     m_saveAs = std::make_unique<CCommandSave>(app, true);
@@ -60,6 +66,14 @@ CMainFrame::CMainFrame(CApp& app) : m_app(app) {
     m_commands[58376] = std::make_unique<CCommandOpenUrl>(app, IDS_URL_USAGE);
 
     m_view->SetCommandHandler([this](int id) { RunCommand(id); });
+    m_view->SetChangeHandler([this] { ClearRunReport(); });
+    m_runReport = new QLabel(statusBar());
+    m_openRunFolder = new QPushButton(Text(IDS_OPEN_OUTPUT_FOLDER), statusBar());
+    m_openRunFolder->setVisible(false);
+    connect(m_openRunFolder, &QPushButton::clicked, this,
+            [this] { m_openFolder->Execute(true, false); });
+    statusBar()->addWidget(m_runReport);
+    statusBar()->addWidget(m_openRunFolder);
     m_app.m_doc.AddRecordListener([this] { m_view->Fill(); });
     m_app.m_doc.AddPathListener([this] { UpdateTitle(); });
     m_view->m_generate->setEnabled(false);
@@ -90,6 +104,9 @@ bool CMainFrame::Init() {
 
 void CMainFrame::BuildMenu() {
     m_fileMenu = menuBar()->addMenu(QString::fromUtf8("ファイル(&F)"));
+    QAction* fresh = m_fileMenu->addAction(QString::fromUtf8("新規(&N)"));
+    fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(fresh, &QAction::triggered, this, [this] { m_new->Execute(true, false); });
     QAction* open = m_fileMenu->addAction(QString::fromUtf8("開く(&O)..."));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, [this] { m_open->Execute(true, false); });
@@ -166,25 +183,34 @@ void CMainFrame::Drop(std::vector<std::string> paths, DropTarget target) {
 }
 
 void CMainFrame::ApplyPlacement() {
-    const QSize overhead = frameGeometry().size() - geometry().size();
     CWindowPlacement& placement = m_app.m_setting.m_placement;
     CRect rect = placement.m_normalBounds;
     if (rect.IsEmpty()) {
+        // Around the form the window adds its menu bar and status bar.
         const QSize form = m_view->minimumSize();
-        const int menuHeight = menuBar()->sizeHint().height();
-        rect = DefaultNormalRect(frameGeometry().left(), frameGeometry().top(), form.width(),
-                                 form.height() + menuHeight, overhead.width(), overhead.height());
+        const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+        rect = DefaultNormalRect(pos().x(), pos().y(), form.width(), form.height(), 0, bars);
     }
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        rect = ClampRect(rect, ToRect(screen->virtualGeometry()));
+    std::vector<CRect> screens;
+    if (const QScreen* primary = QGuiApplication::primaryScreen()) {
+        screens.push_back(ToRect(primary->availableGeometry()));
     }
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen != QGuiApplication::primaryScreen()) {
+            screens.push_back(ToRect(screen->availableGeometry()));
+        }
+    }
+    rect = FitToScreens(rect, screens);
+    // A rectangle below the window's minimum would grow past the screen's edge after it was
+    // fitted; it grows first and is fitted again.
+    const QSize least = minimumSizeHint().expandedTo(minimumSize());
+    rect.right = std::max(rect.right, rect.left + least.width());
+    rect.bottom = std::max(rect.bottom, rect.top + least.height());
+    rect = FitToScreens(rect, screens);
     placement.m_normalBounds = rect;
     m_normal = rect;
     m_placed = true;
-    // The stored rectangle is the outer frame: move() places the frame, resize() the client.
-    move(rect.left, rect.top);
-    resize(rect.right - rect.left - overhead.width(), rect.bottom - rect.top - overhead.height());
+    PlaceNormal();
     if (placement.m_maximized) {
         showMaximized();
     }
@@ -207,11 +233,8 @@ void CMainFrame::SetFullScreen(bool on) {
     if (on) {
         showFullScreen();
     } else {
-        const QSize overhead = frameGeometry().size() - geometry().size();
         showNormal();
-        move(m_normal.left, m_normal.top);
-        resize(m_normal.right - m_normal.left - overhead.width(),
-               m_normal.bottom - m_normal.top - overhead.height());
+        PlaceNormal();
     }
 }
 
@@ -224,7 +247,15 @@ void CMainFrame::TrackNormalRect() {
     if (!m_placed || m_fullScreen || isMaximized() || isMinimized() || !isVisible()) {
         return;
     }
-    m_normal = ToRect(frameGeometry());
+    const QPoint corner = frameGeometry().topLeft();
+    m_normal = CRect{corner.x(), corner.y(), corner.x() + width(), corner.y() + height()};
+}
+
+void CMainFrame::PlaceNormal() {
+    // move() places the frame's corner (the window manager adds the frame around the window
+    // when it is shown), resize() sizes the window itself.
+    move(m_normal.left, m_normal.top);
+    resize(m_normal.right - m_normal.left, m_normal.bottom - m_normal.top);
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
@@ -245,8 +276,25 @@ bool CMainFrame::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+void CMainFrame::ShowRunReport(const std::string& text, const std::string& folder) {
+    m_runReport->setText(QString::fromStdString(text));
+    m_openFolder->SetFolder(folder);
+    m_openRunFolder->setVisible(!folder.empty());
+}
+
+void CMainFrame::ClearRunReport() {
+    m_runReport->clear();
+    m_openRunFolder->setVisible(false);
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
+        // Changes not in the project's file are asked about first (once start-up went
+        // through); Cancel keeps the window, and a run, going.
+        if (!m_quit->GetNoSave() && !SaveModified(m_app)) {
+            event->ignore();
+            return;
+        }
         m_closed = true;
         // A running generation is stopped and waited for; no question is asked.
         if (m_generation) {

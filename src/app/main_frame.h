@@ -9,7 +9,9 @@
 #include <map>
 #include <memory>
 
+class QLabel;
 class QMenu;
+class QPushButton;
 
 namespace mrv {
 
@@ -40,7 +42,11 @@ public:
     void UpdateTitle();
     void RebuildRecentMenu();
     // Restores the stored placement: a first run gets a default rectangle; the rectangle is
-    // clamped to the screens, then maximised and full-screen states follow.
+    // moved onto the screen it mostly lies on (or the nearest), then maximised and full-screen
+    // states follow. The rectangle holds where the frame's corner is and how large the window
+    // is without its frame: the frame that the window manager adds is not known before the
+    // window is shown, so its size is neither stored nor restored, and the window keeps its
+    // place and size from one start to the next.
     void ApplyPlacement();
     // The placement to store at quit.
     void StorePlacement(CWindowPlacement& placement) const;
@@ -50,6 +56,13 @@ public:
     const CRect& GetNormalRect() const { return m_normal; }
 
     CCommandQuit& GetQuitCommand() { return *m_quit; }
+
+    // The status bar's report of a finished run, with a button that opens the folder written
+    // to; cleared when a run starts or the form changes.
+    void ShowRunReport(const std::string& text, const std::string& folder);
+    void ClearRunReport();
+    QLabel* GetRunReport() const { return m_runReport; }
+    QPushButton* GetOpenRunFolderButton() const { return m_openRunFolder; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -62,6 +75,7 @@ protected:
 private:
     void BuildMenu();
     void TrackNormalRect();
+    void PlaceNormal();
     DropTarget TargetAt(const QPoint& pos) const;
 
     CApp& m_app;
@@ -72,10 +86,16 @@ private:
     bool m_fullScreen = false;
     bool m_placed = false;
     bool m_closed = false;
+    // The normal-state rectangle: the frame's top-left corner in screen coordinates and the
+    // window's own size without the frame.
     CRect m_normal;
+    QLabel* m_runReport = nullptr;
+    QPushButton* m_openRunFolder = nullptr;
 
     std::unique_ptr<CCommandQuit> m_quit;
     std::unique_ptr<CCommandOpen> m_open;
+    std::unique_ptr<CCommandNew> m_new;
+    std::unique_ptr<CCommandOpenFolder> m_openFolder;
     std::unique_ptr<CCommandInit> m_init;
     std::unique_ptr<CCommandSave> m_save;
     std::unique_ptr<CCommandSave> m_saveAs;

@@ -8,6 +8,8 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <limits>
@@ -48,6 +50,11 @@ CSettingSetter<CTaskSetting, std::int32_t>::Setter EnumSetter(void (CTaskSetting
     return [set](CTaskSetting& s, std::int32_t v) { (s.*set)(static_cast<E>(v)); };
 }
 
+bool IsEnter(const QKeyEvent& event) {
+    return (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) &&
+           (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
 const std::vector<std::int32_t> kSizes{100, 120, 150, 160, 180, 200, 240, 250, 270, 300, 320,
                                        350, 360, 400, 420, 450, 480, 500, 520, 550, 580};
 constexpr std::int32_t kIntMax = std::numeric_limits<std::int32_t>::max();
@@ -71,6 +78,8 @@ QPushButton* CMainView::MakeButton(int id, QWidget* parent, bool browse) {
         button = new QPushButton(icon, QString(), parent);
     }
     button->setToolTip(TooltipOf(static_cast<std::uint32_t>(id)));
+    // Enter on a focused button presses that button, not the default one.
+    button->setAutoDefault(true);
     connect(button, &QPushButton::clicked, this, [this, id] {
         if (m_onCommand) {
             m_onCommand(id);
@@ -240,6 +249,7 @@ void CMainView::Build() {
     auto* backgroundGrid = new QVBoxLayout(background);
     m_bkColorOn = new CButtonFlags(QString::fromUtf8("背景色"), TaskFlags::BkColor, background);
     m_bkColor = new CColorBtn(background);
+    m_bkColor->setAutoDefault(true);
     backgroundGrid->addWidget(m_bkColorOn);
     backgroundGrid->addWidget(m_bkColor);
     backgroundGrid->addStretch();
@@ -345,6 +355,10 @@ void CMainView::Bind() {
 
     for (CBoundControl* control : Controls()) {
         control->SetMsg(m_app.m_msg);
+        control->AddListener([this] { OnFormChanged(); });
+    }
+    for (CBoundComboBox* box : EditableBoxes()) {
+        box->lineEdit()->installEventFilter(this);
     }
     auto rules = [this] { ApplyRules(); };
     auto summary = [this] { UpdateSummary(); };
@@ -357,7 +371,8 @@ void CMainView::Bind() {
     m_roundType->AddListener(summary);
     m_frameRate->AddListener(summary);
     m_loopCount->AddListener(summary);
-    m_dstName->AddListener([this] {
+    // The list learns a name when the user ends the edit, not at every key typed.
+    m_dstName->AddEditedListener([this] {
         const std::string& name = m_app.m_doc.GetTask().GetDstName();
         if (!name.empty()) {
             m_app.m_setting.m_dstNames.Add(name);
@@ -379,6 +394,71 @@ std::vector<CBoundControl*> CMainView::Controls() const {
     return controls;
 }
 
+std::vector<CBoundComboBox*> CMainView::EditableBoxes() const {
+    std::vector<CBoundComboBox*> boxes;
+    for (CBoundControl* control : Controls()) {
+        auto* box = dynamic_cast<CBoundComboBox*>(control);
+        if (box != nullptr && box->isEditable()) {
+            boxes.push_back(box);
+        }
+    }
+    return boxes;
+}
+
+bool CMainView::CommitEdits() {
+    for (CBoundComboBox* box : EditableBoxes()) {
+        if (!box->CommitPending()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void CMainView::PressDefaultButton() {
+    // While a run goes on the button reads "中断": a stray Enter must not stop the run.
+    if (!m_running && m_generate->isEnabled()) {
+        m_generate->click();
+    }
+}
+
+bool CMainView::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && IsEnter(*static_cast<QKeyEvent*>(event))) {
+        for (CBoundComboBox* box : EditableBoxes()) {
+            if (box->lineEdit() == watched) {
+                // The box's own text first; a refused text stops here with its message.
+                if (box->Commit()) {
+                    PressDefaultButton();
+                }
+                return true;
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void CMainView::keyPressEvent(QKeyEvent* event) {
+    if (IsEnter(*event)) {
+        PressDefaultButton();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void CMainView::OnFormChanged() {
+    if (!m_running) {
+        ResetProgress();
+    }
+    if (m_onChange) {
+        m_onChange();
+    }
+}
+
+void CMainView::ResetProgress() {
+    m_progress->setRange(0, 1);
+    m_progress->setValue(0);
+}
+
 void CMainView::Fill() {
     RefillLists();
     RefreshControls();
@@ -390,6 +470,7 @@ void CMainView::RefreshControls() {
     }
     ApplyRules();
     UpdateSummary();
+    OnFormChanged();
 }
 
 void CMainView::RefillLists() {
@@ -429,6 +510,7 @@ void CMainView::UpdateSummary() {
 }
 
 void CMainView::ShowRunning() {
+    m_running = true;
     m_generate->setText(Text(IDS_ABORT_CAPTION));
     m_generate->setEnabled(true);
 }
@@ -441,6 +523,7 @@ void CMainView::ShowCancelling() {
 }
 
 void CMainView::ShowIdle() {
+    m_running = false;
     m_generate->setText(m_generateCaption);
     m_generate->setEnabled(true);
 }

@@ -37,6 +37,12 @@ public:
 
     // Called with a button's identifier when it is clicked.
     void SetCommandHandler(std::function<void(int)> handler) { m_onCommand = std::move(handler); }
+    // Called when a field changes or another record is shown (the last run's report is old).
+    void SetChangeHandler(std::function<void()> handler) { m_onChange = std::move(handler); }
+
+    // Stores what each box shows but the user has not committed yet; false when a box's text
+    // was refused (the refusal was shown). Save, Generate and closing call it first.
+    bool CommitEdits();
 
     // Shows the whole record: every control, the lists, the enabling rules and the summary.
     void Fill();
@@ -51,6 +57,9 @@ public:
     // Disables the button while a run stops, first moving the focus on when it has it.
     void ShowCancelling();
     void ShowIdle();
+    bool IsRunning() const { return m_running; }
+    // Empties the progress bar (the form no longer shows what the last run made).
+    void ResetProgress();
     QTimer& GetTimer() { return m_timer; }
 
     // The controls, in tab order.
@@ -94,16 +103,27 @@ public:
     QPushButton* m_generate;
     QProgressBar* m_progress;
 
+protected:
+    // Enter in a field commits it and presses the default button (Generate); Enter that no
+    // control took (a list, a check box) presses it too.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void Build();
     void Bind();
     QPushButton* MakeButton(int id, QWidget* parent, bool browse);
     std::vector<CBoundControl*> Controls() const;
+    std::vector<CBoundComboBox*> EditableBoxes() const;
+    void OnFormChanged();
+    void PressDefaultButton();
 
     CApp& m_app;
     std::function<void(int)> m_onCommand;
+    std::function<void()> m_onChange;
     QString m_generateCaption;
     QTimer m_timer;
+    bool m_running = false;
 };
 
 } // namespace mrv

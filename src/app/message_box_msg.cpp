@@ -6,17 +6,22 @@
 #include <QApplication>
 #include <QMessageBox>
 
+namespace {
+
+QString Caption(std::uint32_t id) {
+    return QString::fromStdString(std::string(my::MessageText(id)));
+}
+
+} // namespace
+
 void CMessageBoxMsg::ShowError(const CSimpleErr& err) {
     Show(err.m_text, Error);
 }
 
 bool CMessageBoxMsg::Show(const std::string& text, Style style) {
-    const auto caption = [](std::uint32_t id) {
-        return QString::fromStdString(std::string(my::MessageText(id)));
-    };
     QMessageBox box(QApplication::activeWindow());
     box.setText(QString::fromStdString(text));
-    box.setWindowTitle(caption(style == Error ? IDS_CAPTION_ERROR : IDS_CAPTION_CONFIRM));
+    box.setWindowTitle(Caption(style == Error ? IDS_CAPTION_ERROR : IDS_CAPTION_CONFIRM));
     switch (style) {
     case Information:
         box.setIcon(QMessageBox::Information);
@@ -33,4 +38,22 @@ bool CMessageBoxMsg::Show(const std::string& text, Style style) {
         break;
     }
     return box.exec() == QMessageBox::Ok;
+}
+
+CMsg::SaveAnswer CMessageBoxMsg::AskSave(const std::string& text) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setText(QString::fromStdString(text));
+    box.setWindowTitle(Caption(IDS_CAPTION_CONFIRM));
+    box.setIcon(QMessageBox::Warning);
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return SaveAnswer::Save;
+    case QMessageBox::Discard:
+        return SaveAnswer::Discard;
+    default:
+        return SaveAnswer::Cancel;
+    }
 }

@@ -7,4 +7,5 @@ class CMessageBoxMsg : public CMsg {
 public:
     void ShowError(const CSimpleErr& err) override;
     bool Show(const std::string& text, Style style) override;
+    SaveAnswer AskSave(const std::string& text) override;
 };

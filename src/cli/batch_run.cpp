@@ -1,5 +1,6 @@
 #include "cli/batch_run.h"
 
+#include "cli/check_report.h"
 #include "cli/cli_text.h"
 #include "cli/command_line.h"
 #include "cli/progress_line.h"
@@ -58,20 +59,23 @@ bool SettleOverwrite(const std::vector<std::string>& existing, bool overwrite, C
     if (existing.empty() || overwrite) {
         return true;
     }
+    const std::string count = std::to_string(existing.size());
+    const bool one = existing.size() == 1;
     if (console.m_interactive) {
-        const std::vector<std::string> args = {std::to_string(existing.size()),
-                                               PathLines(existing)};
-        console.m_err << my::FormatMessage(IDS_CONFIRM_OVERWRITE_FILES, args)
-                      << Say("[y/N] ", "[y/N] ") << std::flush;
+        const std::string question =
+            one ? my::FormatMessage(IDS_CONFIRM_OVERWRITE_FILE, std::vector{PathLines(existing)})
+                : my::FormatMessage(IDS_CONFIRM_OVERWRITE_FILES,
+                                    std::vector{count, PathLines(existing)});
+        console.m_err << question << Say("[y/N] ", "[y/N] ") << std::flush;
         std::string answer;
         return std::getline(console.m_in, answer) && IsYes(answer);
     }
-    console.m_err << Say(std::to_string(existing.size()) +
-                             " output files exist; nothing was written (give --overwrite to "
-                             "replace them):\n",
-                         std::to_string(existing.size()) +
-                             " 個の出力ファイルが既にあるため、何も書き出しませんでした"
-                             " (置き換えるには --overwrite を指定してください):\n")
+    console.m_err << Say(one ? "1 output file exists; nothing was written (give --overwrite to "
+                               "replace it):\n"
+                             : count + " output files exist; nothing was written (give "
+                                       "--overwrite to replace them):\n",
+                         count + " 個の出力ファイルが既にあるため、何も書き出しませんでした"
+                                 " (置き換えるには --overwrite を指定してください):\n")
                   << PathLines(existing);
     return false;
 }
@@ -140,6 +144,9 @@ int RunBatch(const std::vector<std::string>& args, const CJobFactory& makeJob, C
         }
     } catch (const CUsageError& e) {
         return Fail(console, e.what(), kExitUsage);
+    }
+    if (options.m_check) {
+        return RunCheck(task, options.m_json, console, terminator);
     }
 
     std::unique_ptr<CBatchJob> job;

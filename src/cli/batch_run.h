@@ -1,6 +1,7 @@
 // One run of the batch command from its words to its exit status: read the project, apply the
 // --set overrides, check the settings as the Generate command does, settle existing output
-// files, run the generation with a progress line and report the outcome.
+// files, run the generation with a progress line and report the outcome. With --check, only
+// START and END are read and paired, and every difference is listed (check_report.h).
 #pragma once
 
 #include "common/error.h"
@@ -20,7 +21,7 @@ enum ExitStatus : int {
     kExitFailed = 1,
     kExitUsage = 2,
     kExitNotOverwritten = 4,
-    kExitInterrupted = 130,
+    kExitInterrupted = 130, // stopped by Ctrl-C; the program reports 128 + the signal it got
 };
 
 // The generation as the batch command drives it: a configured task seen through the calls
@@ -50,7 +51,7 @@ struct CConsole {
 };
 
 // Runs the command for `args` (the words after the program name). `terminator` reports
-// Ctrl-C; `currentFolder` resolves relative paths given with --set.
+// Ctrl-C and the other stop signals; `currentFolder` resolves relative paths given with --set.
 int RunBatch(const std::vector<std::string>& args, const CJobFactory& makeJob, CConsole& console,
              const CTerminable& terminator, const std::string& currentFolder);
 

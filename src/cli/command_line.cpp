@@ -47,12 +47,20 @@ COptions ParseCommandLine(const std::vector<std::string>& args) {
             options.m_help = true;
         } else if (word == "--version") {
             options.m_version = true;
+        } else if (word == "--check") {
+            options.m_check = true;
+        } else if (word == "--json") {
+            options.m_json = true;
         } else {
             throw CUsageError(Say("unknown option: ", "不明なオプションです: ") + word);
         }
     }
     if (options.m_help || options.m_version) {
         return options;
+    }
+    if (options.m_json && !options.m_check) {
+        throw CUsageError(
+            Say("--json is given with --check only", "--json は --check と一緒に指定してください"));
     }
     if (positional.empty()) {
         throw CUsageError(Say("no project file given", "プロジェクトファイルが指定されていません"));
@@ -73,6 +81,7 @@ COptions ParseCommandLine(const std::vector<std::string>& args) {
 std::string UsageText() {
     return Say(
         "Usage: morvane-cli [--set NAME=VALUE]... [--overwrite] [--quiet] PROJECT\n"
+        "       morvane-cli [--set NAME=VALUE]... --check [--json] PROJECT\n"
         "Generates the animation described by the project file PROJECT (.mrva).\n"
         "\n"
         "  --set NAME=VALUE  change one field of the project's Task before generating; NAME is\n"
@@ -82,12 +91,19 @@ std::string UsageText() {
         "                    taken from the current folder\n"
         "  --overwrite       replace existing output files without asking\n"
         "  --quiet           no progress bar and no list of written files\n"
+        "  --check           generate nothing: read START and END and list every difference\n"
+        "                    that keeps them from being animated\n"
+        "  --json            with --check, print the list as a JSON array\n"
         "  --help            show this text\n"
         "  --version         show the version\n"
         "\n"
         "Exit status: 0 done, 1 the project could not be read or the generation failed,\n"
-        "2 usage error, 4 existing output files were not overwritten, 130 interrupted.\n",
+        "2 usage error, 4 existing output files were not overwritten, 130 interrupted by\n"
+        "Ctrl-C (143 by SIGTERM, 129 by SIGHUP).\n"
+        "With --check: 0 START and END can be animated, 1 they cannot (or a file could not be\n"
+        "read).\n",
         "使い方: morvane-cli [--set NAME=VALUE]... [--overwrite] [--quiet] PROJECT\n"
+        "       morvane-cli [--set NAME=VALUE]... --check [--json] PROJECT\n"
         "プロジェクトファイル PROJECT (.mrva) のアニメーションを生成します。\n"
         "\n"
         "  --set NAME=VALUE  生成の前にプロジェクトの Task の項目を変更します。NAME は要素名\n"
@@ -96,11 +112,17 @@ std::string UsageText() {
         "                    PhaseBraces.first=[)。相対パスは現在のフォルダーから解釈します\n"
         "  --overwrite       既存の出力ファイルを確認せずに上書きします\n"
         "  --quiet           進行状況と書き出したファイルの一覧を表示しません\n"
+        "  --check           何も生成せず、開始画像と終了画像を読み込んで、アニメーションを\n"
+        "                    作れない相違をすべて表示します\n"
+        "  --json            --check の結果を JSON の配列で出力します\n"
         "  --help            この説明を表示します\n"
         "  --version         バージョンを表示します\n"
         "\n"
         "終了コード: 0 完了、1 プロジェクトの読み込みまたは生成の失敗、2 使い方の誤り、\n"
-        "4 既存の出力ファイルを上書きしなかった、130 中断。\n");
+        "4 既存の出力ファイルを上書きしなかった、130 Ctrl-C による中断 (SIGTERM では 143、\n"
+        "SIGHUP では 129)。\n"
+        "--check の終了コード: 0 アニメーションを作れる、1 作れない (またはファイルを読み込めな\n"
+        "かった)。\n");
 }
 
 std::string UsageHint() {

@@ -1,6 +1,6 @@
 // The arguments of morvane-cli: `[--set NAME=VALUE]... [--overwrite] [--quiet] PROJECT`, plus
-// --help and --version. Parsing only splits and checks the words; the values of --set are
-// read against the task setting later.
+// --help and --version, and `--check [--json]` to list the differences of START and END. Parsing
+// only splits and checks the words; the values of --set are read against the task setting later.
 #pragma once
 
 #include <stdexcept>
@@ -22,6 +22,8 @@ struct COptions {
     bool m_quiet = false;
     bool m_help = false;
     bool m_version = false;
+    bool m_check = false; // only read and pair START and END, listing every difference
+    bool m_json = false;  // the list as JSON (with --check only)
     std::string m_project;
 };
 

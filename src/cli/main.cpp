@@ -44,7 +44,10 @@ int main(int argc, char** argv) {
         return std::unique_ptr<cli::CBatchJob>(std::make_unique<CTaskJob>(setting));
     };
     try {
-        return cli::RunBatch(args, makeJob, console, interrupt.Terminator(), CurrentFolder());
+        const int status =
+            cli::RunBatch(args, makeJob, console, interrupt.Terminator(), CurrentFolder());
+        // A stop is reported as the signal that asked for it: 130 Ctrl-C, 143 SIGTERM, 129 SIGHUP.
+        return status == cli::kExitInterrupted ? interrupt.ExitStatus() : status;
     } catch (const std::exception& e) {
         // Only a fault of the program itself gets here (out of memory, a broken invariant).
         std::cerr << e.what() << "\n";

@@ -23,10 +23,29 @@ using mrv::CTaskSetting;
                       std::string(value) + "\"");
 }
 
+// The whole text must be one whole number of the field's range, an optional sign and digits.
+// The project reader drops a fraction and holds a huge number at the limit; on the command line
+// "29.97" silently becoming 29 is a different setting than the one asked for, so it is refused.
 std::int32_t ReadInt(std::string_view name, std::string_view value) {
+    std::string_view digits = value;
+    if (digits.starts_with('+')) {
+        digits.remove_prefix(1); // from_chars takes "-" but not "+"
+    }
     std::int32_t result = 0;
-    if (!xmlvalue::ParseInt32(value, result)) {
-        BadValue(name, value, "not an integer", "整数ではありません");
+    const char* end = digits.data() + digits.size();
+    const auto [ptr, ec] = std::from_chars(digits.data(), end, result);
+    if (ec != std::errc() || ptr != end || (value.starts_with('+') && digits.starts_with('-'))) {
+        std::string hint;
+        if (name == "FrameRate") {
+            hint = "\n" + Say("FrameRate counts hundredths of a frame per second: 2997 is 29.97 "
+                              "frames per second",
+                              "FrameRate は 1 秒あたりのフレーム数の 100 倍です: 2997 で毎秒 29.97 "
+                              "フレームです");
+        }
+        throw CUsageError("--set " + std::string(name) + ": " +
+                          Say("not a whole number from -2147483648 to 2147483647",
+                              "-2147483648 から 2147483647 までの整数ではありません") +
+                          ": \"" + std::string(value) + "\"" + hint);
     }
     return result;
 }

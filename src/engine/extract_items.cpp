@@ -40,29 +40,44 @@ CExtractItems::CExtractItems(const CTaskSetting& setting)
       m_closeBrace(my::ToUtf16(setting.GetPhaseBraces().second)) {}
 
 void CExtractItems::Extract(AnimateItemList& items, stroke::CModel& start, stroke::CModel& end) {
+    Run(&items, start, end);
+}
+
+void CExtractItems::CheckOnly(stroke::CModel& start, stroke::CModel& end) {
+    Run(nullptr, start, end);
+}
+
+void CExtractItems::Run(AnimateItemList* items, stroke::CModel& start, stroke::CModel& end) {
     m_phases.assign(1, 0.0);
-    m_items = &items;
+    m_items = items;
     Walk(start, end);
     m_items = nullptr;
 }
 
 void CExtractItems::VisitModel(stroke::CModel& start, stroke::CModel& end) {
     if (start.m_colorType != end.m_colorType) {
-        throw my::CException(IDS_PAIR_COLOR_SPACE,
-                             std::string(stroke::ColorTypeName(start.m_colorType)),
-                             std::string(stroke::ColorTypeName(end.m_colorType)));
-    }
-    if (start.m_colorType != stroke::COLOR_RGB) {
-        throw my::CException(IDS_PAIR_CMYK_UNSUPPORTED);
+        Report(&start, &end, false, [&] {
+            return my::CException(IDS_PAIR_COLOR_SPACE,
+                                  std::string(stroke::ColorTypeName(start.m_colorType)),
+                                  std::string(stroke::ColorTypeName(end.m_colorType)));
+        });
+    } else if (start.m_colorType != stroke::COLOR_RGB) {
+        Report(&start, &end, false, [] { return my::CException(IDS_PAIR_CMYK_UNSUPPORTED); });
     }
     if (!ProfilesEqual(start.m_colorProfile, end.m_colorProfile)) {
-        throw my::CException(IDS_PAIR_PROFILE);
+        Report(&start, &end, false, [] { return my::CException(IDS_PAIR_PROFILE); });
     }
     if (start.m_width != end.m_width) {
-        throw my::CException(IDS_PAIR_WIDTH, NumberText(start.m_width), NumberText(end.m_width));
+        Report(&start, &end, false, [&] {
+            return my::CException(IDS_PAIR_WIDTH, NumberText(start.m_width),
+                                  NumberText(end.m_width));
+        });
     }
     if (start.m_height != end.m_height) {
-        throw my::CException(IDS_PAIR_HEIGHT, NumberText(start.m_height), NumberText(end.m_height));
+        Report(&start, &end, false, [&] {
+            return my::CException(IDS_PAIR_HEIGHT, NumberText(start.m_height),
+                                  NumberText(end.m_height));
+        });
     }
     VisitChildren(start, end);
 }
@@ -71,21 +86,25 @@ void CExtractItems::VisitLayer(stroke::CLayer& start, stroke::CLayer& end) {
     if (AnyFillDiffers(start, end)) {
         AddItem(start, end);
     }
-    WithPhaseOf(start, [&] { VisitChildren(start, end); });
+    WithPhaseOf(start, end, [&] { VisitChildren(start, end); });
 }
 
 void CExtractItems::CheckStrokeStyle(const stroke::CPartHolder& start,
                                      const stroke::CPartHolder& end, std::uint32_t capMessage,
                                      std::uint32_t joinMessage) const {
     if (start.m_lineCap != end.m_lineCap) {
-        throw my::CException(capMessage, stroke::FormatLineCap(start.m_lineCap),
-                             stroke::FormatLineCap(end.m_lineCap), start.m_name, end.m_name,
-                             PositionText());
+        Report(&start, &end, false, [&] {
+            return my::CException(capMessage, stroke::FormatLineCap(start.m_lineCap),
+                                  stroke::FormatLineCap(end.m_lineCap), start.m_name, end.m_name,
+                                  PositionText());
+        });
     }
     if (start.m_lineJoin != end.m_lineJoin) {
-        throw my::CException(joinMessage, stroke::FormatLineJoin(start.m_lineJoin),
-                             stroke::FormatLineJoin(end.m_lineJoin), start.m_name, end.m_name,
-                             PositionText());
+        Report(&start, &end, false, [&] {
+            return my::CException(joinMessage, stroke::FormatLineJoin(start.m_lineJoin),
+                                  stroke::FormatLineJoin(end.m_lineJoin), start.m_name, end.m_name,
+                                  PositionText());
+        });
     }
 }
 
@@ -95,14 +114,16 @@ void CExtractItems::VisitLine(stroke::CLine& start, stroke::CLine& end) {
     if (fillDiffers) {
         AddItem(start, end);
     }
-    WithPhaseOf(start, [&] { VisitParts(start, end); });
+    WithPhaseOf(start, end, [&] { VisitParts(start, end); });
 }
 
 void CExtractItems::VisitLinePart(stroke::CLinePart& start, stroke::CLinePart& end) {
     if (start.IsClosed() != end.IsClosed()) {
-        throw my::CException(IDS_PAIR_CLOSED, ClosedText(start.IsClosed()),
-                             ClosedText(end.IsClosed()), FigureNameText(&start),
-                             FigureNameText(&end), PositionText());
+        Report(&start, &end, false, [&] {
+            return my::CException(IDS_PAIR_CLOSED, ClosedText(start.IsClosed()),
+                                  ClosedText(end.IsClosed()), FigureNameText(&start),
+                                  FigureNameText(&end), PositionText());
+        });
     }
     VisitPoints(start, end);
 }
@@ -122,8 +143,10 @@ void CExtractItems::VisitTangentPoint(stroke::CTangentPoint& start, stroke::CTan
 
 void CExtractItems::VisitText(stroke::CText& start, stroke::CText& end) {
     if (start.m_text != end.m_text) {
-        throw my::CException(IDS_PAIR_TEXT_STRING, start.m_text, end.m_text, start.m_name,
-                             end.m_name, PositionText());
+        Report(&start, &end, false, [&] {
+            return my::CException(IDS_PAIR_TEXT_STRING, start.m_text, end.m_text, start.m_name,
+                                  end.m_name, PositionText());
+        });
     }
     CheckStrokeStyle(start, end, IDS_PAIR_TEXT_CAP, IDS_PAIR_TEXT_JOIN);
     // Both fills are compared even when the setting already differs: a fill that cannot be
@@ -147,16 +170,23 @@ bool CExtractItems::AnyFillDiffers(const stroke::CFigure& start, const stroke::C
 bool CExtractItems::FillsDiffer(FillSide side, const stroke::FillPtr& start,
                                 const stroke::FillPtr& end, const stroke::CFigure& startFigure,
                                 const stroke::CFigure& endFigure) const {
-    const std::string label = side == FillSide::Line ? "線の塗り" : "塗り";
-    const std::string kind = FigureKindLabel(&startFigure);
-    const std::string startName = FigureNameText(&startFigure);
-    const std::string endName = FigureNameText(&endFigure);
+    // The fill messages: the fill's label, the values that differ, then the figure's kind,
+    // both names and the position.
+    const auto report = [&](std::uint32_t id, std::vector<std::string> values) {
+        Report(&startFigure, &endFigure, false, [&] {
+            std::vector<std::string> args{side == FillSide::Line ? "線の塗り" : "塗り"};
+            args.insert(args.end(), values.begin(), values.end());
+            args.insert(args.end(), {FigureKindLabel(&startFigure), FigureNameText(&startFigure),
+                                     FigureNameText(&endFigure), PositionText()});
+            return my::CException(id, std::move(args));
+        });
+    };
     if (!start && !end) {
         return false;
     }
     if (!start || !end) {
-        throw my::CException(IDS_PAIR_FILL_PRESENCE, label, kind, startName, endName,
-                             PositionText());
+        report(IDS_PAIR_FILL_PRESENCE, {});
+        return false;
     }
     const auto* startMono = dynamic_cast<const stroke::CMonoSetting*>(start.get());
     const auto* endMono = dynamic_cast<const stroke::CMonoSetting*>(end.get());
@@ -165,33 +195,27 @@ bool CExtractItems::FillsDiffer(FillSide side, const stroke::FillPtr& start,
     const auto* startTex = dynamic_cast<const stroke::CTextureSetting*>(start.get());
     const auto* endTex = dynamic_cast<const stroke::CTextureSetting*>(end.get());
     if ((!startMono && !startGrad && !startTex) || (!endMono && !endGrad && !endTex)) {
-        throw my::CException(IDS_PAIR_FILL_UNKNOWN, label, kind, startName, endName,
-                             PositionText());
+        report(IDS_PAIR_FILL_UNKNOWN, {});
+        return false;
     }
     if (startTex && endTex) {
         if (startTex->m_path != endTex->m_path) {
-            throw my::CException(IDS_PAIR_TEXTURE_IMAGE,
-                                 std::vector<std::string>{label, my::ToUtf8(startTex->m_path),
-                                                          my::ToUtf8(endTex->m_path), kind,
-                                                          startName, endName, PositionText()});
+            report(IDS_PAIR_TEXTURE_IMAGE,
+                   {my::ToUtf8(startTex->m_path), my::ToUtf8(endTex->m_path)});
         }
         if (startTex->m_fitType != endTex->m_fitType) {
-            throw my::CException(IDS_PAIR_TEXTURE_FIT,
-                                 std::vector<std::string>{label,
-                                                          std::to_string(startTex->m_fitType),
-                                                          std::to_string(endTex->m_fitType), kind,
-                                                          startName, endName, PositionText()});
+            report(IDS_PAIR_TEXTURE_FIT,
+                   {std::to_string(startTex->m_fitType), std::to_string(endTex->m_fitType)});
         }
         if (startTex->m_flip != endTex->m_flip) {
-            throw my::CException(IDS_PAIR_TEXTURE_FLIP,
-                                 std::vector<std::string>{label, std::to_string(startTex->m_flip),
-                                                          std::to_string(endTex->m_flip), kind,
-                                                          startName, endName, PositionText()});
+            report(IDS_PAIR_TEXTURE_FLIP,
+                   {std::to_string(startTex->m_flip), std::to_string(endTex->m_flip)});
         }
         return !startTex->IsEqual(*endTex);
     }
     if (startTex || endTex) {
-        throw my::CException(IDS_PAIR_FILL_KIND, label, kind, startName, endName, PositionText());
+        report(IDS_PAIR_FILL_KIND, {});
+        return false;
     }
     if (startMono && endMono) {
         return startMono->m_color != endMono->m_color;
@@ -204,6 +228,9 @@ bool CExtractItems::FillsDiffer(FillSide side, const stroke::FillPtr& start,
 }
 
 void CExtractItems::AddItem(stroke::CFigure& start, stroke::CFigure& end) {
+    if (m_items == nullptr) {
+        return;
+    }
     auto item = boost::make_shared<CAnimateItem>();
     item->m_start = &start;
     item->m_end = &end;
@@ -212,15 +239,23 @@ void CExtractItems::AddItem(stroke::CFigure& start, stroke::CFigure& end) {
     m_items->push_back(std::move(item));
 }
 
-std::optional<double> CExtractItems::PhaseOf(const stroke::CFigure& figure) const {
+std::optional<double> CExtractItems::PhaseOf(const stroke::CFigure& start,
+                                             const stroke::CFigure& end) const {
     if ((m_flags & TaskFlags::Phase) == 0) {
         return std::nullopt;
     }
-    return ParsePhase(figure.GetName(), m_openBrace, m_closeBrace);
+    try {
+        return ParsePhase(start.GetName(), m_openBrace, m_closeBrace);
+    } catch (const my::CException& e) {
+        // A check goes on as if the name gave no phase.
+        Report(&start, &end, false, [&] { return e; });
+        return std::nullopt;
+    }
 }
 
-void CExtractItems::WithPhaseOf(const stroke::CFigure& figure, const std::function<void()>& walk) {
-    const std::optional<double> phase = PhaseOf(figure);
+void CExtractItems::WithPhaseOf(const stroke::CFigure& start, const stroke::CFigure& end,
+                                const std::function<void()>& walk) {
+    const std::optional<double> phase = PhaseOf(start, end);
     if (phase) {
         m_phases.push_back(*phase);
     }

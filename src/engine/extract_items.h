@@ -16,8 +16,11 @@ class CExtractItems : public CEnumerator {
 public:
     explicit CExtractItems(const CTaskSetting& setting);
 
-    // Appends the items of the pair (start, end) to items; raises the first mismatch met.
+    // Appends the items of the pair (start, end) to items; raises the first mismatch met, or,
+    // with a sink, hands every mismatch to it.
     void Extract(AnimateItemList& items, stroke::CModel& start, stroke::CModel& end);
+    // The same walk and checks without making items, for a check of the pair alone.
+    void CheckOnly(stroke::CModel& start, stroke::CModel& end);
 
     void VisitModel(stroke::CModel& start, stroke::CModel& end) override;
     void VisitLayer(stroke::CLayer& start, stroke::CLayer& end) override;
@@ -30,19 +33,23 @@ public:
 private:
     enum class FillSide { Line, Area };
 
-    // True when the two fills differ in an animatable value; raises when they cannot be paired.
+    // True when the two fills differ in an animatable value; reports them when they cannot be
+    // paired.
     bool FillsDiffer(FillSide side, const stroke::FillPtr& start, const stroke::FillPtr& end,
                      const stroke::CFigure& startFigure, const stroke::CFigure& endFigure) const;
     // Line fill, then area fill.
     bool AnyFillDiffers(const stroke::CFigure& start, const stroke::CFigure& end) const;
-    // Caps, then joins, each with its message when they differ.
+    // Caps, then joins, each reported when they differ.
     void CheckStrokeStyle(const stroke::CPartHolder& start, const stroke::CPartHolder& end,
                           std::uint32_t capMessage, std::uint32_t joinMessage) const;
+    void Run(AnimateItemList* items, stroke::CModel& start, stroke::CModel& end);
     void AddItem(stroke::CFigure& start, stroke::CFigure& end);
-    // The phase the figure's name gives (only with the Phase flag).
-    std::optional<double> PhaseOf(const stroke::CFigure& figure) const;
+    // The phase the START figure's name gives (only with the Phase flag); a bad phase number is
+    // reported for the pair.
+    std::optional<double> PhaseOf(const stroke::CFigure& start, const stroke::CFigure& end) const;
     // Walks the inside of a named figure with its phase in force.
-    void WithPhaseOf(const stroke::CFigure& figure, const std::function<void()>& walk);
+    void WithPhaseOf(const stroke::CFigure& start, const stroke::CFigure& end,
+                     const std::function<void()>& walk);
 
     std::uint32_t m_flags;
     std::u16string m_openBrace;

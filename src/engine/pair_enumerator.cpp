@@ -3,26 +3,23 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 
-#include <string_view>
-
 namespace mrv {
 
 namespace {
 
-// The class-check outcome of one pair: both of the class, or which side is not.
 template <class T> T* As(stroke::CFigure* figure) {
     return dynamic_cast<T*>(figure);
 }
 
-[[noreturn]] void ThrowClassMismatch(bool startWrong, std::string_view label,
-                                     const stroke::CFigure& start, const stroke::CFigure& end,
-                                     const std::string& position) {
-    throw my::CException(startWrong ? IDS_PAIR_START_CLASS_MISMATCH : IDS_PAIR_END_CLASS_MISMATCH,
-                         std::string(label), FigureNameText(&start), FigureNameText(&end),
-                         position);
+} // namespace
+
+std::string CPairDifference::StartPosition() const {
+    return m_start != nullptr ? FormatTreePath(m_path) : "(null)";
 }
 
-} // namespace
+std::string CPairDifference::EndPosition() const {
+    return m_end != nullptr ? FormatTreePath(m_path) : "(null)";
+}
 
 void CEnumerator::Walk(stroke::CFigure& start, stroke::CFigure& end) {
     m_path.clear();
@@ -59,13 +56,24 @@ bool CEnumerator::CheckPresent(const stroke::CFigure* start, const stroke::CFigu
     if (start == nullptr && end == nullptr) {
         return false;
     }
-    if (start == nullptr) {
-        throw my::CException(IDS_PAIR_START_NULL, PositionText());
-    }
-    if (end == nullptr) {
-        throw my::CException(IDS_PAIR_END_NULL, PositionText());
+    if (start == nullptr || end == nullptr) {
+        Report(start, end, true, [&] {
+            return my::CException(start == nullptr ? IDS_PAIR_START_NULL : IDS_PAIR_END_NULL,
+                                  PositionText());
+        });
+        return false;
     }
     return true;
+}
+
+void CEnumerator::ReportClassMismatch(bool startWrong, const char* label,
+                                      const stroke::CFigure& start,
+                                      const stroke::CFigure& end) const {
+    Report(&start, &end, true, [&] {
+        return my::CException(
+            startWrong ? IDS_PAIR_START_CLASS_MISMATCH : IDS_PAIR_END_CLASS_MISMATCH,
+            std::string(label), FigureNameText(&start), FigureNameText(&end), PositionText());
+    });
 }
 
 void CEnumerator::VisitFigure(stroke::CFigure* start, stroke::CFigure* end) {
@@ -74,19 +82,21 @@ void CEnumerator::VisitFigure(stroke::CFigure* start, stroke::CFigure* end) {
     }
     const std::uint32_t type = start->GetType();
     if (type != end->GetType()) {
-        throw my::CException(IDS_PAIR_KIND_MISMATCH, FigureKindLabel(start), FigureKindLabel(end),
-                             FigureNameText(start), FigureNameText(end), PositionText());
+        Report(start, end, true, [&] {
+            return my::CException(IDS_PAIR_KIND_MISMATCH, FigureKindLabel(start),
+                                  FigureKindLabel(end), FigureNameText(start), FigureNameText(end),
+                                  PositionText());
+        });
+        return;
     }
     // Dispatches when both are of class T; otherwise names the side that is not.
-    const auto dispatch = [&]<class T>(std::string_view label, auto slot) {
+    const auto dispatch = [&]<class T>(const char* label, auto slot) {
         T* s = As<T>(start);
         T* e = As<T>(end);
         if (s != nullptr && e != nullptr) {
             (this->*slot)(*s, *e);
-        } else if (e != nullptr) {
-            ThrowClassMismatch(true, label, *start, *end, PositionText());
         } else {
-            ThrowClassMismatch(false, label, *start, *end, PositionText());
+            ReportClassMismatch(e != nullptr, label, *start, *end);
         }
     };
     switch (type) {
@@ -97,7 +107,7 @@ void CEnumerator::VisitFigure(stroke::CFigure* start, stroke::CFigure* end) {
         if (startModel != nullptr && endModel != nullptr) {
             VisitModel(*startModel, *endModel);
         } else if (startModel != nullptr || endModel != nullptr) {
-            ThrowClassMismatch(startModel == nullptr, "Model", *start, *end, PositionText());
+            ReportClassMismatch(startModel == nullptr, "Model", *start, *end);
         } else {
             dispatch.operator()<stroke::CLayer>("Layer", &CEnumerator::VisitLayer);
         }
@@ -119,8 +129,11 @@ void CEnumerator::VisitFigure(stroke::CFigure* start, stroke::CFigure* end) {
         dispatch.operator()<stroke::CText>("Text", &CEnumerator::VisitText);
         return;
     default:
-        throw my::CException(IDS_PAIR_UNSUPPORTED_KIND, FigureKindLabel(start),
-                             FigureNameText(start), FigureNameText(end), PositionText());
+        Report(start, end, true, [&] {
+            return my::CException(IDS_PAIR_UNSUPPORTED_KIND, FigureKindLabel(start),
+                                  FigureNameText(start), FigureNameText(end), PositionText());
+        });
+        return;
     }
 }
 
@@ -130,8 +143,12 @@ void CEnumerator::VisitSequence(const stroke::ChildList<T>& start, const stroke:
                                 const stroke::CFigure& endHolder, std::uint32_t countMessage,
                                 Visit visit) {
     if (start.size() != end.size()) {
-        throw my::CException(countMessage, start.size(), end.size(), FigureNameText(&startHolder),
-                             FigureNameText(&endHolder), PositionText());
+        Report(&startHolder, &endHolder, true, [&] {
+            return my::CException(countMessage, start.size(), end.size(),
+                                  FigureNameText(&startHolder), FigureNameText(&endHolder),
+                                  PositionText());
+        });
+        return;
     }
     for (std::size_t i = 0; i < start.size(); ++i) {
         m_path.push_back(i);

@@ -1,19 +1,20 @@
 #include "engine/task.h"
 
 #include "common/message_ids.h"
-#include "engine/extract_items.h"
 #include "engine/frame_schedule.h"
 #include "engine/interpolator.h"
-#include "engine/normalize_model.h"
+#include "engine/pairing.h"
+#include "output/output_file.h"
 #include "platform/color_profile.h"
 #include "render/calc_bounds.h"
+#include "render/img_renderer.h"
 #include "render/model_renderer.h"
 #include "stroke/serializer.h"
-#include "stroke/transform_color.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <new>
 #include <unistd.h>
@@ -23,12 +24,26 @@ namespace mrv {
 namespace {
 
 // A page side in whole pixels, checked before an image of that size is made.
-std::int32_t PixelSide(double side) {
-    const double pixels = std::ceil(side);
-    if (!(pixels >= 1.0) || pixels > std::numeric_limits<std::int32_t>::max()) {
-        throw my::InternalError("mrv::CTask\npage size out of range: " + std::to_string(side));
+// A page side in whole pixels as the user reads it.
+std::string SideText(double side) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.0f", std::ceil(side));
+    return text;
+}
+
+// A frame's page in whole pixels. An empty page, or one larger than the renderer can hold, is a
+// size the user chose (the drawing's page or the output size), so the message names it.
+stroke::CPageRect PixelPage(double width, double height) {
+    const double w = std::ceil(width);
+    const double h = std::ceil(height);
+    if (!(w >= 1.0 && h >= 1.0)) {
+        throw my::CException(IDS_PAGE_EMPTY, SideText(width), SideText(height));
     }
-    return static_cast<std::int32_t>(pixels);
+    if (w > raster::kMaxPageSide || h > raster::kMaxPageSide) {
+        throw my::CException(IDS_IMAGE_TOO_LARGE_TO_DRAW, SideText(width), SideText(height),
+                             raster::kMaxPageSide);
+    }
+    return {0, 0, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)};
 }
 
 // A colour value of 0..1 as a 16-bit channel, truncated; values outside are held to the range.
@@ -96,19 +111,6 @@ stroke::ModelPtr CTask::Load(const std::string& path) {
     return model;
 }
 
-void CTask::ToWorkingSpace(stroke::CModel& model) const {
-    // CMYK drawings are left as they are: pairing names them unsupported.
-    if (model.m_colorType != stroke::COLOR_RGB) {
-        return;
-    }
-    // A model without a profile is drawn in the working space already.
-    if (model.m_colorProfile && !model.m_colorProfile->IsSame(*m_workingSpace)) {
-        stroke::CTransformColor::Convert(model, model.m_colorType, model.m_colorProfile,
-                                         m_workingSpace);
-    }
-    model.m_colorProfile = m_workingSpace;
-}
-
 void CTask::MeasureFrame(const stroke::CModel& frame) {
     stroke::CCalcBounds bounds(stroke::FIGURE_LINE | stroke::FIGURE_TEXT);
     const stroke::CBoundsRect& r = bounds.Calc(frame);
@@ -121,9 +123,10 @@ void CTask::MeasureFrame(const stroke::CModel& frame) {
 }
 
 void CTask::CheckFrameMemory(const stroke::CModel& page, std::size_t frames) const {
-    const std::uint64_t width = static_cast<std::uint64_t>(PixelSide(page.m_width));
-    const std::uint64_t height = static_cast<std::uint64_t>(PixelSide(page.m_height));
-    // Four bytes a pixel; below 2^31 per side the product cannot overflow 64 bits.
+    const stroke::CPageRect pixels = PixelPage(page.m_width, page.m_height);
+    const auto width = static_cast<std::uint64_t>(pixels.right);
+    const auto height = static_cast<std::uint64_t>(pixels.bottom);
+    // Four bytes a pixel; within the renderer's limit the product cannot overflow 64 bits.
     const long double needed = static_cast<long double>(width * height * 4) * frames;
     const std::uint64_t memory = PhysicalMemory();
     if (memory != 0 && needed > static_cast<long double>(memory)) {
@@ -142,7 +145,7 @@ void CTask::RenderFrame(const stroke::ModelPtr& frame) {
         background = stroke::CColor(ChannelOf(c.c[2]), ChannelOf(c.c[1]), ChannelOf(c.c[0]), 0,
                                     ChannelOf(c.a));
     }
-    const stroke::CPageRect page{0, 0, PixelSide(frame->m_width), PixelSide(frame->m_height)};
+    const stroke::CPageRect page = PixelPage(frame->m_width, frame->m_height);
     stroke::CImgRenderer renderer;
     m_frames.m_images.push_back(renderer.Render(page, background, frame, frame->m_resolution));
 }
@@ -154,6 +157,9 @@ void CTask::Execute() {
     if (!m_saver) {
         throw my::InternalError("mrv::CTask::Run()\nthe task is not configured");
     }
+    // A folder that cannot take the files is reported now, not after every frame is rendered;
+    // what runs killed earlier left there goes first.
+    codec::PrepareOutputFolder(ListOutputPaths());
 
     const InterpolatorPtr interpolator = CreateInterpolator(m_setting);
     const int n = m_setting.GetInterFrameCount();
@@ -163,12 +169,11 @@ void CTask::Execute() {
     const stroke::ModelPtr start = Load(m_setting.GetSrcPath0());
     const stroke::ModelPtr end = Load(m_setting.GetSrcPath1());
     m_workingSpace = boost::make_shared<CColorProfile>();
-    ToWorkingSpace(*start);
-    ToWorkingSpace(*end);
+    ToWorkingSpace(*start, m_workingSpace);
+    ToWorkingSpace(*end, m_workingSpace);
 
     AnimateItemList items;
-    CNormalizeModel().Walk(*start, *end);
-    CExtractItems(m_setting).Extract(items, *start, *end);
+    PairModels(m_setting, *start, *end, items);
 
     const double multiple =
         m_setting.HasFlags(TaskFlags::Phase) ? m_setting.GetPhaseMultiple() : 0.0;

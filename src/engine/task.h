@@ -63,8 +63,6 @@ private:
     void CheckTerminated() const;
     void Advance(int steps) { m_progressPos.fetch_add(steps); }
     stroke::ModelPtr Load(const std::string& path);
-    // Brings an RGB model into the working RGB space, so that both models share its profile.
-    void ToWorkingSpace(stroke::CModel& model) const;
     void MeasureFrame(const stroke::CModel& frame);
     // Refuses a rendering pass whose images cannot all be held in memory at once.
     void CheckFrameMemory(const stroke::CModel& page, std::size_t frames) const;

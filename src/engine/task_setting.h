@@ -131,13 +131,19 @@ public:
 
     // The checks of the Generate command, in order; the first failure is raised as a
     // my::CException (IDS_INTER_FRAME_COUNT_INVALID, IDS_INTER_FRAME_COUNT_TOO_LARGE,
-    // IDS_FRAME_RATE_INVALID, then IDS_WIDTH_INVALID / IDS_HEIGHT_INVALID when Resize is set).
+    // IDS_FRAME_RATE_INVALID, then IDS_WIDTH_INVALID / IDS_HEIGHT_INVALID when Resize is set),
+    // followed by the checks of ValidateValues.
     void ValidateForGenerate() const;
     // The checks the generation task repeats when it starts (IDS_INTER_FRAME_COUNT_INVALID,
-    // IDS_FRAME_RATE_INVALID).
+    // IDS_FRAME_RATE_INVALID), followed by the checks of ValidateValues.
     void ValidateForTask() const;
 
 private:
+    // Values no run can use, whoever starts it: a negative LoopCount (IDS_LOOP_COUNT_INVALID), a
+    // floating field that is not finite (IDS_VALUE_NOT_FINITE, naming the field), a DstName that
+    // is no plain file name (IDS_DST_NAME_INVALID).
+    void ValidateValues() const;
+
     std::uint32_t m_flags = TaskFlags::AutoTrimFrames | TaskFlags::BkColor;
     std::string m_srcPath0;
     std::string m_srcPath1;

@@ -128,7 +128,7 @@ bool CApngSaver::Write(const CAnimationHeader& header, const std::vector<CImgPtr
     }
     writer.Iend();
     if (!file.Commit()) {
-        throw my::CException(IDS_LIBPNG_ERROR, file.ErrorDetail());
+        throw file.Failure();
     }
     return true;
 }

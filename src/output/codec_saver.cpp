@@ -34,13 +34,17 @@ int WriteToFile(GifFileType* gif, const GifByteType* data, int size) {
     return size >= 0 && file->Write(data, std::size_t(size)) ? size : 0;
 }
 
-// The reason of a giflib failure: the file's own error when writing failed, else giflib's text.
-std::string GifFailure(const COutputFile& file, int error, const char* call) {
+// A giflib failure: the file's own error (the path and the system's reason) when writing
+// failed, else the step's message with giflib's text.
+template <class... A>
+[[noreturn]] void GifFail(const COutputFile& file, int error, const char* call, std::uint32_t id,
+                          const A&... args) {
     if (file.Failed()) {
-        return file.ErrorDetail();
+        throw file.Failure();
     }
     const char* text = GifErrorString(error);
-    return std::string(call) + ": " + (text ? text : "error " + std::to_string(error));
+    throw my::CException(
+        id, args..., std::string(call) + ": " + (text ? text : "error " + std::to_string(error)));
 }
 
 // Smallest power of two from 2 up holding n entries: the GIF colour table size.
@@ -138,7 +142,7 @@ bool CImgSaver::SavePng(const std::vector<mrv::CImgPtr>& frames, COutputFile& fi
     writer.Idat(m_png->Encode(img, alpha));
     writer.Iend();
     if (!file.Commit()) {
-        throw my::CException(IDS_LIBPNG_ERROR, file.ErrorDetail());
+        throw file.Failure();
     }
     return true;
 }
@@ -156,13 +160,12 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
     int error = 0;
     CGifFile gif(EGifOpen(&file, WriteToFile, &error));
     if (!gif) {
-        throw my::CException(IDS_WIC_ENCODER_CREATE_FAILED, GifFailure(file, error, "EGifOpen()"));
+        GifFail(file, error, "EGifOpen()", IDS_WIC_ENCODER_CREATE_FAILED);
     }
     // Extensions (loop, frame control) need GIF89a; giflib would otherwise write GIF87a.
     EGifSetGifVersion(gif.get(), true);
     if (EGifPutScreenDesc(gif.get(), screenWidth, screenHeight, 8, 0, nullptr) == GIF_ERROR) {
-        throw my::CException(IDS_WIC_ENCODER_INIT_FAILED,
-                             GifFailure(file, gif->Error, "EGifPutScreenDesc()"));
+        GifFail(file, gif->Error, "EGifPutScreenDesc()", IDS_WIC_ENCODER_INIT_FAILED);
     }
     if (animated) {
         // NETSCAPE2.0 application extension: sub-block 1 holds the loop count, 0 = endless.
@@ -173,8 +176,7 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
             EGifPutExtensionBlock(gif.get(), 11, "NETSCAPE2.0") == GIF_ERROR ||
             EGifPutExtensionBlock(gif.get(), 3, loop) == GIF_ERROR ||
             EGifPutExtensionTrailer(gif.get()) == GIF_ERROR) {
-            throw my::CException(IDS_WIC_METADATA_WRITER_FAILED,
-                                 GifFailure(file, gif->Error, "EGifPutExtension()"));
+            GifFail(file, gif->Error, "EGifPutExtension()", IDS_WIC_METADATA_WRITER_FAILED);
         }
     }
 
@@ -220,19 +222,17 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
                          : GraphicControl(0, 0, true);
             if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, int(control.size()),
                                  control.data()) == GIF_ERROR) {
-                throw my::CException(IDS_WIC_FRAME_METADATA_WRITER_FAILED, i,
-                                     GifFailure(file, gif->Error, "EGifPutExtension()"));
+                GifFail(file, gif->Error, "EGifPutExtension()",
+                        IDS_WIC_FRAME_METADATA_WRITER_FAILED, i + 1);
             }
         }
         if (EGifPutImageDesc(gif.get(), left, top, width, height, false, map.get()) == GIF_ERROR) {
-            throw my::CException(IDS_WIC_FRAME_CREATE_FAILED,
-                                 GifFailure(file, gif->Error, "EGifPutImageDesc()"));
+            GifFail(file, gif->Error, "EGifPutImageDesc()", IDS_WIC_FRAME_CREATE_FAILED);
         }
         for (std::size_t y = 0; y < height; ++y) {
             if (EGifPutLine(gif.get(), m_indexed.m_indices.data() + y * width, width) ==
                 GIF_ERROR) {
-                throw my::CException(IDS_WIC_PIXELS_WRITE_FAILED,
-                                     GifFailure(file, gif->Error, "EGifPutLine()"));
+                GifFail(file, gif->Error, "EGifPutLine()", IDS_WIC_PIXELS_WRITE_FAILED);
             }
         }
     }
@@ -240,10 +240,11 @@ bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
     error = 0;
     const int closed = EGifCloseFile(gif.release(), &error);
     // giflib ignores a failed write of the trailer; the file remembers it.
-    if (closed == GIF_ERROR || file.Failed() || !file.Commit()) {
-        throw my::CException(IDS_WIC_ENCODER_COMMIT_FAILED,
-                             file.Failed() ? file.ErrorDetail()
-                                           : GifFailure(file, error, "EGifCloseFile()"));
+    if (closed == GIF_ERROR && !file.Failed()) {
+        GifFail(file, error, "EGifCloseFile()", IDS_WIC_ENCODER_COMMIT_FAILED);
+    }
+    if (file.Failed() || !file.Commit()) {
+        throw file.Failure();
     }
     return true;
 }

@@ -15,7 +15,7 @@ void CDeflater::CFree::operator()(libdeflate_compressor* c) const noexcept {
 CDeflater::CDeflater(int level) : m_compressor(libdeflate_alloc_compressor(level)) {
     if (!m_compressor) {
         throw my::CException(IDS_LIBPNG_ERROR,
-                             "libdeflate_alloc_compressor(" + std::to_string(level) + ") failed");
+                             "Out of memory for the compressor of level " + std::to_string(level));
     }
 }
 

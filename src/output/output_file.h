@@ -2,6 +2,8 @@
 // renamed over the target on Commit, so a stopped or failed run never leaves a truncated image.
 #pragma once
 
+#include "common/error.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -13,7 +15,9 @@ namespace codec {
 class COutputFile {
 public:
     // Creates the temporary file beside path; raises IDS_FILE_CREATE_FAILED (path, system error
-    // text) when it cannot be created, e.g. when the folder is missing or not writable.
+    // text) when it cannot be created, e.g. when the folder is missing or not writable, or when
+    // the target's name is longer than the folder's file system allows (it could never be
+    // renamed there).
     explicit COutputFile(std::string path);
     // Removes the temporary file unless Commit succeeded; the target is left untouched.
     ~COutputFile();
@@ -27,26 +31,39 @@ public:
         return Write(bytes.data(), bytes.size());
     }
     // Flushes, closes and renames the temporary file over the target (an existing file is
-    // replaced). False on failure, with the reason in ErrorDetail().
+    // replaced). False on failure, with the reason in Failure().
     [[nodiscard]] bool Commit() noexcept;
 
     const std::string& Path() const { return m_path; }
     bool Failed() const { return m_errno != 0; }
-    // "Failed to <step> <path>: <system error text>" for the first failure.
-    std::string ErrorDetail() const;
+    // The first failure as IDS_FILE_SAVE_FAILED (the target's path, the system error text),
+    // with its errno.
+    my::CException Failure() const;
 
 private:
     [[nodiscard]] bool WriteAll(const std::uint8_t* data, std::size_t size) noexcept;
     [[nodiscard]] bool Flush() noexcept;
-    bool Fail(const char* step, int code) noexcept;
+    bool Fail(int code) noexcept;
 
     std::string m_path;
     std::string m_tempPath;
     int m_fd = -1;
     bool m_committed = false;
     int m_errno = 0;
-    const char* m_failedStep = "";
     std::vector<std::uint8_t> m_buffer;
 };
+
+// Readies the folder of an output run before anything is rendered, so that a run that cannot
+// write learns it at once: removes what killed runs left there (RemoveStaleTempFiles), then
+// creates and drops a temporary file for the first path and for the one with the longest name,
+// raising IDS_FILE_CREATE_FAILED as COutputFile does. paths are the run's outputs, all in one
+// folder; none of them is touched.
+void PrepareOutputFolder(const std::vector<std::string>& paths);
+
+// Removes the temporary files ".morvane-<pid>-<n>.tmp" of COutputFile from folder ("" is the
+// current folder) whose process no longer exists: a run killed before it could clean up leaves
+// them. Files of a live process (this one included), and any other name, are left alone.
+// Returns how many were removed; a folder that cannot be read removes nothing.
+std::size_t RemoveStaleTempFiles(const std::string& folder) noexcept;
 
 } // namespace codec

@@ -45,7 +45,7 @@ std::span<const std::uint8_t> TypeBytes(const char (&type)[5]) {
 
 void CPngChunkWriter::Write(std::span<const std::uint8_t> bytes) {
     if (!m_file.Write(bytes)) {
-        throw my::CException(IDS_LIBPNG_ERROR, m_file.ErrorDetail());
+        throw m_file.Failure();
     }
 }
 

@@ -46,7 +46,8 @@ public:
     void Fdat(std::span<const std::uint8_t> zlib);
     void Iend();
 
-    // Writes one chunk; raises IDS_LIBPNG_ERROR naming the file when the write fails.
+    // Writes one chunk; raises IDS_FILE_SAVE_FAILED naming the file and the system reason when
+    // the write fails.
     void Chunk(const char (&type)[5], std::span<const std::uint8_t> data);
 
 private:

@@ -188,7 +188,7 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
     const bool transparent = out.m_transparent;
     CLiqAttr attr(liq_attr_create());
     if (!attr) {
-        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "liq_attr_create() failed");
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "Out of memory for the quantiser");
     }
     if (liq_set_max_colors(attr.get(), int(maxColors)) != LIQ_OK ||
         liq_set_speed(attr.get(), m_speed) != LIQ_OK) {

@@ -59,6 +59,42 @@ std::string AppDataFolder() {
     return base + kMakerProduct;
 }
 
+std::string ProgramPath() {
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : exe.string();
+}
+
+std::string ProgramPrefix(const std::string& program) {
+    if (program.empty()) {
+        return {};
+    }
+    return std::filesystem::path(program).parent_path().parent_path().string();
+}
+
+std::string FindHelpPage(std::string_view page, const std::string& program) {
+    if (page.empty() || program.empty()) {
+        return {};
+    }
+    namespace fs = std::filesystem;
+    std::vector<fs::path> roots;
+    roots.push_back(fs::path(ProgramPrefix(program)) / "share" / "morvane");
+    // A program run from its build folder: the source tree is one of the folders above it.
+    fs::path folder = fs::path(program).parent_path();
+    for (int level = 0; level < 4 && folder.has_relative_path(); ++level) {
+        folder = folder.parent_path();
+        roots.push_back(folder);
+    }
+    std::error_code ec;
+    for (const fs::path& root : roots) {
+        const fs::path candidate = root / page;
+        if (fs::is_regular_file(candidate, ec)) {
+            return fs::absolute(candidate, ec).lexically_normal().string();
+        }
+    }
+    return {};
+}
+
 void CreateFolders(const std::string& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);

@@ -23,9 +23,6 @@
 namespace raster {
 namespace {
 
-// cairo's image surfaces are limited to this many pixels per side.
-constexpr int kMaxSide = 32767;
-
 // A page side in whole pixels as the user reads it, however large.
 std::string SizeText(double side) {
     char text[32];
@@ -119,9 +116,9 @@ void CImgRenderer::BeginPage(double width, double height) {
     }
     // A page the drawing surfaces cannot hold is a size the user chose (the drawing's page or the
     // output size), so the message names it and the limit.
-    if (std::round(width) > kMaxSide || std::round(height) > kMaxSide) {
+    if (std::round(width) > kMaxPageSide || std::round(height) > kMaxPageSide) {
         throw my::CException(IDS_IMAGE_TOO_LARGE_TO_DRAW, SizeText(width), SizeText(height),
-                             kMaxSide);
+                             kMaxPageSide);
     }
     const int w = static_cast<int>(std::lround(width));
     const int h = static_cast<int>(std::lround(height));

@@ -11,6 +11,9 @@ struct CImg;
 
 namespace raster {
 
+// cairo's image surfaces are limited to this many pixels per side.
+inline constexpr int kMaxPageSide = 32767;
+
 class CImgRenderer : public CCachedRenderer {
 public:
     // pixelType: 0 RGB with alpha, 1 RGB, 2 CMYK with alpha, 3 CMYK (CImg pixel types); any

@@ -17,13 +17,21 @@ namespace morvane::test {
 class CRecordingMsg : public CMsg {
 public:
     void ShowError(const CSimpleErr& err) override { m_errors.push_back(err); }
-    bool Show(const std::string& text, Style) override {
+    bool Show(const std::string& text, Style style) override {
         m_questions.push_back(text);
+        m_styles.push_back(style);
         return m_answer;
+    }
+    SaveAnswer AskSave(const std::string& text) override {
+        m_saveQuestions.push_back(text);
+        return m_saveAnswer;
     }
     std::vector<CSimpleErr> m_errors;
     std::vector<std::string> m_questions;
+    std::vector<Style> m_styles;
     bool m_answer = true;
+    std::vector<std::string> m_saveQuestions;
+    SaveAnswer m_saveAnswer = SaveAnswer::Cancel;
 };
 
 class CFixedShell : public mrv::CShell {

@@ -1,7 +1,11 @@
 #include "app/command_line.h"
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
+#include "support/temp_folder.h"
 
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
@@ -43,6 +47,47 @@ TEST(CommandLine, AcceptsAtMostOneFile) {
         EXPECT_NE(e.m_text.find("one.mrva\r\ntwo.mrva\r\n"), std::string::npos);
     }
     EXPECT_EQ(parser.GetFileName(), "");
+}
+
+TEST(DesktopCommandLine, HelpAndVersionAreAnsweredBeforeAnyWindow) {
+    using mrv::EarlyAction;
+    const auto action = [](std::vector<const char*> argv) {
+        return mrv::EarlyActionOf(static_cast<int>(argv.size()), argv.data());
+    };
+    EXPECT_EQ(action({"morvane"}), EarlyAction::Run);
+    EXPECT_EQ(action({"morvane", "a.mrva"}), EarlyAction::Run);
+    EXPECT_EQ(action({"morvane", "--help"}), EarlyAction::Help);
+    EXPECT_EQ(action({"morvane", "-platform", "offscreen", "-h"}), EarlyAction::Help);
+    EXPECT_EQ(action({"morvane", "--version"}), EarlyAction::Version);
+    // After "--" a file may be named like an option.
+    EXPECT_EQ(action({"morvane", "--", "--help"}), EarlyAction::Run);
+
+    my::SetMessageLanguage(my::Language::English);
+    const std::string help = mrv::DesktopUsageText("/opt/m/share/morvane/docs/user-guide.md");
+    EXPECT_EQ(help.rfind("Usage: morvane [FILE]", 0), 0u) << help;
+    EXPECT_NE(help.find("Help pages: /opt/m/share/morvane/docs/user-guide.md"), std::string::npos);
+    EXPECT_NE(mrv::DesktopUsageText("").find("Help pages: (not installed)"), std::string::npos);
+    my::SetMessageLanguage(my::Language::Japanese);
+    EXPECT_NE(mrv::DesktopUsageText("").find("使い方: morvane [FILE]"), std::string::npos);
+    my::SetMessageLanguage(my::Language::English);
+    EXPECT_EQ(mrv::DesktopVersionText().rfind("morvane ", 0), 0u);
+}
+
+TEST(DesktopCommandLine, StrokeDrawingsAreKnownByTheirFirstBytes) {
+    namespace fs = std::filesystem;
+    const morvane::test::CTempFolder temp;
+    const fs::path& folder = temp.Path();
+    const auto write = [&](const std::string& name, const std::string& bytes) {
+        std::ofstream(folder / name, std::ios::binary) << bytes;
+        return (folder / name).string();
+    };
+    EXPECT_TRUE(mrv::IsStrokeDrawing(write("drawing.bin", "stroke\x01\x00\x00\x01")));
+    EXPECT_FALSE(mrv::IsStrokeDrawing(write("project.strk", "<?xml version=\"1.0\"?>")));
+    EXPECT_FALSE(mrv::IsStrokeDrawing(write("project.mrva", "<MorvaneFile/>")));
+    // Too short or missing to tell: the name decides.
+    EXPECT_TRUE(mrv::IsStrokeDrawing(write("tiny.STRK", "st")));
+    EXPECT_TRUE(mrv::IsStrokeDrawing((folder / "missing.strk").string()));
+    EXPECT_FALSE(mrv::IsStrokeDrawing((folder / "missing.mrva").string()));
 }
 
 } // namespace

@@ -2,10 +2,12 @@
 #include "app/placement.h"
 #include "app_fixture.h"
 #include "common/message_ids.h"
+#include "settings/app_setting_file.h"
 #include "settings/project_file.h"
 
 #include <QAction>
 #include <QLineEdit>
+#include <QTest>
 #include <fstream>
 #include <gtest/gtest.h>
 
@@ -126,6 +128,84 @@ TEST(ProjectCommands, FailedOpenLeavesEverythingUnchanged) {
     EXPECT_EQ(f.m_msg.m_errors.back().m_id, IDS_INTERNAL_ERROR);
 }
 
+// Edits a box and leaves it, as the user does.
+void Edit(QComboBox* box, const char* text) {
+    box->setEditText(QString::fromUtf8(text));
+    emit box->lineEdit()->editingFinished();
+}
+
+TEST(ProjectCommands, UnsavedChangesAreAskedAboutBeforeTheyAreReplaced) {
+    CAppFixture f;
+    ASSERT_TRUE(f.m_frame->Init());
+    const std::string a = f.m_temp / "a.mrva";
+    const std::string b = f.m_temp / "b.mrva";
+    CSimpleErr err;
+    mrv::CTaskSetting project;
+    project.SetDstName("alpha");
+    ASSERT_TRUE(SaveProject(a, project, err));
+    project.SetDstName("beta");
+    ASSERT_TRUE(SaveProject(b, project, err));
+    const mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
+    using Answer = CMsg::SaveAnswer;
+
+    // Nothing changed: Open asks nothing.
+    mrv::CCommandOpen open(f.m_app);
+    open.SetPath(a);
+    EXPECT_TRUE(open.Execute(true, false));
+    EXPECT_TRUE(f.m_msg.m_saveQuestions.empty());
+
+    // An edit, then another project: Cancel keeps the project and the edit.
+    Edit(f.View().m_loopCount, "4");
+    open.SetPath(b);
+    f.m_msg.m_saveAnswer = Answer::Cancel;
+    EXPECT_TRUE(open.Execute(true, false));
+    ASSERT_EQ(f.m_msg.m_saveQuestions.size(), 1u);
+    EXPECT_NE(f.m_msg.m_saveQuestions[0].find("a.mrva"), std::string::npos);
+    EXPECT_EQ(f.m_app.m_doc.GetPath(), a);
+    EXPECT_EQ(task.GetLoopCount(), 4);
+    // Discard: the other project opens.
+    f.m_msg.m_saveAnswer = Answer::Discard;
+    EXPECT_TRUE(open.Execute(true, false));
+    EXPECT_EQ(f.m_app.m_doc.GetPath(), b);
+    EXPECT_EQ(task.GetDstName(), "beta");
+    mrv::CTaskSetting stored;
+    ASSERT_TRUE(LoadProject(a, stored, err));
+    EXPECT_EQ(stored.GetLoopCount(), 0);
+
+    // An edit, then New (Ctrl+N) with Save: the edit goes into the file, then a fresh project.
+    Edit(f.View().m_dstName, "gamma");
+    f.m_msg.m_saveAnswer = Answer::Save;
+    QAction* fresh = nullptr;
+    for (QAction* action : f.m_frame->findChildren<QAction*>()) {
+        if (action->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_N)) {
+            fresh = action;
+        }
+    }
+    ASSERT_NE(fresh, nullptr);
+    fresh->trigger();
+    EXPECT_EQ(f.m_msg.m_saveQuestions.size(), 3u);
+    ASSERT_TRUE(LoadProject(b, stored, err));
+    EXPECT_EQ(stored.GetDstName(), "gamma");
+    EXPECT_EQ(f.m_app.m_doc.GetPath(), "");
+    EXPECT_EQ(task, mrv::CTaskSetting());
+    EXPECT_EQ(f.View().m_dstName->currentText(), "test");
+
+    // Closing an untitled project with changes: Save asks for a name; cancelling that dialog
+    // keeps the window, as does Cancel; Discard closes.
+    Edit(f.View().m_interFrameCount, "9");
+    f.m_shell.m_answer.clear();
+    EXPECT_FALSE(f.m_frame->close());
+    EXPECT_NE(f.m_msg.m_saveQuestions.back().find("Untitled"), std::string::npos);
+    f.m_msg.m_saveAnswer = Answer::Cancel;
+    EXPECT_FALSE(f.m_frame->close());
+    EXPECT_FALSE(std::filesystem::exists(f.m_app.m_settingsPath));
+    f.m_msg.m_saveAnswer = Answer::Discard;
+    EXPECT_TRUE(f.m_frame->close());
+    EXPECT_EQ(f.m_msg.m_saveQuestions.size(), 6u);
+    EXPECT_TRUE(std::filesystem::exists(f.m_app.m_settingsPath));
+    EXPECT_TRUE(f.m_msg.m_errors.empty());
+}
+
 TEST(StartAndQuit, CommandLineFileIsOpenedAndSettingsWrittenAtQuit) {
     CAppFixture first;
     const std::string project = first.m_temp / "my project.mrva";
@@ -152,6 +232,38 @@ TEST(StartAndQuit, CommandLineFileIsOpenedAndSettingsWrittenAtQuit) {
     EXPECT_EQ(stored.m_mruPathes.GetItems(), Items{project});
 }
 
+TEST(StartAndQuit, DrawingOnCommandLineStartsANewProjectWithItAsStart) {
+    CAppFixture probe;
+    const std::string drawing = probe.m_temp / "a sketch.strk";
+    std::ofstream(drawing, std::ios::binary) << "stroke\x01\x00\x00\x01";
+
+    CAppFixture f("morvane \"" + drawing + "\"");
+    // The last session left a task and a project behind.
+    CAppSetting last;
+    last.m_task.SetDstName("last-session");
+    last.m_task.SetSrcPath1("/old/end.strk");
+    last.m_lastPath = "/old/project.mrva";
+    WriteAppSettingAtQuit(last, f.m_app.m_settingsPath);
+
+    EXPECT_TRUE(f.m_frame->Init());
+    EXPECT_TRUE(f.m_msg.m_errors.empty());
+    const mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
+    EXPECT_EQ(f.m_app.m_doc.GetPath(), "");
+    EXPECT_EQ(task.GetSrcPath0(), drawing);
+    EXPECT_EQ(task.GetSrcPath1(), drawing);
+    EXPECT_EQ(task.GetDstFolder(), probe.m_temp.Str());
+    EXPECT_EQ(task.GetDstName(), mrv::CTaskSetting().GetDstName());
+    EXPECT_EQ(f.View().m_srcPath0->currentText().toStdString(), drawing);
+
+    // A drawing that is not there is reported and leaves the last session's task.
+    CAppFixture missing("morvane /no/such/drawing.strk");
+    WriteAppSettingAtQuit(last, missing.m_app.m_settingsPath);
+    EXPECT_TRUE(missing.m_frame->Init());
+    ASSERT_EQ(missing.m_msg.m_errors.size(), 1u);
+    EXPECT_EQ(missing.m_msg.m_errors[0].m_id, IDS_FILE_OPEN_FAILED);
+    EXPECT_EQ(missing.m_app.m_doc.GetTask().GetDstName(), "last-session");
+}
+
 TEST(StartAndQuit, TooManyArgumentsOpenNothing) {
     CAppFixture f("morvane a.mrva b.mrva");
     EXPECT_TRUE(f.m_frame->Init());
@@ -159,6 +271,52 @@ TEST(StartAndQuit, TooManyArgumentsOpenNothing) {
     EXPECT_EQ(f.m_msg.m_errors[0].m_id, IDS_TOO_MANY_ARGUMENTS);
     EXPECT_NE(f.m_msg.m_errors[0].m_text.find("a.mrva\r\nb.mrva\r\n"), std::string::npos);
     EXPECT_EQ(f.m_app.m_doc.GetPath(), "");
+}
+
+std::string Describe(const QRect& r) {
+    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) +
+           "x" + std::to_string(r.height());
+}
+
+TEST(StartAndQuit, WindowComesBackWhereAndAsLargeAsItWas) {
+    CAppFixture first;
+    const std::string settings = first.m_app.m_settingsPath;
+    ASSERT_TRUE(first.m_frame->Init());
+    first.m_frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(first.m_frame.get()));
+    const QSize least = first.m_frame->minimumSizeHint();
+    first.m_frame->resize(least.width() + 7, least.height());
+    QTest::qWait(20);
+    const std::string placed = Describe(first.m_frame->geometry());
+    first.m_frame->GetQuitCommand().Execute(true, false);
+
+    // Start after start: the same place and size, not a frame's worth larger each time.
+    for (int start = 0; start < 3; ++start) {
+        CAppFixture again;
+        again.m_app.m_settingsPath = settings;
+        ASSERT_TRUE(again.m_frame->Init());
+        again.m_frame->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(again.m_frame.get()));
+        EXPECT_EQ(Describe(again.m_frame->geometry()), placed) << "start " << start;
+        again.m_frame->GetQuitCommand().Execute(true, false);
+    }
+}
+
+TEST(Placement, RectangleGoesOntoTheScreenItMostlyLiesOn) {
+    // A wide screen beside a smaller one that is lower: their bounding box has a hole.
+    const std::vector<CRect> screens{{0, 0, 1920, 1080}, {1920, 600, 3200, 1624}};
+    // In the hole above the small screen: onto the small screen, the nearest.
+    EXPECT_EQ(mrv::FitToScreens({2000, 100, 2600, 500}, screens), (CRect{2000, 600, 2600, 1000}));
+    // Mostly on the wide screen, hanging below it: moved up onto it, not left in the hole.
+    EXPECT_EQ(mrv::FitToScreens({1500, 900, 2000, 1300}, screens), (CRect{1420, 680, 1920, 1080}));
+    // Larger than the screen it lies on: shrunk to that screen.
+    EXPECT_EQ(mrv::FitToScreens({2000, 700, 4000, 1700}, screens), (CRect{1920, 624, 3200, 1624}));
+    // Far away from every screen (a monitor that is gone): the nearest screen.
+    EXPECT_EQ(mrv::FitToScreens({9000, 9000, 9500, 9400}, screens),
+              (CRect{2700, 1224, 3200, 1624}));
+    // Values no screen could hold, from a damaged settings file, still land on a screen.
+    EXPECT_EQ(mrv::FitToScreens({-2000000000, 0, 2000000000, 500}, screens),
+              (CRect{0, 0, 1920, 500}));
 }
 
 } // namespace

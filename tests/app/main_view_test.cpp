@@ -1,9 +1,14 @@
 #include "app/main_view.h"
 #include "app_fixture.h"
 #include "common/message_ids.h"
+#include "settings/project_file.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QLineEdit>
+#include <QTest>
+#include <algorithm>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 namespace {
@@ -15,6 +20,21 @@ using mrv::CTaskSetting;
 void Enter(QComboBox* box, const char* text) {
     box->setEditText(QString::fromUtf8(text));
     emit box->lineEdit()->editingFinished();
+}
+
+// Types text key by key over the box's text, as the user does, without leaving the edit.
+void Type(QComboBox* box, const char* text) {
+    box->lineEdit()->selectAll();
+    QTest::keyClicks(box->lineEdit(), QString::fromUtf8(text));
+}
+
+QAction* MenuAction(mrv::CMainFrame& frame, const QKeySequence& shortcut) {
+    for (QAction* action : frame.findChildren<QAction*>()) {
+        if (action->shortcut() == shortcut) {
+            return action;
+        }
+    }
+    return nullptr;
 }
 
 void Choose(QComboBox* box, int index) {
@@ -121,6 +141,63 @@ TEST(MainView, NumberCommitsAndRefusals) {
                                                            mrv::RoundFlags::ReverseOffset);
     Enter(view.m_braceClose, "]");
     EXPECT_EQ(f.m_app.m_doc.GetTask().GetPhaseBraces(), (CStringPair{"{", "]"}));
+}
+
+TEST(MainView, FieldsCommitAsTheUserTypesAndSaveSeesWhatTheyShow) {
+    CAppFixture f;
+    ASSERT_TRUE(f.m_frame->Init());
+    mrv::CMainView& view = f.View();
+    const CTaskSetting& task = f.m_app.m_doc.GetTask();
+
+    // The record and the summary follow each key.
+    Type(view.m_frameRate, "24");
+    EXPECT_EQ(task.GetFrameRate(), 2400);
+    EXPECT_EQ(view.m_summary->text().toStdString(), task.FormatOutputSummary());
+
+    // Ctrl+S right after typing, the edit not left, saves what the box shows.
+    Type(view.m_interFrameCount, "12");
+    const std::string path = f.m_temp / "typed.mrva";
+    f.m_shell.m_answer = path;
+    QAction* save = MenuAction(*f.m_frame, QKeySequence(Qt::CTRL | Qt::Key_S));
+    ASSERT_NE(save, nullptr);
+    save->trigger();
+    CTaskSetting saved;
+    CSimpleErr err;
+    ASSERT_TRUE(LoadProject(path, saved, err));
+    EXPECT_EQ(saved.GetFrameRate(), 2400);
+    EXPECT_EQ(saved.GetInterFrameCount(), 12);
+    EXPECT_TRUE(f.m_msg.m_errors.empty());
+
+    // Half-typed text waits without a word; Save reports what is still refused, keeps the
+    // value and writes nothing.
+    Type(view.m_frameRate, "-");
+    EXPECT_TRUE(f.m_msg.m_errors.empty());
+    QTest::keyClicks(view.m_frameRate->lineEdit(), QStringLiteral("5"));
+    std::filesystem::remove(path);
+    save->trigger();
+    ASSERT_EQ(f.m_msg.m_errors.size(), 1u);
+    EXPECT_EQ(f.m_msg.m_errors[0].m_id, IDS_NUMBER_TOO_SMALL);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(task.GetFrameRate(), 2400);
+    EXPECT_EQ(view.m_frameRate->currentText(), "24");
+
+    // A refused edit gives back the value from before the edit, not one typed on the way
+    // (1, 10 and 100 read; 1000 is too large).
+    Type(view.m_interFrameCount, "1000");
+    emit view.m_interFrameCount->lineEdit()->editingFinished();
+    ASSERT_EQ(f.m_msg.m_errors.size(), 2u);
+    EXPECT_EQ(f.m_msg.m_errors[1].m_id, IDS_NUMBER_TOO_LARGE);
+    EXPECT_EQ(task.GetInterFrameCount(), 12);
+    EXPECT_EQ(view.m_interFrameCount->currentText(), "12");
+
+    // The name list learns the name once, when the edit ends, not each prefix typed.
+    Type(view.m_dstName, "walk");
+    EXPECT_EQ(task.GetDstName(), "walk");
+    emit view.m_dstName->lineEdit()->editingFinished();
+    const auto& names = f.m_app.m_setting.m_dstNames.GetItems();
+    ASSERT_FALSE(names.empty());
+    EXPECT_EQ(names.front(), "walk");
+    EXPECT_EQ(std::count(names.begin(), names.end(), "wal"), 0);
 }
 
 } // namespace

@@ -81,9 +81,12 @@ protected:
         const cli::CJobFactory factory = [this](const CTaskSetting& task) {
             m_made = task;
             ++m_jobs;
-            return std::make_unique<CScriptedJob>(
-                std::vector<std::string>{task.GetDstFolder() + "/" + task.GetDstName() + ".gif"},
-                m_steps, m_failure);
+            std::vector<std::string> outputs;
+            for (int i = 0; i < m_outputs; ++i) {
+                outputs.push_back(task.GetDstFolder() + "/" + task.GetDstName() +
+                                  (i == 0 ? "" : std::to_string(i)) + ".gif");
+            }
+            return std::make_unique<CScriptedJob>(outputs, m_steps, m_failure);
         };
         return cli::RunBatch(args, factory, console, m_stop, m_folder.string());
     }
@@ -101,6 +104,7 @@ protected:
     bool m_interactive = false;
     bool m_terminal = false;
     int m_steps = 3;
+    int m_outputs = 1; // anim.gif, anim1.gif, ...
     CSimpleErr m_failure;
     CTerminateFlag m_stop;
     CTaskSetting m_made;
@@ -150,7 +154,9 @@ TEST_F(BatchRun, ExistingOutputsAreNotReplacedWithoutConsent) {
 
     m_interactive = true;
     EXPECT_EQ(Run({m_project}, "n\n"), cli::kExitNotOverwritten);
-    EXPECT_NE(m_err.str().find("1 files will be overwritten"), std::string::npos);
+    EXPECT_NE(m_err.str().find("1 file will be overwritten. Do you want to overwrite it?"),
+              std::string::npos)
+        << m_err.str();
     EXPECT_EQ(Run({m_project}, ""), cli::kExitNotOverwritten) << "end of input is a no";
     EXPECT_EQ(Contents(Output()), "old");
     EXPECT_EQ(Run({m_project}, "y\n"), cli::kExitOk);
@@ -160,6 +166,28 @@ TEST_F(BatchRun, ExistingOutputsAreNotReplacedWithoutConsent) {
     std::ofstream(Output()) << "old";
     EXPECT_EQ(Run({"--overwrite", m_project}), cli::kExitOk);
     EXPECT_EQ(Contents(Output()), "new");
+}
+
+TEST_F(BatchRun, CountsOfExistingOutputsReadAsOneOrMany) {
+    std::ofstream(Output()) << "old";
+    EXPECT_EQ(Run({m_project}), cli::kExitNotOverwritten);
+    EXPECT_EQ(m_err.str().rfind("1 output file exists; nothing was written (give --overwrite to "
+                                "replace it):\n",
+                                0),
+              0u)
+        << m_err.str();
+
+    m_outputs = 3;
+    std::ofstream(m_folder / "anim1.gif") << "old";
+    EXPECT_EQ(Run({m_project}), cli::kExitNotOverwritten);
+    EXPECT_EQ(m_err.str().rfind("2 output files exist; nothing was written (give --overwrite to "
+                                "replace them):\n",
+                                0),
+              0u)
+        << m_err.str();
+    m_interactive = true;
+    EXPECT_EQ(Run({m_project}, "n\n"), cli::kExitNotOverwritten);
+    EXPECT_NE(m_err.str().find("2 files"), std::string::npos) << m_err.str();
 }
 
 } // namespace

@@ -77,4 +77,32 @@ TEST(TaskOverride, BadNamesAndValuesAreUsageErrorsThatChangeNothing) {
     UsageMessage("PhaseBraces", "[");
 }
 
+TEST(TaskOverride, NumbersMustBeWholeForIntegerFieldsAndFiniteForTheOthers) {
+    // A fraction would be dropped, a huge number held at the limit: neither is what was asked.
+    const std::string rate = UsageMessage("FrameRate", "29.97");
+    EXPECT_NE(rate.find("not a whole number"), std::string::npos) << rate;
+    EXPECT_NE(rate.find("\"29.97\""), std::string::npos) << rate;
+    EXPECT_NE(rate.find("2997"), std::string::npos) << "FrameRate's unit is explained: " << rate;
+    for (const char* value :
+         {"3.0", "7.", "1e3", "2147483648", "-2147483649", " 5", "5 ", "+-5", "--5", "0x10", "+"}) {
+        UsageMessage("InterFrameCount", value);
+    }
+    for (const char* name : {"InterpolateAmp", "PhaseMultiple", "Dpi"}) {
+        for (const char* value : {"nan", "-inf", "1e999"}) {
+            UsageMessage(name, value);
+        }
+    }
+    UsageMessage("BkColor", "1,nan,1,0,1");
+
+    CTaskSetting t;
+    ApplyOverride(t, "LoopCount", "+5", kBase);
+    EXPECT_EQ(t.GetLoopCount(), 5);
+    ApplyOverride(t, "StartNo", "-2147483648", kBase);
+    EXPECT_EQ(t.GetStartNo(), -2147483648);
+    ApplyOverride(t, "Width", "2147483647", kBase);
+    EXPECT_EQ(t.GetWidth(), 2147483647);
+    ApplyOverride(t, "FrameRate", "2997", kBase);
+    EXPECT_EQ(t.GetFrameRate(), 2997);
+}
+
 } // namespace

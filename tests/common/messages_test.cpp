@@ -105,11 +105,11 @@ TEST(MessageTable, NamedIdsAndTableIdsMatchOneToOne) {
 
 TEST(MessageTable, PlaceholderCountsAgreeBetweenLanguages) {
     // The few messages whose two texts show different arguments on purpose: the Japanese texts
-    // of the node queries add the node path on a line of its own, and the Japanese text of the
-    // unknown pixel format leaves out the codec's detail.
+    // of the node queries add the node path on a line of its own.
     const std::map<std::uint32_t, std::pair<int, int>> differing = {
-        {IDS_WIC_FORMAT_UNKNOWN, {1, 0}},      {IDS_XML_SELECT_NODE_FAILED, {1, 2}},
-        {IDS_XML_SELECT_NODES_FAILED, {1, 2}}, {IDS_XML_NODE_NOT_FOUND, {1, 2}},
+        {IDS_XML_SELECT_NODE_FAILED, {1, 2}},
+        {IDS_XML_SELECT_NODES_FAILED, {1, 2}},
+        {IDS_XML_NODE_NOT_FOUND, {1, 2}},
         {IDS_XML_NODES_NOT_FOUND, {1, 2}},
     };
     const auto english = ReadIds(kMorvaneMessagesEn, "English");

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -131,6 +132,74 @@ TEST(GenerateChecks, RunInOrderWithTheirTexts) {
     t.SetFlags(0);
     t.SetWidth(-5);
     EXPECT_FALSE(GenerateError(t).HasError());
+}
+
+TEST(GenerateChecks, NegativeLoopCountIsRefusedNamingTheField) {
+    CTaskSetting t;
+    t.SetLoopCount(-1);
+    const CSimpleErr e = GenerateError(t);
+    EXPECT_EQ(e.m_id, IDS_LOOP_COUNT_INVALID);
+    EXPECT_EQ(e.m_text, "An invalid repeat count (LoopCount) was specified: -1\n"
+                        "Give 0 to repeat endlessly, or a positive count");
+    EXPECT_THROW(t.ValidateForTask(), my::CException);
+    // Endless, and counts beyond what a GIF stores (its writer holds them at 65535), pass.
+    for (const std::int32_t count :
+         {0, 1, 65535, 65536, std::numeric_limits<std::int32_t>::max()}) {
+        t.SetLoopCount(count);
+        EXPECT_FALSE(GenerateError(t).HasError()) << count;
+    }
+}
+
+TEST(GenerateChecks, NumbersThatAreNotFiniteAreRefusedNamingTheField) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        void (*set)(CTaskSetting&, double);
+        double value;
+        const char* text;
+    };
+    const std::vector<Case> cases = {
+        {[](CTaskSetting& t, double v) { t.SetInterpolateAmp(v); }, nan,
+         "InterpolateAmp is not a finite number: nan"},
+        {[](CTaskSetting& t, double v) { t.SetDpi(v); }, inf, "Dpi is not a finite number: inf"},
+        {[](CTaskSetting& t, double v) { t.SetPhaseMultiple(v); }, -inf,
+         "PhaseMultiple is not a finite number: -inf"},
+        {[](CTaskSetting& t, double v) { t.SetBkColor(my::colord(1, v, 0.5, 0, 1)); }, nan,
+         "BkColor is not a finite number: 1,nan,0.5,0,1"},
+        {[](CTaskSetting& t, double v) { t.SetBkColor(my::colord(1, 1, 1, 0, v)); }, inf,
+         "BkColor is not a finite number: 1,1,1,0,inf"},
+    };
+    for (const Case& c : cases) {
+        CTaskSetting t;
+        c.set(t, c.value);
+        const CSimpleErr e = GenerateError(t);
+        EXPECT_EQ(e.m_id, IDS_VALUE_NOT_FINITE) << c.text;
+        EXPECT_EQ(e.m_text, c.text);
+        EXPECT_THROW(t.ValidateForTask(), my::CException) << c.text;
+    }
+}
+
+TEST(GenerateChecks, DstNameMustBeAFileNameInsideTheFolder) {
+    for (const char* name : {"../escape", "sub/name", "..\\up", "a\nb", "tab\there", "del\x7f",
+                             "c1\xc2\x85", ".", ".."}) {
+        CTaskSetting t;
+        t.SetDstName(name);
+        const CSimpleErr e = GenerateError(t);
+        EXPECT_EQ(e.m_id, IDS_DST_NAME_INVALID) << name;
+        EXPECT_THROW(t.ValidateForTask(), my::CException) << name;
+    }
+    CTaskSetting t;
+    t.SetDstName("a\nb");
+    // The name is shown with its control characters spelled out, on one line.
+    EXPECT_EQ(GenerateError(t).m_text.rfind("The output file name (DstName) cannot be used: "
+                                            "\"a\\x0Ab\"\n",
+                                            0),
+              0u)
+        << GenerateError(t).m_text;
+    for (const char* name : {"", "frame 01", "..x", "a.b", ".hidden", "名前"}) {
+        t.SetDstName(name);
+        EXPECT_FALSE(GenerateError(t).HasError()) << name;
+    }
 }
 
 TEST(GenerateChecks, TaskRepeatsOnlyCountAndRate) {

@@ -14,6 +14,8 @@
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -472,6 +474,71 @@ TEST_F(TaskRun, FailuresAndStopsWriteNothing) {
     EXPECT_EQ(err.m_id, IDS_FRAMES_EXCEED_MEMORY);
     EXPECT_NE(err.m_text.find("1001"), std::string::npos) << err.m_text;
     EXPECT_TRUE(Outputs().empty());
+
+    // Pages the renderer cannot make are the user's sizes: refused by name before any frame.
+    setting.SetInterFrameCount(3);
+    setting.SetWidth(40000);
+    setting.SetHeight(10);
+    err = Run();
+    EXPECT_EQ(err.m_id, IDS_IMAGE_TOO_LARGE_TO_DRAW);
+    EXPECT_NE(err.m_text.find("40000 x 10"), std::string::npos) << err.m_text;
+    EXPECT_NE(err.m_text.find("32767"), std::string::npos) << err.m_text;
+    EXPECT_EQ(task->RenderedFrameCount(), 0u);
+    setting.SetFlags(0);
+    setting.SetSrcPath0(Write("flat0.strk", {{0, 0}}, 0, 48));
+    setting.SetSrcPath1(Write("flat1.strk", {{0, 0}}, 0, 48));
+    err = Run();
+    EXPECT_EQ(err.m_id, IDS_PAGE_EMPTY);
+    EXPECT_NE(err.m_text.find("0 x 48"), std::string::npos) << err.m_text;
+    EXPECT_TRUE(Outputs().empty());
+}
+
+TEST_F(TaskRun, AFolderThatCannotTakeTheFilesFailsBeforeTheFirstFrame) {
+    struct Case {
+        std::string folder;
+        std::string name;
+        const char* reason;
+    };
+    std::ofstream(dir.Path() / "plain") << "x";
+    const std::vector<Case> cases = {
+        {(dir.Path() / "missing").string(), "f", "No such file or directory"},
+        {(dir.Path() / "plain").string(), "f", "Not a directory"},
+        // Only the last file of the sequence is too long: it would fail after all the others.
+        {Out().string(), std::string(249, 'n'), "File name too long"},
+    };
+    setting.SetStartNo(98);
+    for (const Case& c : cases) {
+        setting.SetDstFolder(c.folder);
+        setting.SetDstName(c.name);
+        const CSimpleErr err = Run();
+        EXPECT_EQ(err.m_id, IDS_FILE_CREATE_FAILED) << err.m_text;
+        EXPECT_NE(err.m_text.find(c.reason), std::string::npos) << err.m_text;
+        EXPECT_NE(err.m_text.find(c.folder + "/" + c.name), std::string::npos) << err.m_text;
+        EXPECT_EQ(task->RenderedFrameCount(), 0u) << c.reason;
+        EXPECT_TRUE(Outputs().empty());
+    }
+}
+
+TEST_F(TaskRun, ARunRemovesTheTemporaryFilesOfKilledRuns) {
+    // A process that has ended: its pid is free until the system hands it out again.
+    const pid_t child = fork();
+    if (child == 0) {
+        _exit(0);
+    }
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);
+    const std::string dead = ".morvane-" + std::to_string(child) + "-3.tmp";
+    const std::string live = ".morvane-" + std::to_string(getpid()) + "-900.tmp";
+    ASSERT_FALSE(Run().HasError());
+    std::ofstream(Out() / dead) << "left by a killed run";
+    std::ofstream(Out() / live) << "being written";
+    auto fresh = boost::make_shared<mrv::CTask>();
+    fresh->Configure(setting);
+    fresh->Run(nullptr);
+    ASSERT_FALSE(fresh->HasErr()) << fresh->GetErr().m_text;
+    EXPECT_FALSE(fs::exists(Out() / dead));
+    EXPECT_TRUE(fs::exists(Out() / live));
+    EXPECT_EQ(Outputs().size(), 6u); // five frames and the live file
 }
 
 TEST_F(TaskRun, ListsOutputsAndTellsTheClient) {

@@ -1,5 +1,6 @@
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "output/apng_saver.h"
 #include "output/gif_saver.h"
 #include "output/png_saver.h"
@@ -7,6 +8,7 @@
 #include "support/failure.h"
 #include "support/temp_folder.h"
 
+#include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -45,27 +47,39 @@ template <class Saver> CSimpleErr FailingSave(const CTempFolder& dir) {
     return FailureOf([&] { (void)saver.Save(Frames(frames)); });
 }
 
-TEST(WriteFailure, PngEncoderNamesTheFileAndTheSystemError) {
-    for (bool animated : {false, true}) {
+TEST(WriteFailure, EveryEncoderNamesTheFileAndTheSystemError) {
+    for (int format : {0, 1, 3}) {
+        SCOPED_TRACE(format);
         CTempFolder dir;
-        const CSimpleErr e =
-            animated ? FailingSave<mrv::CApngSaver>(dir) : FailingSave<mrv::CPngSaver>(dir);
-        EXPECT_EQ(e.m_id, IDS_LIBPNG_ERROR);
+        const CSimpleErr e = format == 0   ? FailingSave<mrv::CPngSaver>(dir)
+                             : format == 1 ? FailingSave<mrv::CApngSaver>(dir)
+                                           : FailingSave<mrv::CAgifSaver>(dir);
+        EXPECT_EQ(e.m_id, IDS_FILE_SAVE_FAILED);
+        EXPECT_EQ(e.m_code, std::uint32_t(EFBIG));
         const std::string text = e.m_text;
-        EXPECT_NE(text.find("libpng error\nFailed to write "), std::string::npos) << text;
-        EXPECT_NE(text.find("File too large"), std::string::npos) << text;
+        EXPECT_EQ(text.rfind("Failed to save file - " + dir.Str() + "/big", 0), 0u) << text;
+        EXPECT_NE(text.find("\n\nFile too large"), std::string::npos) << text;
         EXPECT_TRUE(dir.Files().empty()) << "a partly written file was left";
     }
 }
 
-TEST(WriteFailure, GifEncoderNamesTheStepAndTheSystemError) {
-    CTempFolder dir;
-    const CSimpleErr e = FailingSave<mrv::CAgifSaver>(dir);
-    const std::string text = e.m_text;
-    EXPECT_EQ(text.rfind("WIC Failed to ", 0), 0u) << text;
-    EXPECT_NE(text.find("\n\nFailed to write "), std::string::npos) << text;
-    EXPECT_NE(text.find("File too large"), std::string::npos) << text;
-    EXPECT_TRUE(dir.Files().empty());
+TEST(WriteFailure, OutputMessagesNameNoComponentOfAnotherSystem) {
+    // The steps of the PNG and GIF writers; their texts must say what failed in this program's
+    // terms, not in those of libraries it does not use for them.
+    for (const std::uint32_t id :
+         {IDS_LIBPNG_ERROR, IDS_WIC_PALETTE_CREATE_FAILED, IDS_WIC_PALETTE_INIT_FAILED,
+          IDS_WIC_CONVERTER_INIT_FAILED, IDS_WIC_METADATA_WRITER_FAILED,
+          IDS_WIC_FRAME_METADATA_WRITER_FAILED, IDS_WIC_ENCODER_CREATE_FAILED,
+          IDS_WIC_ENCODER_INIT_FAILED, IDS_WIC_FRAME_CREATE_FAILED, IDS_WIC_FRAME_SIZE_FAILED,
+          IDS_WIC_PALETTE_WRITE_FAILED, IDS_WIC_PIXELS_WRITE_FAILED,
+          IDS_WIC_ENCODER_COMMIT_FAILED}) {
+        for (const my::Language language : {my::Language::English, my::Language::Japanese}) {
+            const std::string text(my::MessageText(id, language));
+            for (const char* word : {"WIC", "libpng", "GDI"}) {
+                EXPECT_EQ(text.find(word), std::string::npos) << id << ": " << text;
+            }
+        }
+    }
 }
 
 TEST(WriteFailure, UnwritableFolderIsReportedWithThePath) {

@@ -161,7 +161,7 @@ TEST(PngDecoder, SizeDifferentFromTheBitmapIsRefused) {
     EXPECT_EQ(err.m_id, IDS_WIC_FORMAT_UNKNOWN);
     EXPECT_EQ(
         err.m_text,
-        "WIC Unknown format is specified\n\nthe PNG stream holds 4 x 3 pixels, the bitmap 3 x 4");
+        "The image is in a form that cannot be read\n\nthe PNG stream holds 4 x 3 pixels, the bitmap 3 x 4");
 }
 
 TEST(PngDecoder, DamagedStreamsRaiseTheDecoderMessage) {
@@ -170,7 +170,7 @@ TEST(PngDecoder, DamagedStreamsRaiseTheDecoderMessage) {
     badSignature[1] = 'Q';
     const CSimpleErr err = FailureOf([&] { Decode(badSignature, CImg::PIXEL_BGR24, 8, 8); });
     EXPECT_EQ(err.m_id, IDS_WIC_PIXEL_FORMAT_FAILED);
-    EXPECT_EQ(err.m_text.rfind("WIC Failed to get pixel format\n\nPNG: ", 0), 0u) << err.m_text;
+    EXPECT_EQ(err.m_text.rfind("Failed to read the pixels of the image\n\nPNG: ", 0), 0u) << err.m_text;
 
     for (const std::size_t length : {std::size_t{0}, std::size_t{20}, good.size() - 16}) {
         const std::vector<std::uint8_t> truncated(good.begin(), good.begin() + length);

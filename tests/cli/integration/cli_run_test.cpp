@@ -5,12 +5,18 @@
 #include "gif_reader.h"
 #include "run_program.h"
 #include "settings/project_file.h"
+#include "stroke/figure_type.h"
+#include "support/strk_writer.h"
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <iostream>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -56,6 +62,50 @@ protected:
         std::vector<std::string> argv = {MORVANE_CLI, "--set", "DstFolder=" + m_out.string()};
         argv.insert(argv.end(), args.begin(), args.end());
         return Execute(argv, s_root / "scratch", interruptAfter);
+    }
+
+    // The names of our temporary files in the output folder.
+    std::vector<std::string> TempFiles() const {
+        std::vector<std::string> names;
+        std::error_code ec;
+        for (const auto& entry : fs::directory_iterator(m_out, ec)) {
+            const std::string name = entry.path().filename().string();
+            if (name.starts_with(".morvane-") && name.ends_with(".tmp")) {
+                names.push_back(name);
+            }
+        }
+        return names;
+    }
+
+    // A run that writes an animated GIF of many small frames, sent `signal` while the frames
+    // are being written: once a temporary file is still there a poll later (the check of the
+    // folder before rendering makes one that lasts only microseconds).
+    CResult SignalWhileSaving(int signal) {
+        std::vector<std::string> argv = {MORVANE_CLI,
+                                         "--set",
+                                         "DstFolder=" + m_out.string(),
+                                         "--set",
+                                         "InterFrameCount=200",
+                                         "--set",
+                                         "Flags=Resize|BkColor",
+                                         "--set",
+                                         "Width=64",
+                                         "--set",
+                                         "Height=48",
+                                         Project("morph")};
+        clitest::CSignalPlan plan;
+        plan.m_signal = signal;
+        plan.m_ready = [this, seen = std::vector<std::string>()]() mutable {
+            const std::vector<std::string> now = TempFiles();
+            const bool lasting = std::any_of(now.begin(), now.end(), [&](const std::string& name) {
+                return std::find(seen.begin(), seen.end(), name) != seen.end();
+            });
+            seen = now;
+            return lasting;
+        };
+        CResult r = clitest::Execute(argv, s_root / "scratch", plan);
+        EXPECT_TRUE(r.m_signalled) << "the run ended before it wrote: " << r.m_err;
+        return r;
     }
 
     static inline fs::path s_root;
@@ -112,6 +162,55 @@ TEST_F(CliRun, APairingErrorIsReportedWithItsMessage) {
     EXPECT_TRUE(fs::is_empty(m_out));
 }
 
+TEST_F(CliRun, CheckListsWhatARunStopsAtFirst) {
+    const CResult same = Cli({"--check", Project("morph")});
+    EXPECT_EQ(same.m_status, 0) << same.m_err;
+    EXPECT_EQ(same.m_out, "No differences: START and END can be animated.\n");
+
+    const std::string otherEnd = (s_root / "examples" / "phased_dots_end.strk").string();
+    const CResult run = Cli({"--set", "SrcPath1=" + otherEnd, Project("morph")});
+    ASSERT_EQ(run.m_status, 1);
+    const CResult check = Cli({"--set", "SrcPath1=" + otherEnd, "--check", Project("morph")});
+    EXPECT_EQ(check.m_status, 1);
+    EXPECT_EQ(check.m_out.rfind(run.m_err, 0), 0u) << check.m_out;
+    EXPECT_NE(check.m_out.find("START: position "), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(m_out));
+}
+
+TEST_F(CliRun, CheckOfTenThousandFigures) {
+    // 100 layers of 100 lines, each line three points with handles; END moves every point
+    // and changes the cap of the last line. The time is printed, not judged: it depends on
+    // the machine.
+    const auto drawing = [](bool end) {
+        morvane::test::StrkWriter writer;
+        for (int l = 0; l < 100; ++l) {
+            auto& layer = writer.Model().Layer(u"layer");
+            for (int i = 0; i < 100; ++i) {
+                auto& line = layer.Line(u"line");
+                const double shift = end ? 3.0 : 0.0;
+                line.Part().Point(i + shift, l).Point(i + 1, l + shift).Point(i, l + 2);
+                if (end && l == 99 && i == 99) {
+                    line.lineCap = stroke::CAP_BUTT;
+                }
+            }
+        }
+        return writer;
+    };
+    const fs::path start = s_root / "scratch" / "big_start.strk";
+    const fs::path end = s_root / "scratch" / "big_end.strk";
+    drawing(false).Save(start.string());
+    drawing(true).Save(end.string());
+    const auto began = std::chrono::steady_clock::now();
+    const CResult check = Cli({"--set", "SrcPath0=" + start.string(), "--set",
+                               "SrcPath1=" + end.string(), "--check", "--json", Project("morph")});
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - began);
+    EXPECT_EQ(check.m_status, 1) << check.m_err;
+    EXPECT_NE(check.m_out.find("\"startPosition\": \"100-100\""), std::string::npos) << check.m_out;
+    std::cout << "--check of 10000 figures: " << took.count() << " ms\n";
+    RecordProperty("check_ms", static_cast<int>(took.count()));
+}
+
 TEST_F(CliRun, UsageAndCheckFailures) {
     EXPECT_EQ(Cli({}).m_status, 2);
     EXPECT_EQ(Cli({"--bogus", Project("morph")}).m_status, 2);
@@ -135,6 +234,54 @@ TEST_F(CliRun, CtrlCStopsTheRunAndWritesNothing) {
         std::chrono::milliseconds(1500));
     EXPECT_EQ(r.m_status, 130) << r.m_err;
     EXPECT_EQ(r.m_err, "処理が中断されました\n");
+    EXPECT_TRUE(fs::is_empty(m_out));
+}
+
+TEST_F(CliRun, TermAndHangUpStopTheRunLikeCtrlCAndLeaveNothing) {
+    for (const auto& [signal, status] : {std::pair{SIGTERM, 143}, std::pair{SIGHUP, 129}}) {
+        SCOPED_TRACE(signal);
+        const CResult r = SignalWhileSaving(signal);
+        EXPECT_EQ(r.m_status, status) << r.m_err;
+        EXPECT_EQ(r.m_err, "処理が中断されました\n");
+        EXPECT_TRUE(fs::is_empty(m_out)) << TempFiles().size() << " temporary files were left";
+    }
+}
+
+TEST_F(CliRun, TheNextRunRemovesWhatAKilledRunLeft) {
+    const CResult killed = SignalWhileSaving(SIGKILL);
+    EXPECT_EQ(killed.m_status, 128 + SIGKILL);
+    const std::vector<std::string> left = TempFiles();
+    ASSERT_EQ(left.size(), 1u) << "kill -9 leaves the file being written";
+    // A temporary file of a process that still runs (this test) is another run's work.
+    const std::string live = ".morvane-" + std::to_string(getpid()) + "-0.tmp";
+    std::ofstream(m_out / live) << "in use";
+
+    const CResult next = Cli({"--quiet", "--set", "InterFrameCount=1", Project("morph")});
+    EXPECT_EQ(next.m_status, 0) << next.m_err;
+    EXPECT_FALSE(fs::exists(m_out / left.front()));
+    EXPECT_EQ(TempFiles(), std::vector<std::string>{live});
+    EXPECT_TRUE(fs::exists(m_out / "morph.gif"));
+}
+
+TEST_F(CliRun, BadValuesAreRefusedBeforeAnythingIsRendered) {
+    const CResult rate = Cli({"--set", "FrameRate=29.97", Project("morph")});
+    EXPECT_EQ(rate.m_status, 2);
+    EXPECT_NE(rate.m_err.find("FrameRate"), std::string::npos) << rate.m_err;
+
+    const CResult loops = Cli({"--set", "LoopCount=-1", Project("morph")});
+    EXPECT_EQ(loops.m_status, 1);
+    EXPECT_NE(loops.m_err.find("LoopCount"), std::string::npos) << loops.m_err;
+
+    const CResult name = Cli({"--set", "DstName=../escape", Project("morph")});
+    EXPECT_EQ(name.m_status, 1);
+    EXPECT_NE(name.m_err.find("DstName"), std::string::npos) << name.m_err;
+    EXPECT_FALSE(fs::exists(m_out.parent_path() / "escape.gif"));
+
+    const fs::path missing = m_out / "missing";
+    const CResult folder = Cli({"--set", "DstFolder=" + missing.string(), Project("morph")});
+    EXPECT_EQ(folder.m_status, 1);
+    EXPECT_EQ(folder.m_err, "Failed to create file - " + (missing / "morph.gif").string() +
+                                "\n\nNo such file or directory\n");
     EXPECT_TRUE(fs::is_empty(m_out));
 }
 

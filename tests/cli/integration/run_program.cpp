@@ -1,6 +1,5 @@
 #include "run_program.h"
 
-#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/wait.h>
@@ -17,7 +16,7 @@ std::string ReadAll(const fs::path& path) {
 }
 
 CResult Execute(const std::vector<std::string>& argv, const fs::path& scratch,
-                std::chrono::milliseconds interruptAfter) {
+                const CSignalPlan& plan) {
     const fs::path out = scratch / "stdout.txt";
     const fs::path err = scratch / "stderr.txt";
     const pid_t pid = fork();
@@ -36,17 +35,38 @@ CResult Execute(const std::vector<std::string>& argv, const fs::path& scratch,
         execv(args[0], args.data());
         _exit(127);
     }
-    if (interruptAfter.count() > 0) {
-        std::this_thread::sleep_for(interruptAfter);
-        kill(pid, SIGINT);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
     CResult result;
+    int status = 0;
+    bool ended = false;
+    if (plan.m_ready) {
+        while (!ended) {
+            ended = waitpid(pid, &status, WNOHANG) == pid;
+            if (!ended && plan.m_ready()) {
+                kill(pid, plan.m_signal);
+                result.m_signalled = true;
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    } else if (plan.m_after.count() > 0) {
+        std::this_thread::sleep_for(plan.m_after);
+        kill(pid, plan.m_signal);
+        result.m_signalled = true;
+    }
+    if (!ended) {
+        waitpid(pid, &status, 0);
+    }
     result.m_status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     result.m_out = ReadAll(out);
     result.m_err = ReadAll(err);
     return result;
+}
+
+CResult Execute(const std::vector<std::string>& argv, const fs::path& scratch,
+                std::chrono::milliseconds interruptAfter) {
+    CSignalPlan plan;
+    plan.m_after = interruptAfter;
+    return Execute(argv, scratch, plan);
 }
 
 } // namespace clitest
