@@ -51,11 +51,13 @@ test-sanitize: deps
 		ctest --output-on-failure -j $(JOBS) -L 'unit|integration|thread' -LE gui
 
 # The tests that run code on several threads (label thread), in a ThreadSanitizer build of the
-# test programs that hold them (target thread_tests); any report fails the test.
+# test programs that hold them (target thread_tests); any report fails the test. The
+# suppressions leave out what cairo, pixman and fontconfig hand between threads unseen.
+TSAN_FLAGS = halt_on_error=1:second_deadlock_stack=1
 test-tsan: deps
 	cmake --preset tsan
 	cmake --build --preset tsan -j $(JOBS) --target thread_tests
-	cd build-tsan && TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+	cd build-tsan && TSAN_OPTIONS=suppressions=$(CURDIR)/tests/engine/tsan.supp:$(TSAN_FLAGS) \
 		ctest --output-on-failure -j $(JOBS) -L thread
 
 # Each libFuzzer target for FUZZ_SECONDS, in a clang build with ASan and UBSan (build-fuzz/).
@@ -74,9 +76,10 @@ format:
 clean:
 	rm -rf build build-sanitize build-tsan build-fuzz build-package
 
-# Benchmarks: time per frame of rendering and encoding at 1920x1080, then our writers side by
-# side with ImageMagick, ffmpeg, gifsicle, gifski and apngasm (installed on first use; the table
-# goes to build/peers/results.txt).
+# Benchmarks: time per frame of rendering and encoding at 1920x1080, whole runs of morvane-cli
+# (end_to_end_bench: wall time and peak memory, one thread against two), then our writers side
+# by side with ImageMagick, ffmpeg, gifsicle, gifski and apngasm (installed on first use; the
+# table goes to build/peers/results.txt).
 bench: deps
 	cmake --preset release -DMORVANE_BUILD_BENCH=ON
 	cmake --build --preset release -j $(JOBS)

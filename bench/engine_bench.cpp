@@ -1,17 +1,26 @@
 // Cost of one in-between frame model: 1000 animate items over 100 frames, against the floor of
 // cloning START once per frame. Two drawings: 1000 lines whose colour changes, and 500 lines
 // whose two points move (1000 point items). And the cost of checking a pair of 10,000 lines for
-// every difference (both walks of pairing, without reading the files).
+// every difference (both walks of pairing, without reading the files). Then a frame of the
+// morph example at 1920 x 1080 made and rendered, against keeping it compressed: what a
+// replayed frame of a mirrored return trip costs when it is rendered again, and what it would
+// hold in memory if it were kept.
 #include "common/units.h"
 #include "engine/extract_items.h"
 #include "engine/interpolator.h"
+#include "engine/model_fit.h"
 #include "engine/normalize_model.h"
 #include "engine/pairing.h"
 #include "engine/task_setting.h"
+#include "output/deflater.h"
+#include "platform/img.h"
+#include "render/model_renderer.h"
 #include "stroke/figures.h"
+#include "stroke/serializer.h"
 
 #include <benchmark/benchmark.h>
 #include <boost/make_shared.hpp>
+#include <ctime>
 
 namespace {
 
@@ -87,6 +96,53 @@ void CreateFrames(benchmark::State& state, bool colours) {
     state.counters["frame_us"] = benchmark::Counter(
         kFrames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
+
+// CPU seconds of the calling thread, so that the figures hold on a busy machine.
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+
+// Frames of the morph example fitted to 1920 x 1080: model and render per frame (ms; the CPU
+// column is the one to read on a busy machine), and the frame's pixels deflated at level 1
+// (KiB, and CPU ms to do so), the cheapest compact form.
+void MorphFrame(benchmark::State& state) {
+    mrv::CTaskSetting setting;
+    setting.SetFlags(mrv::TaskFlags::Resize | mrv::TaskFlags::KeepProportion);
+    setting.SetWidth(1920);
+    setting.SetHeight(1080);
+    const stroke::ModelPtr start = stroke::CSerializer::ReadModel(EXAMPLES_DIR "/morph_start.strk");
+    const stroke::ModelPtr end = stroke::CSerializer::ReadModel(EXAMPLES_DIR "/morph_end.strk");
+    mrv::AnimateItemList items;
+    mrv::CNormalizeModel().Walk(*start, *end);
+    mrv::CExtractItems(setting).Extract(items, *start, *end);
+    mrv::FitToOutput(*start, setting, mrv::CTrimRect{});
+    mrv::FitToOutput(*end, setting, mrv::CTrimRect{});
+    const mrv::InterpolatorPtr interpolator = mrv::CreateInterpolator(setting);
+    const stroke::CColor white(65535, 65535, 65535, 0, 65535);
+    const stroke::CPageRect page{0, 0, 1920, 1080};
+    codec::CDeflater deflater(1);
+    double compactBytes = 0;
+    double compactSeconds = 0;
+    int frame = 0;
+    for (auto _ : state) {
+        const stroke::ModelPtr model =
+            interpolator->CreateFrame(*start, *end, items, frame % kFrames, kFrames);
+        stroke::CImgRenderer renderer;
+        const auto img = renderer.Render(page, white, model, model->m_resolution);
+        state.PauseTiming();
+        const double before = ThreadCpuSeconds();
+        compactBytes += double(deflater.Compress(img->m_bits).size());
+        compactSeconds += ThreadCpuSeconds() - before;
+        state.ResumeTiming();
+        ++frame;
+    }
+    state.counters["compact_KiB"] = compactBytes / 1024.0 / frame;
+    state.counters["compact_ms"] = compactSeconds * 1000.0 / frame;
+}
+
+BENCHMARK(MorphFrame)->Unit(benchmark::kMillisecond);
 
 // 10,000 lines whose points all move; the last one has another cap, the one difference.
 void CheckPair(benchmark::State& state) {

@@ -153,7 +153,7 @@ int RunBatch(const std::vector<std::string>& args, const CJobFactory& makeJob, C
     std::vector<std::string> existing;
     try {
         task.ValidateForGenerate();
-        job = makeJob(task);
+        job = makeJob(task, options.m_jobs);
         existing = ExistingFiles(job->ListOutputPaths());
     } catch (const my::CException& e) {
         return Fail(console, e.m_text, kExitFailed);

@@ -38,8 +38,9 @@ public:
     virtual CSimpleErr GetErr() const = 0;
 };
 
-// Makes the job for checked settings; may raise my::CException (a saver that cannot be made).
-using CJobFactory = std::function<std::unique_ptr<CBatchJob>(const mrv::CTaskSetting&)>;
+// Makes the job for checked settings and a thread count (0: every hardware thread); may raise
+// my::CException (a saver that cannot be made).
+using CJobFactory = std::function<std::unique_ptr<CBatchJob>(const mrv::CTaskSetting&, int jobs)>;
 
 // Where the command reads answers and writes its output.
 struct CConsole {

@@ -19,6 +19,24 @@ std::pair<std::string, std::string> SplitAssignment(std::string_view word) {
     return {std::string(word.substr(0, eq)), std::string(word.substr(eq + 1))};
 }
 
+// The N of --jobs N: a whole number from 1 to kMaxJobs.
+int ParseJobs(std::string_view word) {
+    int jobs = 0;
+    bool valid = !word.empty() && word.size() <= 3;
+    for (const char c : word) {
+        valid = valid && c >= '0' && c <= '9';
+        jobs = valid ? jobs * 10 + (c - '0') : 0;
+    }
+    if (!valid || jobs < 1 || jobs > kMaxJobs) {
+        throw CUsageError(Say("--jobs expects a number of threads from 1 to " +
+                                  std::to_string(kMaxJobs) + ", got: ",
+                              "--jobs にはスレッド数 (1 から " + std::to_string(kMaxJobs) +
+                                  ") を指定してください: ") +
+                          std::string(word));
+    }
+    return jobs;
+}
+
 } // namespace
 
 COptions ParseCommandLine(const std::vector<std::string>& args) {
@@ -39,6 +57,16 @@ COptions ParseCommandLine(const std::vector<std::string>& args) {
             options.m_sets.push_back(SplitAssignment(args[++i]));
         } else if (word.starts_with("--set=")) {
             options.m_sets.push_back(SplitAssignment(std::string_view(word).substr(6)));
+        } else if (word == "--jobs" || word == "-j") {
+            if (i + 1 == args.size()) {
+                throw CUsageError(Say(word + " needs a number of threads",
+                                      word + " の後にスレッド数がありません"));
+            }
+            options.m_jobs = ParseJobs(args[++i]);
+        } else if (word.starts_with("--jobs=")) {
+            options.m_jobs = ParseJobs(std::string_view(word).substr(7));
+        } else if (word.starts_with("-j")) {
+            options.m_jobs = ParseJobs(std::string_view(word).substr(2));
         } else if (word == "--overwrite") {
             options.m_overwrite = true;
         } else if (word == "--quiet" || word == "-q") {
@@ -80,7 +108,7 @@ COptions ParseCommandLine(const std::vector<std::string>& args) {
 
 std::string UsageText() {
     return Say(
-        "Usage: morvane-cli [--set NAME=VALUE]... [--overwrite] [--quiet] PROJECT\n"
+        "Usage: morvane-cli [--set NAME=VALUE]... [--jobs N] [--overwrite] [--quiet] PROJECT\n"
         "       morvane-cli [--set NAME=VALUE]... --check [--json] PROJECT\n"
         "Generates the animation described by the project file PROJECT (.mrva).\n"
         "\n"
@@ -89,6 +117,8 @@ std::string UsageText() {
         "                    VALUE its text in the project file (Flags=AutoTrim|BkColor,\n"
         "                    BkColor=1,1,1,0,1, PhaseBraces.first=[); relative paths are\n"
         "                    taken from the current folder\n"
+        "  --jobs N, -j N    make N frames at once on N threads (default: one per hardware\n"
+        "                    thread); the files are the same for every N\n"
         "  --overwrite       replace existing output files without asking\n"
         "  --quiet           no progress bar and no list of written files\n"
         "  --check           generate nothing: read START and END and list every difference\n"
@@ -102,7 +132,7 @@ std::string UsageText() {
         "Ctrl-C (143 by SIGTERM, 129 by SIGHUP).\n"
         "With --check: 0 START and END can be animated, 1 they cannot (or a file could not be\n"
         "read).\n",
-        "使い方: morvane-cli [--set NAME=VALUE]... [--overwrite] [--quiet] PROJECT\n"
+        "使い方: morvane-cli [--set NAME=VALUE]... [--jobs N] [--overwrite] [--quiet] PROJECT\n"
         "       morvane-cli [--set NAME=VALUE]... --check [--json] PROJECT\n"
         "プロジェクトファイル PROJECT (.mrva) のアニメーションを生成します。\n"
         "\n"
@@ -110,6 +140,8 @@ std::string UsageText() {
         "                    (InterFrameCount、DstFormat、DstFolder など)、VALUE はプロジェクト\n"
         "                    ファイルでの表記です (Flags=AutoTrim|BkColor、BkColor=1,1,1,0,1、\n"
         "                    PhaseBraces.first=[)。相対パスは現在のフォルダーから解釈します\n"
+        "  --jobs N, -j N    N 個のスレッドで N フレームずつ同時に作成します (既定: ハードウェア\n"
+        "                    スレッドの数)。どの N でも同じファイルになります\n"
         "  --overwrite       既存の出力ファイルを確認せずに上書きします\n"
         "  --quiet           進行状況と書き出したファイルの一覧を表示しません\n"
         "  --check           何も生成せず、開始画像と終了画像を読み込んで、アニメーションを\n"

@@ -1,6 +1,7 @@
-// The arguments of morvane-cli: `[--set NAME=VALUE]... [--overwrite] [--quiet] PROJECT`, plus
-// --help and --version, and `--check [--json]` to list the differences of START and END. Parsing
-// only splits and checks the words; the values of --set are read against the task setting later.
+// The arguments of morvane-cli: `[--set NAME=VALUE]... [--jobs N] [--overwrite] [--quiet]
+// PROJECT`, plus --help and --version, and `--check [--json]` to list the differences of START
+// and END. Parsing only splits and checks the words; the values of --set are read against the
+// task setting later.
 #pragma once
 
 #include <stdexcept>
@@ -22,10 +23,14 @@ struct COptions {
     bool m_quiet = false;
     bool m_help = false;
     bool m_version = false;
+    int m_jobs = 0;       // threads that make frames at once; 0: every hardware thread
     bool m_check = false; // only read and pair START and END, listing every difference
     bool m_json = false;  // the list as JSON (with --check only)
     std::string m_project;
 };
+
+// The largest thread count --jobs takes.
+constexpr int kMaxJobs = 256;
 
 // The words after the program name. --help and --version need no PROJECT; "--" ends the
 // options so that a project whose name starts with "-" can be named. Raises CUsageError.

@@ -5,6 +5,7 @@
 #include "engine/task.h"
 
 #include <boost/make_shared.hpp>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 #include <unistd.h>
@@ -13,8 +14,10 @@ namespace {
 
 class CTaskJob : public cli::CBatchJob {
 public:
-    explicit CTaskJob(const mrv::CTaskSetting& setting) : m_task(boost::make_shared<mrv::CTask>()) {
+    CTaskJob(const mrv::CTaskSetting& setting, int jobs)
+        : m_task(boost::make_shared<mrv::CTask>()) {
         m_task->Configure(setting);
+        m_task->SetThreadCount(jobs);
     }
     std::vector<std::string> ListOutputPaths() const override { return m_task->ListOutputPaths(); }
     void Run(const CTerminable* terminator) override { m_task->Run(terminator); }
@@ -36,12 +39,16 @@ std::string CurrentFolder() {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
+    // Under a file-size limit (ulimit -f) a write that goes beyond it fails with its own
+    // message and the run removes what it wrote; the default action would kill the program
+    // and leave the temporary files.
+    std::signal(SIGXFSZ, SIG_IGN);
     const cli::CInterruptGuard interrupt;
     cli::CConsole console{std::cin, std::cout, std::cerr,
                           isatty(STDIN_FILENO) == 1 && isatty(STDERR_FILENO) == 1,
                           isatty(STDERR_FILENO) == 1};
-    const cli::CJobFactory makeJob = [](const mrv::CTaskSetting& setting) {
-        return std::unique_ptr<cli::CBatchJob>(std::make_unique<CTaskJob>(setting));
+    const cli::CJobFactory makeJob = [](const mrv::CTaskSetting& setting, int jobs) {
+        return std::unique_ptr<cli::CBatchJob>(std::make_unique<CTaskJob>(setting, jobs));
     };
     try {
         const int status =

@@ -29,24 +29,27 @@ std::int32_t ProgressTotal(int interFrameCount, bool autoTrim) {
     return (autoTrim ? 2 : 1) * (2 * interFrameCount + 2) + 3;
 }
 
+stroke::ModelPtr MakeFrameModel(const CScheduledFrame& frame, int interFrameCount,
+                                const stroke::ModelPtr& start, const stroke::ModelPtr& end,
+                                const AnimateItemList& items, CInterpolator& interpolator) {
+    switch (frame.m_source) {
+    case FrameSource::Start:
+        return start;
+    case FrameSource::End:
+        return end;
+    case FrameSource::Interpolated:
+        break;
+    }
+    return interpolator.CreateFrame(*start, *end, items, frame.m_index, interFrameCount + 1);
+}
+
 void RunPass(const std::vector<CScheduledFrame>& plan, int interFrameCount,
              const stroke::ModelPtr& start, const stroke::ModelPtr& end,
              const AnimateItemList& items, CInterpolator& interpolator,
              const FrameCallback& onFrame, const StepCallback& afterFrame) {
-    const int count = interFrameCount + 1;
     for (const auto& frame : plan) {
-        switch (frame.m_source) {
-        case FrameSource::Start:
-            onFrame(start, frame.m_index);
-            break;
-        case FrameSource::End:
-            onFrame(end, frame.m_index);
-            break;
-        case FrameSource::Interpolated:
-            onFrame(interpolator.CreateFrame(*start, *end, items, frame.m_index, count),
-                    frame.m_index);
-            break;
-        }
+        onFrame(MakeFrameModel(frame, interFrameCount, start, end, items, interpolator),
+                frame.m_index);
         afterFrame(frame.m_progress);
     }
 }

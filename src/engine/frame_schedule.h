@@ -35,6 +35,13 @@ std::vector<CScheduledFrame> PlanPass(const CScheduleParams& params);
 // The progress total a run announces: (2 with AutoTrim, else 1) x (2n + 2) + 3.
 std::int32_t ProgressTotal(int interFrameCount, bool autoTrim);
 
+// The model of a planned frame: the loaded START or END, or a frame made by the interpolator
+// with count = n + 1. The models and items are only read, so frames can be made on several
+// threads at once as long as each has its own interpolator.
+stroke::ModelPtr MakeFrameModel(const CScheduledFrame& frame, int interFrameCount,
+                                const stroke::ModelPtr& start, const stroke::ModelPtr& end,
+                                const AnimateItemList& items, CInterpolator& interpolator);
+
 // Runs one pass: for each planned frame, its model (the loaded START or END, or a frame made
 // by the interpolator with count = n + 1) goes to onFrame, then afterFrame gets the frame's
 // progress steps (it checks for a stop and advances the progress).

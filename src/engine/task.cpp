@@ -4,6 +4,8 @@
 #include "engine/frame_schedule.h"
 #include "engine/interpolator.h"
 #include "engine/pairing.h"
+#include "engine/worker_pool.h"
+#include "output/codec_saver.h"
 #include "output/output_file.h"
 #include "platform/color_profile.h"
 #include "render/calc_bounds.h"
@@ -14,16 +16,21 @@
 #include <algorithm>
 #include <boost/make_shared.hpp>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <limits>
+#include <map>
+#include <mutex>
 #include <new>
+#include <optional>
+#include <sys/resource.h>
+#include <thread>
 #include <unistd.h>
 
 namespace mrv {
 
 namespace {
 
-// A page side in whole pixels, checked before an image of that size is made.
 // A page side in whole pixels as the user reads it.
 std::string SideText(double side) {
     char text[32];
@@ -51,15 +58,105 @@ std::uint16_t ChannelOf(double value) {
     return static_cast<std::uint16_t>(std::clamp(value, 0.0, 1.0) * 65535);
 }
 
-// The machine's physical memory in bytes; 0 when the system does not say.
-std::uint64_t PhysicalMemory() {
+// The memory the frames may take in bytes: the machine's physical memory, or less when the
+// process's address space is limited (ulimit -v); 0 when the system does not say.
+std::uint64_t AvailableMemory() {
     const long pages = sysconf(_SC_PHYS_PAGES);
     const long pageSize = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageSize <= 0) {
-        return 0;
+    std::uint64_t memory = pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) *
+                                                           static_cast<std::uint64_t>(pageSize)
+                                                     : 0;
+    rlimit limit{};
+    if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+        (memory == 0 || limit.rlim_cur < memory)) {
+        memory = static_cast<std::uint64_t>(limit.rlim_cur);
     }
-    return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+    return memory;
 }
+
+// More threads than this gain nothing on any machine the program runs on, and a larger count
+// asked for by mistake must not start thousands of threads.
+constexpr std::size_t kMaxThreads = 256;
+
+// What one thread holds of a frame at 1920 x 1080 and beyond: the rendered frame, the frame
+// before it (for the changed region), the cut region and the encoder's scratch buffers.
+constexpr std::uint64_t kFramesPerThread = 4;
+
+// A frame arrived that needs what the saver did not choose from the first frame.
+struct CRestartPass {};
+// The frame before this one could not be made; that frame's own failure is the one reported.
+struct CMissingFrame {};
+
+// Hands each uncropped output frame to the job of the next frame, which cuts its changed
+// region against it. A frame waits here only until that job takes it.
+class CFrameRelay {
+public:
+    // A null frame tells the next job that this one failed.
+    void Put(std::size_t index, CImgPtr frame) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_frames[index] = std::move(frame);
+        }
+        m_put.notify_all();
+    }
+    CImgPtr Take(std::size_t index) {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        m_put.wait(lock, [&] { return m_frames.contains(index); });
+        CImgPtr frame = std::move(m_frames[index]);
+        m_frames.erase(index);
+        if (!frame) {
+            throw CMissingFrame{};
+        }
+        return frame;
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_put;
+    std::map<std::size_t, CImgPtr> m_frames;
+};
+
+// Puts the frame of a job into the relay however the job ends, so the next job never waits
+// for a frame that will not come.
+class CRelayPut {
+public:
+    CRelayPut(CFrameRelay* relay, std::size_t index) : m_relay(relay), m_index(index) {}
+    ~CRelayPut() {
+        if (m_relay != nullptr) {
+            m_relay->Put(m_index, nullptr);
+        }
+    }
+    CRelayPut(const CRelayPut&) = delete;
+    CRelayPut& operator=(const CRelayPut&) = delete;
+    void Put(const CImgPtr& frame) {
+        if (m_relay != nullptr) {
+            m_relay->Put(m_index, frame);
+            m_relay = nullptr;
+        }
+    }
+
+private:
+    CFrameRelay* m_relay;
+    std::size_t m_index;
+};
+
+// Removes what a pass of the saver wrote unless the files were renamed into place.
+class CDiscardUnlessFinished {
+public:
+    explicit CDiscardUnlessFinished(CImgSaver& saver) : m_saver(saver) {}
+    ~CDiscardUnlessFinished() {
+        if (!m_finished) {
+            m_saver.Discard();
+        }
+    }
+    CDiscardUnlessFinished(const CDiscardUnlessFinished&) = delete;
+    CDiscardUnlessFinished& operator=(const CDiscardUnlessFinished&) = delete;
+    void Finished() { m_finished = true; }
+
+private:
+    CImgSaver& m_saver;
+    bool m_finished = false;
+};
 
 } // namespace
 
@@ -85,6 +182,7 @@ void CTask::CheckTerminated() const {
 void CTask::Run(const CTerminable* terminator) {
     SetTerminator(terminator);
     ClearErr();
+    m_renderedFrames = 0;
     try {
         Execute();
     } catch (const my::CException& e) {
@@ -94,9 +192,6 @@ void CTask::Run(const CTerminable* terminator) {
     } catch (const std::exception& e) {
         m_err = my::InternalError(std::string("mrv::CTask::Run()\n") + e.what());
     }
-    // The images are not needed once the saver has run (or the run failed).
-    m_renderedFrames = m_frames.m_images.size();
-    m_frames = CFrameList{};
     m_workingSpace.reset();
     m_progressPos.store(m_progressMax.load());
     if (m_client != nullptr) {
@@ -111,33 +206,67 @@ stroke::ModelPtr CTask::Load(const std::string& path) {
     return model;
 }
 
-void CTask::MeasureFrame(const stroke::CModel& frame) {
-    stroke::CCalcBounds bounds(stroke::FIGURE_LINE | stroke::FIGURE_TEXT);
-    const stroke::CBoundsRect& r = bounds.Calc(frame);
-    if (r.empty) {
-        return;
-    }
-    const CTrimRect drawn{r.left, r.top, r.Width(), r.Height()};
-    const CTrimRect page{0.0, 0.0, frame.m_width, frame.m_height};
-    m_trim = m_trim.Unite(drawn.Intersect(page));
+std::size_t CTask::ThreadCount(std::size_t jobs) const {
+    std::size_t threads = m_threadCount > 0 ? std::size_t(m_threadCount)
+                                            : std::size_t(std::thread::hardware_concurrency());
+    threads = std::clamp<std::size_t>(threads, 1, kMaxThreads);
+    return std::clamp<std::size_t>(jobs, 1, threads);
 }
 
-void CTask::CheckFrameMemory(const stroke::CModel& page, std::size_t frames) const {
+void CTask::MeasurePass(CWorkerPool& pool, const CPassInput& input,
+                        std::vector<InterpolatorPtr>& interpolators) {
+    // The drawn rectangle of each frame is found on any thread; the union is taken in frame
+    // order, so that its rounding is that of a pass on one thread.
+    const std::size_t window = 2 * pool.Size();
+    std::vector<std::optional<CTrimRect>> drawn(window);
+    const auto job = [&](std::size_t i, std::size_t worker) {
+        const stroke::ModelPtr frame =
+            MakeFrameModel(input.m_plan[i], input.m_interFrameCount, input.m_start, input.m_end,
+                           input.m_items, *interpolators[worker]);
+        stroke::CCalcBounds bounds(stroke::FIGURE_LINE | stroke::FIGURE_TEXT);
+        const stroke::CBoundsRect& r = bounds.Calc(*frame);
+        std::optional<CTrimRect>& out = drawn[i % window];
+        out.reset();
+        if (!r.empty) {
+            const CTrimRect rect{r.left, r.top, r.Width(), r.Height()};
+            const CTrimRect page{0.0, 0.0, frame->m_width, frame->m_height};
+            out = rect.Intersect(page);
+        }
+    };
+    const auto consume = [&](std::size_t i) {
+        if (const std::optional<CTrimRect>& rect = drawn[i % window]) {
+            m_trim = m_trim.Unite(*rect);
+        }
+        CheckTerminated();
+        Advance(input.m_plan[i].m_progress);
+    };
+    if (!pool.Run(input.m_plan.size(), window, job, consume, [this] { return IsTerminating(); })) {
+        throw my::CException(IDS_TASK_INTERRUPTED);
+    }
+}
+
+std::size_t CTask::WorkersForMemory(const stroke::CModel& page, std::size_t threads) const {
     const stroke::CPageRect pixels = PixelPage(page.m_width, page.m_height);
     const auto width = static_cast<std::uint64_t>(pixels.right);
     const auto height = static_cast<std::uint64_t>(pixels.bottom);
     // Four bytes a pixel; within the renderer's limit the product cannot overflow 64 bits.
-    const long double needed = static_cast<long double>(width * height * 4) * frames;
-    const std::uint64_t memory = PhysicalMemory();
-    if (memory != 0 && needed > static_cast<long double>(memory)) {
+    const std::uint64_t frame = width * height * 4;
+    const std::uint64_t memory = AvailableMemory();
+    if (memory == 0) {
+        return threads;
+    }
+    if (frame > memory) {
         constexpr long double mib = 1024.0L * 1024.0L;
-        throw my::CException(IDS_FRAMES_EXCEED_MEMORY, frames, width, height,
-                             static_cast<std::uint64_t>(std::ceil(needed / mib)),
+        throw my::CException(IDS_FRAMES_EXCEED_MEMORY, 1, width, height,
+                             static_cast<std::uint64_t>(std::ceil(frame / mib)),
                              static_cast<std::uint64_t>(memory / (1024 * 1024)));
     }
+    // Huge frames run on fewer threads rather than not at all.
+    const std::uint64_t fit = memory / (frame * kFramesPerThread);
+    return std::size_t(std::clamp<std::uint64_t>(fit, 1, threads));
 }
 
-void CTask::RenderFrame(const stroke::ModelPtr& frame) {
+CImgPtr CTask::RenderFrame(const stroke::ModelPtr& frame) const {
     stroke::CColor background;
     if (m_setting.HasFlags(TaskFlags::BkColor)) {
         // BkColor keeps its channels in the order blue, green, red (the colour dialog's order).
@@ -147,7 +276,81 @@ void CTask::RenderFrame(const stroke::ModelPtr& frame) {
     }
     const stroke::CPageRect page = PixelPage(frame->m_width, frame->m_height);
     stroke::CImgRenderer renderer;
-    m_frames.m_images.push_back(renderer.Render(page, background, frame, frame->m_resolution));
+    return renderer.Render(page, background, frame, frame->m_resolution);
+}
+
+void CTask::RenderPass(CWorkerPool& pool, std::size_t workers, const CPassInput& input,
+                       std::vector<InterpolatorPtr>& interpolators) {
+    const std::vector<CScheduledFrame>& plan = input.m_plan;
+    const auto modelOf = [&](std::size_t source, CInterpolator& interpolator) {
+        return MakeFrameModel(plan[source], input.m_interFrameCount, input.m_start, input.m_end,
+                              input.m_items, interpolator);
+    };
+    m_saver->SetTerminator(GetTerminator());
+    CDiscardUnlessFinished discard(*m_saver);
+    m_renderedFrames = plan.size();
+    const std::int32_t passStart = m_progressPos.load();
+    // The first frame decides how an animation is written, so it is made before the others;
+    // the calling thread has an interpolator of its own, the last one.
+    const CImgPtr first = RenderFrame(modelOf(0, *interpolators.back()));
+    const std::size_t window = 2 * workers;
+    const auto stop = [this] { return IsTerminating(); };
+
+    for (bool translucent = false;; translucent = true) {
+        m_progressPos.store(passStart);
+        const std::uint32_t count = m_saver->Begin(plan.size(), m_mirror, *first, translucent);
+        // The pass adds 2n + 2 steps: one per output frame when the return trip doubles the
+        // frames, else the steps of the schedule.
+        const bool oneStepEach = count != plan.size();
+        const bool cut = m_saver->CutsRegions();
+        CFrameRelay relay;
+        std::vector<std::unique_ptr<codec::CImgSaver>> encoders(pool.Size());
+        std::vector<CEncodedFrame> encoded(window);
+
+        const auto job = [&](std::size_t j, std::size_t worker) {
+            CRelayPut put(cut ? &relay : nullptr, j);
+            // A replayed frame is rendered again rather than kept: rendering is deterministic,
+            // and the outward trip would otherwise stay in memory until it is replayed.
+            const CImgPtr frame = j == 0
+                                      ? first
+                                      : RenderFrame(modelOf(m_saver->SourceIndex(std::uint32_t(j)),
+                                                            *interpolators[worker]));
+            put.Put(frame);
+            if (!m_saver->Admits(*frame)) {
+                throw CRestartPass{};
+            }
+            const CImgPtr previous = cut && j > 0 ? relay.Take(j - 1) : CImgPtr();
+            CheckTerminated();
+            std::unique_ptr<codec::CImgSaver>& encoder = encoders[worker];
+            if (!encoder) {
+                encoder = m_saver->MakeEncoder();
+                // The pool is the parallelism; one encoder never takes a second core.
+                encoder->SetParallel(false);
+            }
+            m_saver->Encode(std::uint32_t(j), previous.get(), frame, *encoder, encoded[j % window]);
+        };
+        const auto consume = [&](std::size_t j) {
+            CheckTerminated();
+            CEncodedFrame& frame = encoded[j % window];
+            m_saver->Append(frame);
+            frame.m_bytes.clear();
+            Advance(oneStepEach ? 1 : plan[j].m_progress);
+        };
+
+        try {
+            if (!pool.Run(count, window, job, consume, stop, workers)) {
+                throw my::CException(IDS_TASK_INTERRUPTED);
+            }
+        } catch (const CRestartPass&) {
+            // Frames written so far assumed an opaque animation: write them all again.
+            continue;
+        }
+        break;
+    }
+    // A stop from here on comes too late: the files are complete and take their names.
+    CheckTerminated();
+    m_saver->Finish();
+    discard.Finished();
 }
 
 void CTask::Execute() {
@@ -190,33 +393,27 @@ void CTask::Execute() {
     const CScheduleParams params{n, m_hasPhase,
                                  m_setting.GetRoundType() != RoundType::None && !m_mirror};
     const std::vector<CScheduledFrame> plan = PlanPass(params);
-    const auto afterFrame = [this](int steps) {
-        CheckTerminated();
-        Advance(steps);
-    };
+    const CPassInput input{plan, n, start, end, items};
+
+    // Each thread makes its frames with an interpolator of its own (it holds the weights of
+    // the frame being made); the last one is the calling thread's.
+    CWorkerPool pool(ThreadCount(std::max<std::size_t>(plan.size(), std::size_t(2 * n + 2))));
+    std::vector<InterpolatorPtr> interpolators;
+    for (std::size_t i = 0; i < pool.Size(); ++i) {
+        interpolators.push_back(CreateInterpolator(m_setting));
+    }
+    interpolators.push_back(interpolator);
+
     if (autoTrim) {
-        RunPass(
-            plan, n, start, end, items, *interpolator,
-            [this](const stroke::ModelPtr& frame, int) { MeasureFrame(*frame); }, afterFrame);
+        MeasurePass(pool, input, interpolators);
     }
 
     // Both models get the same transform, so the in-betweens made from them fit as well.
     FitToOutput(*start, m_setting, m_trim);
     FitToOutput(*end, m_setting, m_trim);
-    CheckFrameMemory(*start, plan.size());
+    const std::size_t workers = WorkersForMemory(*start, pool.Size());
 
-    m_frames = CFrameList{};
-    m_frames.m_roundTrip = m_mirror;
-    m_frames.m_images.reserve(plan.size());
-    RunPass(
-        plan, n, start, end, items, *interpolator,
-        [this](const stroke::ModelPtr& frame, int) { RenderFrame(frame); }, afterFrame);
-
-    m_saver->SetTerminator(GetTerminator());
-    if (!m_saver->Save(m_frames)) {
-        throw my::CException(IDS_TASK_INTERRUPTED);
-    }
-    CheckTerminated();
+    RenderPass(pool, workers, input, interpolators);
     Advance(1);
 }
 

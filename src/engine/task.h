@@ -1,11 +1,13 @@
-// mrv::CTask: one generation run. It loads START and END, pairs them, renders every frame of
-// the schedule and hands the images to the saver of the output format. Run is made for a
-// worker thread: its progress counters can be read and its stop asked from another thread.
+// mrv::CTask: one generation run. It loads START and END, pairs them, and streams the frames of
+// the schedule through a pool of threads (model, render, encode on each) into the saver of the
+// output format, which writes them in order. Run is made for a worker thread: its progress
+// counters can be read and its stop asked from another thread.
 #pragma once
 
 #include "common/error.h"
 #include "common/terminable.h"
 #include "engine/animate_item.h"
+#include "engine/frame_schedule.h"
 #include "engine/model_fit.h"
 #include "engine/saver_factory.h"
 #include "engine/task_setting.h"
@@ -20,6 +22,7 @@
 namespace mrv {
 
 class CTask;
+class CWorkerPool;
 
 // Told once a run has ended, on the thread that ran it.
 class CTaskClient {
@@ -47,13 +50,19 @@ public:
     // and the client (if any) is told at the very end. terminator may be null.
     void Run(const CTerminable* terminator);
 
+    // Threads that make frames at once; 0 (the default) takes every hardware thread. The
+    // files written are the same for every count.
+    void SetThreadCount(int threads) { m_threadCount = threads; }
+    int GetThreadCount() const { return m_threadCount; }
+
     // -1 before the first run; both may be read from any thread while Run works.
     int GetProgressPos() const { return m_progressPos.load(); }
     int GetProgressMax() const { return m_progressMax.load(); }
     void SetClient(CTaskClient* client) { m_client = client; }
 
     // Facts of the last run, for its caller once Run has returned: whether the saver replays
-    // the outward trip backwards, and how many images were rendered.
+    // the outward trip backwards, and how many distinct frames the schedule rendered (a
+    // replayed frame is rendered again, but counts once).
     bool IsMirrored() const { return m_mirror; }
     std::size_t RenderedFrameCount() const { return m_renderedFrames; }
 
@@ -63,21 +72,35 @@ private:
     void CheckTerminated() const;
     void Advance(int steps) { m_progressPos.fetch_add(steps); }
     stroke::ModelPtr Load(const std::string& path);
-    void MeasureFrame(const stroke::CModel& frame);
-    // Refuses a rendering pass whose images cannot all be held in memory at once.
-    void CheckFrameMemory(const stroke::CModel& page, std::size_t frames) const;
-    void RenderFrame(const stroke::ModelPtr& frame);
+    // What the frames of a pass are made from; read by every thread, changed by none.
+    struct CPassInput {
+        const std::vector<CScheduledFrame>& m_plan;
+        int m_interFrameCount;
+        stroke::ModelPtr m_start;
+        stroke::ModelPtr m_end;
+        const AnimateItemList& m_items;
+    };
+    // Threads for a run whose passes have at most `jobs` frames.
+    std::size_t ThreadCount(std::size_t jobs) const;
+    void MeasurePass(CWorkerPool& pool, const CPassInput& input,
+                     std::vector<InterpolatorPtr>& interpolators);
+    // Refuses a frame that alone does not fit in memory; else the number of the pool's threads
+    // whose frames fit at once.
+    std::size_t WorkersForMemory(const stroke::CModel& page, std::size_t threads) const;
+    void RenderPass(CWorkerPool& pool, std::size_t workers, const CPassInput& input,
+                    std::vector<InterpolatorPtr>& interpolators);
+    CImgPtr RenderFrame(const stroke::ModelPtr& frame) const;
 
     CTaskSetting m_setting;
     ImgSaverPtr m_saver;
     CTaskClient* m_client = nullptr;
     std::atomic<std::int32_t> m_progressPos{-1};
     std::atomic<std::int32_t> m_progressMax{0};
+    int m_threadCount = 0;
     bool m_hasPhase = false;
     bool m_mirror = false;
     std::size_t m_renderedFrames = 0;
     CTrimRect m_trim;
-    CFrameList m_frames;
     boost::shared_ptr<CColorProfile> m_workingSpace;
 };
 

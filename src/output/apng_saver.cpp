@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "output/checked_cast.h"
+#include "output/codec_saver.h"
 #include "output/output_file.h"
 
 #include <algorithm>
@@ -73,64 +74,66 @@ void ApngOps(std::uint32_t disposal, std::uint8_t& dispose, std::uint8_t& blend)
     }
 }
 
-bool CApngSaver::Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-                       const std::vector<CFrameRecord>& records) {
-    if (frames.empty()) {
-        return true;
-    }
-    if (frames.size() != records.size()) {
-        throw my::InternalError("mrv::CApngSaver::Write()\nFrames and records differ in number");
-    }
-    const std::uint32_t frameCount = codec::CheckedCast<std::int32_t>(frames.size());
-    const CImg& first = *frames[0];
+bool CApngSaver::Admits(const CImg& frame) const {
+    return m_alpha || codec::IsOpaque(frame);
+}
+
+std::unique_ptr<codec::CImgSaver> CApngSaver::MakeEncoder() const {
+    return std::make_unique<codec::CImgSaver>(codec::Container::Png, codec::TargetFormat::Own, 0);
+}
+
+void CApngSaver::Start(const CImg& first, bool translucent) {
     codec::CheckPngImage(first);
-    const CApngDelay delay = ApngDelay(m_frameRate);
+    m_apngDelay = ApngDelay(m_frameRate);
     const bool phys = first.m_dpiX > 0 && first.m_dpiY > 0;
     const std::uint32_t ppmX = phys ? codec::PixelsPerMetre(first.m_dpiX) : 0;
     const std::uint32_t ppmY = phys ? codec::PixelsPerMetre(first.m_dpiY) : 0;
-    const std::uint32_t plays = codec::CheckedCast<std::uint32_t>(header.m_loopCount);
-
-    // The animation drops the alpha channel only when every frame is opaque, since all its
-    // frames share the colour type of IHDR.
-    const bool alpha = std::any_of(frames.begin(), frames.end(),
-                                   [](const CImgPtr& img) { return !codec::IsOpaque(*img); });
-    codec::COutputFile file(GetFilePath(0));
-    codec::CPngChunkWriter writer(file);
-    codec::CPngImageEncoder encoder;
-    writer.Signature();
-    writer.Ihdr(header.m_width, header.m_height, alpha);
+    const std::uint32_t plays = codec::CheckedCast<std::uint32_t>(m_header.m_loopCount);
+    m_alpha = translucent || !codec::IsOpaque(first);
+    CreateFile();
+    m_chunks.clear();
+    m_writer = std::make_unique<codec::CPngChunkWriter>(m_chunks);
+    m_writer->Signature();
+    m_writer->Ihdr(m_header.m_width, m_header.m_height, m_alpha);
     if (phys) {
-        writer.Phys(ppmX, ppmY);
+        m_writer->Phys(ppmX, ppmY);
     }
-    writer.Actl(frameCount, plays);
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        if (CanTerminate()) {
-            return false; // the temporary file is dropped; no partial animation is left
-        }
-        const CImg& img = *frames[i];
-        const CFrameRecord& record = records[i];
-        CheckFrame(header, img, record, i);
-        codec::CPngFrameControl control;
-        control.m_width = std::uint32_t(img.m_width);
-        control.m_height = std::uint32_t(img.m_height);
-        control.m_x = std::uint32_t(record.m_left);
-        control.m_y = std::uint32_t(record.m_top);
-        control.m_delayNum = delay.m_num;
-        control.m_delayDen = delay.m_den;
-        ApngOps(record.m_disposal, control.m_dispose, control.m_blend);
-        writer.Fctl(control);
-        const auto data = encoder.Encode(img, alpha);
-        if (i == 0) {
-            writer.Idat(data);
-        } else {
-            writer.Fdat(data);
-        }
+    m_writer->Actl(m_header.m_frameCount, plays);
+    WriteFile(m_chunks);
+}
+
+void CApngSaver::EncodeImage(const CImg& img, const CFrameRecord& record, std::uint32_t index,
+                             codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const {
+    CheckFrame(m_header, img, record, index);
+    encoder.EncodePngData(img, m_alpha, out);
+}
+
+void CApngSaver::AppendFrame(const CEncodedFrame& frame) {
+    const CFrameRecord& record = frame.m_record;
+    codec::CPngFrameControl control;
+    control.m_width = std::uint32_t(record.Width());
+    control.m_height = std::uint32_t(record.Height());
+    control.m_x = std::uint32_t(record.m_left);
+    control.m_y = std::uint32_t(record.m_top);
+    control.m_delayNum = m_apngDelay.m_num;
+    control.m_delayDen = m_apngDelay.m_den;
+    ApngOps(record.m_disposal, control.m_dispose, control.m_blend);
+    m_chunks.clear();
+    m_writer->Fctl(control);
+    // The first frame is the default image, shown also by viewers without APNG support.
+    if (frame.m_index == 0) {
+        m_writer->Idat(frame.m_bytes);
+    } else {
+        m_writer->Fdat(frame.m_bytes);
     }
-    writer.Iend();
-    if (!file.Commit()) {
-        throw file.Failure();
-    }
-    return true;
+    WriteFile(m_chunks);
+}
+
+void CApngSaver::End() {
+    m_chunks.clear();
+    m_writer->Iend();
+    WriteFile(m_chunks);
+    std::vector<std::uint8_t>().swap(m_chunks);
 }
 
 } // namespace mrv

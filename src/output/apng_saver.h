@@ -20,15 +20,29 @@ CApngDelay ApngDelay(std::int32_t frameRate);
 // blend over the canvas; unspecified (what the saver writes) replaces its rectangle.
 void ApngOps(std::uint32_t disposal, std::uint8_t& dispose, std::uint8_t& blend);
 
+// All frames share the colour type of IHDR: the alpha channel is dropped only when every frame
+// is opaque. The first frame decides; a translucent frame after an opaque first one is not
+// admitted, and the run starts again with alpha.
 class CApngSaver : public CImgSaver {
 public:
     bool IsAnimated() const override { return true; }
     std::int32_t GetFormat() const override { return 1; }
     std::string GetExtension() const override { return "png"; }
+    bool Admits(const CImg& frame) const override;
+    std::unique_ptr<codec::CImgSaver> MakeEncoder() const override;
 
 protected:
-    [[nodiscard]] bool Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-                             const std::vector<CFrameRecord>& records) override;
+    void Start(const CImg& first, bool translucent) override;
+    void EncodeImage(const CImg& img, const CFrameRecord& record, std::uint32_t index,
+                     codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const override;
+    void AppendFrame(const CEncodedFrame& frame) override;
+    void End() override;
+
+private:
+    bool m_alpha = true;
+    CApngDelay m_apngDelay;
+    std::vector<std::uint8_t> m_chunks;
+    std::unique_ptr<codec::CPngChunkWriter> m_writer;
 };
 
 } // namespace mrv

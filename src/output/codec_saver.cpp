@@ -3,7 +3,6 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "output/checked_cast.h"
-#include "output/output_file.h"
 #include "platform/color_profile.h"
 #include "platform/img.h"
 
@@ -29,22 +28,48 @@ struct CGifMapFree {
 };
 using CGifColorMap = std::unique_ptr<ColorMapObject, CGifMapFree>;
 
-int WriteToFile(GifFileType* gif, const GifByteType* data, int size) {
-    auto* file = static_cast<COutputFile*>(gif->UserData);
-    return size >= 0 && file->Write(data, std::size_t(size)) ? size : 0;
+int WriteToMemory(GifFileType* gif, const GifByteType* data, int size) {
+    if (size < 0) {
+        return 0;
+    }
+    auto* out = static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+    out->insert(out->end(), data, data + size);
+    return size;
 }
 
-// A giflib failure: the file's own error (the path and the system's reason) when writing
-// failed, else the step's message with giflib's text.
-template <class... A>
-[[noreturn]] void GifFail(const COutputFile& file, int error, const char* call, std::uint32_t id,
-                          const A&... args) {
-    if (file.Failed()) {
-        throw file.Failure();
-    }
+// The reason of a giflib failure: its own text, else its error number.
+std::string GifFailure(int error, const char* call) {
     const char* text = GifErrorString(error);
-    throw my::CException(
-        id, args..., std::string(call) + ": " + (text ? text : "error " + std::to_string(error)));
+    return std::string(call) + ": " + (text ? text : "error " + std::to_string(error));
+}
+
+// A giflib stream into out, with the GIF89a signature and a logical screen of width x height
+// already written.
+CGifFile OpenGif(std::uint16_t width, std::uint16_t height, std::vector<std::uint8_t>& out) {
+    int error = 0;
+    CGifFile gif(EGifOpen(&out, WriteToMemory, &error));
+    if (!gif) {
+        throw my::CException(IDS_WIC_ENCODER_CREATE_FAILED, GifFailure(error, "EGifOpen()"));
+    }
+    // Extensions (loop, frame control) need GIF89a; giflib would otherwise write GIF87a.
+    EGifSetGifVersion(gif.get(), true);
+    if (EGifPutScreenDesc(gif.get(), width, height, 8, 0, nullptr) == GIF_ERROR) {
+        throw my::CException(IDS_WIC_ENCODER_INIT_FAILED,
+                             GifFailure(gif->Error, "EGifPutScreenDesc()"));
+    }
+    return gif;
+}
+
+// Closes the stream; giflib then writes its trailer, which the callers place themselves.
+void CloseGif(CGifFile gif, std::vector<std::uint8_t>& out) {
+    int error = 0;
+    if (EGifCloseFile(gif.release(), &error) == GIF_ERROR) {
+        throw my::CException(IDS_WIC_ENCODER_COMMIT_FAILED, GifFailure(error, "EGifCloseFile()"));
+    }
+    if (out.empty() || out.back() != kGifTrailer) {
+        throw my::InternalError("codec::CloseGif()\nThe GIF stream does not end in its trailer");
+    }
+    out.pop_back();
 }
 
 // Smallest power of two from 2 up holding n entries: the GIF colour table size.
@@ -74,6 +99,26 @@ bool EmbedsProfile(const CImg& img, std::uint32_t options) {
 
 } // namespace
 
+void GifHeader(std::uint32_t width, std::uint32_t height, bool animated, std::int32_t loopCount,
+               std::vector<std::uint8_t>& out) {
+    const auto screenWidth = CheckedCast<std::uint16_t>(width);
+    const auto screenHeight = CheckedCast<std::uint16_t>(height);
+    CGifFile gif = OpenGif(screenWidth, screenHeight, out);
+    if (animated) {
+        // NETSCAPE2.0 application extension: sub-block 1 holds the loop count, 0 = endless.
+        const auto loops = std::min<std::uint32_t>(CheckedCast<std::uint32_t>(loopCount), 65535u);
+        const GifByteType loop[3] = {1, GifByteType(loops & 0xFF), GifByteType(loops >> 8)};
+        if (EGifPutExtensionLeader(gif.get(), APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
+            EGifPutExtensionBlock(gif.get(), 11, "NETSCAPE2.0") == GIF_ERROR ||
+            EGifPutExtensionBlock(gif.get(), 3, loop) == GIF_ERROR ||
+            EGifPutExtensionTrailer(gif.get()) == GIF_ERROR) {
+            throw my::CException(IDS_WIC_METADATA_WRITER_FAILED,
+                                 GifFailure(gif->Error, "EGifPutExtension()"));
+        }
+    }
+    CloseGif(std::move(gif), out);
+}
+
 std::size_t PaletteSize(TargetFormat format) {
     switch (format) {
     case TargetFormat::Indexed1:
@@ -99,38 +144,23 @@ CImgSaver::CImgSaver(Container container, TargetFormat target, std::uint32_t opt
 
 CImgSaver::~CImgSaver() = default;
 
-bool CImgSaver::Save(const mrv::CAnimationHeader& header, const std::vector<mrv::CImgPtr>& frames,
-                     const std::vector<mrv::CFrameRecord>& records, COutputFile& file) {
-    if (frames.size() != records.size() || frames.empty()) {
-        throw my::InternalError(
-            "codec::CImgSaver::Save()\nFrames: " + std::to_string(frames.size()) +
-            ", records: " + std::to_string(records.size()));
+void CImgSaver::SetParallel(bool parallel) {
+    if (parallel != m_parallel) {
+        m_parallel = parallel;
+        m_png.reset();
     }
-    if (m_container == Container::Png) {
-        m_mode = MODE_OTHER;
-        return SavePng(frames, file);
-    }
-    m_mode = frames.size() > 1 ? MODE_GIF_ANIMATED : MODE_GIF_SINGLE;
-    return SaveGif(header, frames, records, file);
 }
 
-bool CImgSaver::SavePng(const std::vector<mrv::CImgPtr>& frames, COutputFile& file) {
-    if (frames.size() != 1) {
-        throw my::InternalError("codec::CImgSaver::SavePng()\nA PNG file holds one frame, not " +
-                                std::to_string(frames.size()));
-    }
-    if (CanTerminate()) {
-        return false;
-    }
-    const CImg& img = *frames[0];
+void CImgSaver::EncodePngFile(const CImg& img, std::vector<std::uint8_t>& out) {
     CheckPngImage(img);
     if (!m_png) {
-        m_png = std::make_unique<CPngImageEncoder>();
+        m_png = std::make_unique<CPngImageEncoder>(9, m_parallel);
     }
+    m_mode = MODE_OTHER;
     // An opaque frame (a painted background) needs no alpha channel: a quarter fewer bytes
     // to filter and compress.
     const bool alpha = !IsOpaque(img);
-    CPngChunkWriter writer(file);
+    CPngChunkWriter writer(out);
     writer.Signature();
     writer.Ihdr(std::uint32_t(img.m_width), std::uint32_t(img.m_height), alpha);
     if (EmbedsProfile(img, m_options)) {
@@ -141,112 +171,103 @@ bool CImgSaver::SavePng(const std::vector<mrv::CImgPtr>& frames, COutputFile& fi
     }
     writer.Idat(m_png->Encode(img, alpha));
     writer.Iend();
-    if (!file.Commit()) {
-        throw file.Failure();
-    }
-    return true;
 }
 
-bool CImgSaver::SaveGif(const mrv::CAnimationHeader& header,
-                        const std::vector<mrv::CImgPtr>& frames,
-                        const std::vector<mrv::CFrameRecord>& records, COutputFile& file) {
-    const bool animated = m_mode == MODE_GIF_ANIMATED;
-    const CImg& first = *frames[0];
+void CImgSaver::EncodePngData(const CImg& img, bool alpha, std::vector<std::uint8_t>& out) {
+    CheckPngImage(img);
+    if (!m_png) {
+        m_png = std::make_unique<CPngImageEncoder>(9, m_parallel);
+    }
+    m_mode = MODE_OTHER;
+    const auto data = m_png->Encode(img, alpha);
+    out.insert(out.end(), data.begin(), data.end());
+}
+
+void CImgSaver::EncodeGifFile(const CImg& img, std::vector<std::uint8_t>& out) {
+    const auto width = CheckedCast<std::uint16_t>(std::uint32_t(img.m_width));
+    const auto height = CheckedCast<std::uint16_t>(std::uint32_t(img.m_height));
+    GifHeader(width, height, false, 0, out);
+    const mrv::CAnimationHeader header{width, height, 1, 0};
+    // (giflib defines a macro of the name of the unspecified disposal, so it is written as 0.)
+    const mrv::CFrameRecord record{0, 0, img.m_width, img.m_height, 0, 0};
+    EncodeGifFrame(header, img, record, 0, out);
+    out.push_back(kGifTrailer);
+}
+
+void CImgSaver::EncodeGifFrame(const mrv::CAnimationHeader& header, const CImg& img,
+                               const mrv::CFrameRecord& record, std::size_t index,
+                               std::vector<std::uint8_t>& out) {
+    if (m_container != Container::Gif) {
+        throw my::InternalError("codec::CImgSaver::EncodeGifFrame()\nNot a GIF encoder");
+    }
+    const bool animated = header.m_frameCount > 1;
+    m_mode = animated ? MODE_GIF_ANIMATED : MODE_GIF_SINGLE;
     const auto screenWidth =
-        CheckedCast<std::uint16_t>(animated ? header.m_width : std::uint32_t(first.m_width));
+        CheckedCast<std::uint16_t>(animated ? header.m_width : std::uint32_t(img.m_width));
     const auto screenHeight =
-        CheckedCast<std::uint16_t>(animated ? header.m_height : std::uint32_t(first.m_height));
+        CheckedCast<std::uint16_t>(animated ? header.m_height : std::uint32_t(img.m_height));
+    // The frame is written into a stream of its own after a screen of the animation's size;
+    // giflib codes each image on its own, so its bytes are those of the whole file.
+    std::vector<std::uint8_t> stream;
+    CGifFile gif = OpenGif(screenWidth, screenHeight, stream);
+    const std::size_t start = stream.size();
+    PutGifFrame(gif.get(), img, record, index, animated);
+    CloseGif(std::move(gif), stream);
+    out.insert(out.end(), stream.begin() + std::ptrdiff_t(start), stream.end());
+}
 
-    int error = 0;
-    CGifFile gif(EGifOpen(&file, WriteToFile, &error));
-    if (!gif) {
-        GifFail(file, error, "EGifOpen()", IDS_WIC_ENCODER_CREATE_FAILED);
+void CImgSaver::PutGifFrame(void* stream, const CImg& img, const mrv::CFrameRecord& record,
+                            std::size_t i, bool animated) {
+    auto* gif = static_cast<GifFileType*>(stream);
+    if (img.m_pixelType != CImg::PIXEL_BGRA32) {
+        throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
     }
-    // Extensions (loop, frame control) need GIF89a; giflib would otherwise write GIF87a.
-    EGifSetGifVersion(gif.get(), true);
-    if (EGifPutScreenDesc(gif.get(), screenWidth, screenHeight, 8, 0, nullptr) == GIF_ERROR) {
-        GifFail(file, gif->Error, "EGifPutScreenDesc()", IDS_WIC_ENCODER_INIT_FAILED);
+    if (img.m_width <= 0 || img.m_height <= 0 ||
+        (animated && (img.m_width != record.Width() || img.m_height != record.Height()))) {
+        throw my::CException(IDS_WIC_FRAME_SIZE_FAILED, "Frame " + std::to_string(i) + ": " +
+                                                            std::to_string(img.m_width) + " x " +
+                                                            std::to_string(img.m_height));
     }
-    if (animated) {
-        // NETSCAPE2.0 application extension: sub-block 1 holds the loop count, 0 = endless.
-        const auto loops =
-            std::min<std::uint32_t>(CheckedCast<std::uint32_t>(header.m_loopCount), 65535u);
-        const GifByteType loop[3] = {1, GifByteType(loops & 0xFF), GifByteType(loops >> 8)};
-        if (EGifPutExtensionLeader(gif.get(), APPLICATION_EXT_FUNC_CODE) == GIF_ERROR ||
-            EGifPutExtensionBlock(gif.get(), 11, "NETSCAPE2.0") == GIF_ERROR ||
-            EGifPutExtensionBlock(gif.get(), 3, loop) == GIF_ERROR ||
-            EGifPutExtensionTrailer(gif.get()) == GIF_ERROR) {
-            GifFail(file, gif->Error, "EGifPutExtension()", IDS_WIC_METADATA_WRITER_FAILED);
-        }
+    const auto width = CheckedCast<std::uint16_t>(img.m_width);
+    const auto height = CheckedCast<std::uint16_t>(img.m_height);
+    const auto left = animated ? CheckedCast<std::uint16_t>(record.m_left) : std::uint16_t(0);
+    const auto top = animated ? CheckedCast<std::uint16_t>(record.m_top) : std::uint16_t(0);
+
+    m_transparent = (m_options & OPTION_TRANSPARENT) != 0 || HasTranslucentPixel(img);
+    m_quantizer.Quantize(img, m_transparent, PaletteSize(m_target), m_indexed);
+
+    std::vector<GifColorType> colors(std::size_t(ColorTableSize(m_indexed.m_palette.size())));
+    for (std::size_t c = 0; c < m_indexed.m_palette.size(); ++c) {
+        const CPaletteColor& p = m_indexed.m_palette[c];
+        colors[c] = GifColorType{p.r, p.g, p.b};
     }
-
-    const std::size_t paletteSize = PaletteSize(m_target);
-    for (std::size_t i = 0; i < frames.size(); ++i) {
-        if (CanTerminate()) {
-            return false;
-        }
-        const CImg& img = *frames[i];
-        const mrv::CFrameRecord& record = records[i];
-        if (img.m_pixelType != CImg::PIXEL_BGRA32) {
-            throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
-        }
-        if (img.m_width <= 0 || img.m_height <= 0 ||
-            (animated && (img.m_width != record.Width() || img.m_height != record.Height()))) {
-            throw my::CException(IDS_WIC_FRAME_SIZE_FAILED,
-                                 "Frame " + std::to_string(i) + ": " + std::to_string(img.m_width) +
-                                     " x " + std::to_string(img.m_height));
-        }
-        const auto width = CheckedCast<std::uint16_t>(img.m_width);
-        const auto height = CheckedCast<std::uint16_t>(img.m_height);
-        const auto left = animated ? CheckedCast<std::uint16_t>(record.m_left) : std::uint16_t(0);
-        const auto top = animated ? CheckedCast<std::uint16_t>(record.m_top) : std::uint16_t(0);
-
-        m_transparent = (m_options & OPTION_TRANSPARENT) != 0 || HasTranslucentPixel(img);
-        m_quantizer.Quantize(img, m_transparent, paletteSize, m_indexed);
-
-        std::vector<GifColorType> colors(std::size_t(ColorTableSize(m_indexed.m_palette.size())));
-        for (std::size_t c = 0; c < m_indexed.m_palette.size(); ++c) {
-            const CPaletteColor& p = m_indexed.m_palette[c];
-            colors[c] = GifColorType{p.r, p.g, p.b};
-        }
-        CGifColorMap map(GifMakeMapObject(int(colors.size()), colors.data()));
-        if (!map) {
-            throw my::CException(IDS_WIC_PALETTE_WRITE_FAILED, "GifMakeMapObject() failed");
-        }
-
-        // A plain GIF carries no frame metadata, except that a transparent palette entry needs a
-        // graphic control extension to be shown as transparent at all.
-        if (animated || m_transparent) {
-            const auto control =
-                animated ? GraphicControl(record.m_disposal, record.m_delay, m_transparent)
-                         : GraphicControl(0, 0, true);
-            if (EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, int(control.size()),
-                                 control.data()) == GIF_ERROR) {
-                GifFail(file, gif->Error, "EGifPutExtension()",
-                        IDS_WIC_FRAME_METADATA_WRITER_FAILED, i + 1);
-            }
-        }
-        if (EGifPutImageDesc(gif.get(), left, top, width, height, false, map.get()) == GIF_ERROR) {
-            GifFail(file, gif->Error, "EGifPutImageDesc()", IDS_WIC_FRAME_CREATE_FAILED);
-        }
-        for (std::size_t y = 0; y < height; ++y) {
-            if (EGifPutLine(gif.get(), m_indexed.m_indices.data() + y * width, width) ==
-                GIF_ERROR) {
-                GifFail(file, gif->Error, "EGifPutLine()", IDS_WIC_PIXELS_WRITE_FAILED);
-            }
-        }
+    CGifColorMap map(GifMakeMapObject(int(colors.size()), colors.data()));
+    if (!map) {
+        throw my::CException(IDS_WIC_PALETTE_WRITE_FAILED, "GifMakeMapObject() failed");
     }
 
-    error = 0;
-    const int closed = EGifCloseFile(gif.release(), &error);
-    // giflib ignores a failed write of the trailer; the file remembers it.
-    if (closed == GIF_ERROR && !file.Failed()) {
-        GifFail(file, error, "EGifCloseFile()", IDS_WIC_ENCODER_COMMIT_FAILED);
+    // A plain GIF carries no frame metadata, except that a transparent palette entry needs a
+    // graphic control extension to be shown as transparent at all.
+    if (animated || m_transparent) {
+        const auto control = animated
+                                 ? GraphicControl(record.m_disposal, record.m_delay, m_transparent)
+                                 : GraphicControl(0, 0, true);
+        if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(control.size()), control.data()) ==
+            GIF_ERROR) {
+            throw my::CException(IDS_WIC_FRAME_METADATA_WRITER_FAILED, i + 1,
+                                 GifFailure(gif->Error, "EGifPutExtension()"));
+        }
     }
-    if (file.Failed() || !file.Commit()) {
-        throw file.Failure();
+    if (EGifPutImageDesc(gif, left, top, width, height, false, map.get()) == GIF_ERROR) {
+        throw my::CException(IDS_WIC_FRAME_CREATE_FAILED,
+                             GifFailure(gif->Error, "EGifPutImageDesc()"));
     }
-    return true;
+    for (std::size_t y = 0; y < height; ++y) {
+        if (EGifPutLine(gif, m_indexed.m_indices.data() + y * width, width) == GIF_ERROR) {
+            throw my::CException(IDS_WIC_PIXELS_WRITE_FAILED,
+                                 GifFailure(gif->Error, "EGifPutLine()"));
+        }
+    }
 }
 
 } // namespace codec

@@ -1,9 +1,10 @@
-// codec::CImgSaver: encodes output frames into one PNG or GIF file. PNG goes through our chunk
-// writer and deflate encoder; GIF through libimagequant (palette) and giflib (container, LZW),
-// with the loop, screen, frame control and image descriptor items of an animation.
+// codec::CImgSaver: encodes output frames into the bytes of PNG and GIF files. PNG goes through
+// our chunk writer and deflate encoder; GIF through libimagequant (palette) and giflib
+// (container, LZW), with the loop, screen, frame control and image descriptor items of an
+// animation. Everything is encoded into memory, so one encoder per thread can work on frames
+// at the same time while another thread writes their bytes to the files in order.
 #pragma once
 
-#include "common/terminable.h"
 #include "output/img_saver.h"
 #include "output/png_encoder.h"
 #include "output/quantizer.h"
@@ -13,8 +14,6 @@
 #include <vector>
 
 namespace codec {
-
-class COutputFile;
 
 enum class Container { Png, Gif };
 
@@ -35,38 +34,63 @@ enum SaveMode : int {
     MODE_GIF_ANIMATED = 3 // GIF with more than one frame
 };
 
-class CImgSaver : public CCanTerminate {
+// The last byte of every GIF file.
+constexpr std::uint8_t kGifTrailer = 0x3B;
+
+// The start of a GIF file: the GIF89a signature, the logical screen of width x height without a
+// global colour table and, for an animation, the NETSCAPE2.0 loop extension with loopCount
+// (0 = endless, above 65535 written as 65535). Failures raise the encoder messages
+// IDS_WIC_ENCODER_CREATE_FAILED / IDS_WIC_ENCODER_INIT_FAILED and IDS_WIC_METADATA_WRITER_FAILED.
+void GifHeader(std::uint32_t width, std::uint32_t height, bool animated, std::int32_t loopCount,
+               std::vector<std::uint8_t>& out);
+
+// Encoding state reused from frame to frame (compressors, quantiser, scratch buffers). One
+// object serves one thread at a time.
+class CImgSaver {
 public:
     CImgSaver(Container container, TargetFormat target, std::uint32_t options);
-    ~CImgSaver() override;
+    ~CImgSaver();
+    CImgSaver(const CImgSaver&) = delete;
+    CImgSaver& operator=(const CImgSaver&) = delete;
 
-    // Encodes frames (frames[i] placed by records[i]) and commits the file. False when the
-    // terminator answered stop before a frame: nothing is committed and the file is dropped.
-    // PNG takes exactly one frame. Failures raise my::CException; the file is dropped.
-    [[nodiscard]] bool Save(const mrv::CAnimationHeader& header,
-                            const std::vector<mrv::CImgPtr>& frames,
-                            const std::vector<mrv::CFrameRecord>& records, COutputFile& file);
+    // A whole PNG file of the frame in its own pixel format (RGB when opaque), with its
+    // resolution and, unless the options forbid it, its RGB colour profile. Raises
+    // IDS_IMAGE_FORMAT_UNSUPPORTED for other pixel types and IDS_LIBPNG_ERROR for an empty image.
+    void EncodePngFile(const CImg& img, std::vector<std::uint8_t>& out);
+    // The zlib stream of an APNG frame's scanlines, RGBA or (alpha false) RGB.
+    void EncodePngData(const CImg& img, bool alpha, std::vector<std::uint8_t>& out);
+    // A whole GIF file holding the frame as a plain image.
+    void EncodeGifFile(const CImg& img, std::vector<std::uint8_t>& out);
+    // One frame of a GIF with header.m_frameCount frames (an animation when more than one):
+    // graphic control extension (animations, or a transparent plain image), image descriptor
+    // with the local colour table, and the LZW image data. img is exactly the record's
+    // rectangle; index is the frame's ordinal for messages.
+    void EncodeGifFrame(const mrv::CAnimationHeader& header, const CImg& img,
+                        const mrv::CFrameRecord& record, std::size_t index,
+                        std::vector<std::uint8_t>& out);
 
     std::uint32_t Options() const { return m_options; }
     void SetOptions(std::uint32_t options) { m_options = options; }
-    // Mode of the last Save and the transparent flag of its last frame.
+    // Mode of the last GIF frame and its transparent flag.
     int Mode() const { return m_mode; }
     bool IsTransparent() const { return m_transparent; }
     void SetQuantizerSpeed(int speed) { m_quantizer = CQuantizer(speed); }
+    // Whether a large PNG frame may compress its two filter candidates on a second thread;
+    // encoders that already run one per thread switch it off.
+    void SetParallel(bool parallel);
 
 private:
-    [[nodiscard]] bool SavePng(const std::vector<mrv::CImgPtr>& frames, COutputFile& file);
-    [[nodiscard]] bool SaveGif(const mrv::CAnimationHeader& header,
-                               const std::vector<mrv::CImgPtr>& frames,
-                               const std::vector<mrv::CFrameRecord>& records, COutputFile& file);
+    // Writes the frame into an open giflib stream whose screen is screenWidth x screenHeight.
+    void PutGifFrame(void* gif, const CImg& img, const mrv::CFrameRecord& record, std::size_t index,
+                     bool animated);
 
     Container m_container;
     TargetFormat m_target;
     std::uint32_t m_options;
     int m_mode = MODE_OTHER;
     bool m_transparent = false;
+    bool m_parallel = true;
 
-    // Reused over the files of a sequence: compressors, scratch buffers, palette output.
     std::unique_ptr<CPngImageEncoder> m_png;
     CQuantizer m_quantizer;
     CIndexedImage m_indexed;

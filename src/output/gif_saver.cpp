@@ -1,52 +1,61 @@
 #include "output/gif_saver.h"
 
 #include "output/codec_saver.h"
-#include "output/output_file.h"
 #include "output/quantizer.h"
-
-#include <algorithm>
 
 namespace mrv {
 
-namespace {
-
-bool AnyTranslucent(const std::vector<CImgPtr>& frames) {
-    return std::any_of(frames.begin(), frames.end(),
-                       [](const CImgPtr& img) { return codec::HasTranslucentPixel(*img); });
+std::unique_ptr<codec::CImgSaver> CGifSaver::MakeEncoder() const {
+    return std::make_unique<codec::CImgSaver>(codec::Container::Gif, codec::TargetFormat::Indexed8,
+                                              codec::OPTION_NO_COLOR_PROFILE);
 }
 
-} // namespace
-
-bool CGifSaver::Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-                      const std::vector<CFrameRecord>&) {
-    codec::CImgSaver encoder(codec::Container::Gif, codec::TargetFormat::Indexed8,
-                             codec::OPTION_NO_COLOR_PROFILE);
-    return WriteEachFile(encoder, frames, header.m_loopCount);
+void CGifSaver::EncodeImage(const CImg& img, const CFrameRecord&, std::uint32_t,
+                            codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const {
+    encoder.EncodeGifFile(img, out);
 }
 
-bool CAgifSaver::UsesFrameRegions(const CFrameList& list) const {
-    return CImgSaver::UsesFrameRegions(list) && !AnyTranslucent(list.m_images);
+bool CAgifSaver::Admits(const CImg& frame) const {
+    return m_transparent || !codec::HasTranslucentPixel(frame);
 }
 
-bool CAgifSaver::Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-                       const std::vector<CFrameRecord>& records) {
-    if (frames.empty()) {
-        return true;
-    }
-    // One translucent pixel anywhere gives every frame a transparent index 0 and makes each
-    // frame clear its rectangle before the next, so transparent pixels stay transparent.
-    std::uint32_t options = codec::OPTION_NO_COLOR_PROFILE;
-    std::vector<CFrameRecord> written = records;
-    if (AnyTranslucent(frames)) {
-        options |= codec::OPTION_TRANSPARENT;
-        for (CFrameRecord& record : written) {
-            record.m_disposal = DISPOSAL_BACKGROUND;
-        }
-    }
-    codec::CImgSaver encoder(codec::Container::Gif, codec::TargetFormat::Indexed8, options);
-    encoder.SetTerminator(this);
-    codec::COutputFile file(GetFilePath(0));
-    return encoder.Save(header, frames, written, file);
+std::unique_ptr<codec::CImgSaver> CAgifSaver::MakeEncoder() const {
+    const std::uint32_t options =
+        codec::OPTION_NO_COLOR_PROFILE | (m_transparent ? codec::OPTION_TRANSPARENT : 0u);
+    return std::make_unique<codec::CImgSaver>(codec::Container::Gif, codec::TargetFormat::Indexed8,
+                                              options);
+}
+
+void CAgifSaver::Start(const CImg& first, bool translucent) {
+    m_transparent = translucent || codec::HasTranslucentPixel(first);
+    const bool animated = m_header.m_frameCount > 1;
+    const std::uint32_t width = animated ? m_header.m_width : std::uint32_t(first.m_width);
+    const std::uint32_t height = animated ? m_header.m_height : std::uint32_t(first.m_height);
+    std::vector<std::uint8_t> bytes;
+    codec::GifHeader(width, height, animated, m_header.m_loopCount, bytes);
+    CreateFile();
+    WriteFile(bytes);
+}
+
+bool CAgifSaver::UsesFrameRegions() const {
+    return CImgSaver::UsesFrameRegions() && !m_transparent;
+}
+
+std::uint32_t CAgifSaver::Disposal() const {
+    return m_transparent ? DISPOSAL_BACKGROUND : DISPOSAL_UNSPECIFIED;
+}
+
+void CAgifSaver::EncodeImage(const CImg& img, const CFrameRecord& record, std::uint32_t index,
+                             codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const {
+    encoder.EncodeGifFrame(m_header, img, record, index, out);
+}
+
+void CAgifSaver::AppendFrame(const CEncodedFrame& frame) {
+    WriteFile(frame.m_bytes);
+}
+
+void CAgifSaver::End() {
+    WriteFile({codec::kGifTrailer});
 }
 
 } // namespace mrv

@@ -85,29 +85,138 @@ void CImgSaver::ListFilePaths(std::vector<std::string>& paths, std::int32_t inte
     }
 }
 
-bool CImgSaver::UsesFrameRegions(const CFrameList&) const {
+CImgSaver::CImgSaver() = default;
+
+CImgSaver::~CImgSaver() = default;
+
+bool CImgSaver::UsesFrameRegions() const {
     return m_regionFrames && SupportsFrameRegions();
 }
 
-bool CImgSaver::WriteEachFile(codec::CImgSaver& encoder, const std::vector<CImgPtr>& frames,
-                              std::int32_t loopCount) {
-    encoder.SetTerminator(this);
-    const std::int32_t count = codec::CheckedCast<std::int32_t>(frames.size());
-    for (std::int32_t i = 0; i < count; ++i) {
-        if (CanTerminate()) {
-            return false;
-        }
-        const CImgPtr& img = frames[std::size_t(i)];
-        // Every file is a whole frame of its own.
-        const CAnimationHeader header{std::uint32_t(img->m_width), std::uint32_t(img->m_height), 1,
-                                      loopCount};
-        const CFrameRecord record{0, 0, img->m_width, img->m_height, 0, DISPOSAL_UNSPECIFIED};
-        codec::COutputFile file(GetFilePath(i));
-        if (!encoder.Save(header, {img}, {record}, file)) {
-            return false;
-        }
-    }
+bool CImgSaver::Admits(const CImg&) const {
     return true;
+}
+
+std::uint32_t CImgSaver::Begin(std::size_t rendered, bool roundTrip, const CImg& first,
+                               bool translucent) {
+    Discard();
+    if (rendered == 0) {
+        throw my::InternalError("mrv::CImgSaver::Begin()\nA run without frames");
+    }
+    CheckBuffer(first);
+    m_rendered = rendered;
+    m_mirrored = m_mirrorReturn && roundTrip && rendered > 2;
+    const std::size_t total = m_mirrored ? 2 * rendered - 2 : rendered;
+    m_header = CAnimationHeader{};
+    m_header.m_frameCount = codec::CheckedCast<std::int32_t>(total);
+    m_header.m_width = codec::CheckedCast<std::uint32_t>(first.m_width);
+    m_header.m_height = codec::CheckedCast<std::uint32_t>(first.m_height);
+    m_header.m_loopCount = m_loopCount;
+    m_delay = FrameDelay(m_frameRate);
+    m_appended = 0;
+    m_begun = true;
+    try {
+        Start(first, translucent);
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    m_cutRegions = m_header.m_frameCount > 1 && UsesFrameRegions();
+    return m_header.m_frameCount;
+}
+
+std::size_t CImgSaver::SourceIndex(std::uint32_t j) const {
+    return SourceFrameIndex(j, m_rendered, m_mirrored);
+}
+
+void CImgSaver::Encode(std::uint32_t j, const CImg* previous, const CImgPtr& frame,
+                       codec::CImgSaver& encoder, CEncodedFrame& out) const {
+    if (!frame) {
+        throw my::InternalError("mrv::CImgSaver::Encode()\nEmpty frame");
+    }
+    CheckBuffer(*frame);
+    out.m_index = j;
+    out.m_record = CFrameRecord{0, 0, frame->m_width, frame->m_height, m_delay, Disposal()};
+    out.m_bytes.clear();
+    CImgPtr cropped;
+    if (j > 0 && m_cutRegions) {
+        if (previous == nullptr) {
+            throw my::InternalError("mrv::CImgSaver::Encode()\nNo frame before frame " +
+                                    std::to_string(j));
+        }
+        // Regions compare uncropped neighbours; a frame that equals the one before keeps its
+        // place and delay as a single pixel.
+        const CFrameRecord rect = previous == frame.get()
+                                      ? CFrameRecord{0, 0, 1, 1, 0, DISPOSAL_UNSPECIFIED}
+                                      : ChangedRegion(*previous, *frame);
+        out.m_record.m_left = rect.m_left;
+        out.m_record.m_top = rect.m_top;
+        out.m_record.m_right = rect.m_right;
+        out.m_record.m_bottom = rect.m_bottom;
+        cropped = CropImage(*frame, out.m_record);
+    }
+    EncodeImage(cropped ? *cropped : *frame, out.m_record, j, encoder, out.m_bytes);
+}
+
+void CImgSaver::Append(const CEncodedFrame& frame) {
+    if (!m_begun || frame.m_index != m_appended || m_appended >= m_header.m_frameCount) {
+        throw my::InternalError("mrv::CImgSaver::Append()\nFrame " + std::to_string(frame.m_index) +
+                                " out of order");
+    }
+    AppendFrame(frame);
+    ++m_appended;
+}
+
+void CImgSaver::AppendFrame(const CEncodedFrame& frame) {
+    auto file = std::make_unique<codec::COutputFile>(
+        GetFilePath(codec::CheckedCast<std::int32_t>(frame.m_index)));
+    if (!file->Write(frame.m_bytes) || !file->Close()) {
+        throw file->Failure();
+    }
+    m_files.push_back(std::move(file));
+}
+
+void CImgSaver::CreateFile() {
+    m_file = std::make_unique<codec::COutputFile>(GetFilePath(0));
+}
+
+void CImgSaver::WriteFile(const std::vector<std::uint8_t>& bytes) {
+    if (!m_file) {
+        throw my::InternalError("mrv::CImgSaver::WriteFile()\nNo file is open");
+    }
+    if (!m_file->Write(bytes)) {
+        throw m_file->Failure();
+    }
+}
+
+void CImgSaver::Finish() {
+    if (!m_begun || m_appended != m_header.m_frameCount) {
+        throw my::InternalError("mrv::CImgSaver::Finish()\n" + std::to_string(m_appended) + " of " +
+                                std::to_string(m_header.m_frameCount) + " frames written");
+    }
+    try {
+        End();
+        if (m_file && !m_file->Commit()) {
+            throw m_file->Failure();
+        }
+        for (const auto& file : m_files) {
+            if (!file->Commit()) {
+                throw file->Failure();
+            }
+        }
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    Discard();
+}
+
+void CImgSaver::Discard() noexcept {
+    // Files not renamed into place remove their temporary file when they go.
+    m_file.reset();
+    m_files.clear();
+    m_begun = false;
+    m_cutRegions = false;
 }
 
 bool CImgSaver::Save(const CFrameList& list) {
@@ -118,49 +227,48 @@ bool CImgSaver::Save(const CFrameList& list) {
         }
         CheckBuffer(*img);
     }
-    const std::size_t count = images.size();
-    const bool mirrored = m_mirrorReturn && list.m_roundTrip && count > 2;
-    const std::size_t total = mirrored ? 2 * count - 2 : count;
-    const std::uint32_t frameCount = codec::CheckedCast<std::int32_t>(total);
-    const std::uint32_t delay = FrameDelay(m_frameRate);
-
-    std::vector<CImgPtr> frames(frameCount);
-    std::vector<CFrameRecord> records(frameCount);
-    for (std::size_t j = 0; j < frameCount; ++j) {
-        frames[j] = images[SourceFrameIndex(j, count, mirrored)];
-        records[j] = CFrameRecord{
-            0, 0, frames[j]->m_width, frames[j]->m_height, delay, DISPOSAL_UNSPECIFIED};
+    if (images.empty()) {
+        return true;
     }
-
-    if (frameCount > 1 && UsesFrameRegions(list)) {
-        const CImg& first = *frames[0];
-        for (const CImgPtr& img : images) {
-            if (img->m_pixelType != first.m_pixelType || img->m_width != first.m_width ||
-                img->m_height != first.m_height) {
-                throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
+    try {
+        for (bool translucent = false;; translucent = true) {
+            const std::uint32_t count =
+                Begin(images.size(), list.m_roundTrip, *images[0], translucent);
+            if (m_cutRegions) {
+                const CImg& first = *images[0];
+                for (const CImgPtr& img : images) {
+                    if (img->m_pixelType != first.m_pixelType || img->m_width != first.m_width ||
+                        img->m_height != first.m_height) {
+                        throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
+                    }
+                }
+            }
+            const std::unique_ptr<codec::CImgSaver> encoder = MakeEncoder();
+            CEncodedFrame encoded;
+            bool admitted = true;
+            for (std::uint32_t j = 0; j < count && admitted; ++j) {
+                if (CanTerminate()) {
+                    Discard();
+                    return false;
+                }
+                const CImgPtr& img = images[SourceIndex(j)];
+                admitted = Admits(*img);
+                if (admitted) {
+                    const CImg* previous = j > 0 ? images[SourceIndex(j - 1)].get() : nullptr;
+                    Encode(j, previous, img, *encoder, encoded);
+                    Append(encoded);
+                }
+            }
+            if (admitted) {
+                break;
             }
         }
-        // Regions compare uncropped neighbours, so all are found before any frame is cut.
-        for (std::size_t j = 1; j < frameCount; ++j) {
-            const CFrameRecord rect = frames[j] == frames[j - 1]
-                                          ? CFrameRecord{0, 0, 1, 1, 0, DISPOSAL_UNSPECIFIED}
-                                          : ChangedRegion(*frames[j - 1], *frames[j]);
-            records[j] = CFrameRecord{rect.m_left,   rect.m_top, rect.m_right,
-                                      rect.m_bottom, delay,      DISPOSAL_UNSPECIFIED};
-        }
-        for (std::size_t j = 1; j < frameCount; ++j) {
-            frames[j] = CropImage(*frames[j], records[j]);
-        }
+        Finish();
+    } catch (...) {
+        Discard();
+        throw;
     }
-
-    CAnimationHeader header;
-    if (frameCount > 0) {
-        header.m_width = codec::CheckedCast<std::uint32_t>(frames[0]->m_width);
-        header.m_height = codec::CheckedCast<std::uint32_t>(frames[0]->m_height);
-    }
-    header.m_frameCount = frameCount;
-    header.m_loopCount = m_loopCount;
-    return Write(header, frames, records);
+    return true;
 }
 
 } // namespace mrv

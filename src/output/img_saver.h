@@ -1,19 +1,23 @@
 // mrv::CImgSaver: the common part of the four savers that write the rendered frames of a run.
 // It names the output files, expands a round-trip frame list, computes delays and changed
-// regions, and hands the output frames to the format's Write.
+// regions, and takes the output frames one at a time: encoded on any thread, appended in order
+// to files under temporary names, which are renamed into place only when the run completes.
 #pragma once
 
+#include "common/error.h"
 #include "common/terminable.h"
 #include "platform/img.h"
 
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace codec {
 class CImgSaver;
-}
+class COutputFile;
+} // namespace codec
 
 namespace mrv {
 
@@ -55,11 +59,28 @@ struct CFrameRecord {
     friend bool operator==(const CFrameRecord&, const CFrameRecord&) = default;
 };
 
-// Slot 0 (CanTerminate) comes from CCanTerminate: the saver asks its terminator before each
-// frame and, when told to stop, returns false from Save, leaving complete files written so far.
+// An output frame on its way into the file: its record and the bytes its format's encoder made
+// of it (a whole file for a sequence, the frame's part of the file for an animation).
+struct CEncodedFrame {
+    std::uint32_t m_index = 0;
+    CFrameRecord m_record;
+    std::vector<std::uint8_t> m_bytes;
+};
+
+// A run frame by frame:
+//   Begin (with the first rendered frame) -> for every output frame j in order: Encode (on any
+//   thread, with an encoder of that thread) and Append (on one thread, in order) -> Finish.
+// Until Finish has renamed them, the files exist only under hidden temporary names in the
+// output folder; Discard, a failure or destroying the saver removes them, so a run that does
+// not complete leaves the folder as it was.
+//
+// Slot 0 (CanTerminate) comes from CCanTerminate: Save asks the terminator before each frame.
 class CImgSaver : public CCanTerminate {
 public:
-    ~CImgSaver() override = default;
+    CImgSaver();
+    ~CImgSaver() override;
+    CImgSaver(const CImgSaver&) = delete;
+    CImgSaver& operator=(const CImgSaver&) = delete;
 
     // True for APNG and animated GIF: one output file holding all frames.
     virtual bool IsAnimated() const = 0;
@@ -78,9 +99,40 @@ public:
     virtual std::string GetFilePath(std::int32_t index) const;
     // Appends every path a run with interFrameCount in-between frames will write.
     virtual void ListFilePaths(std::vector<std::string>& paths, std::int32_t interFrameCount) const;
-    // Writes the frames. False when the terminator stopped the run before the last frame; the
-    // caller then takes its cancellation path. Failures raise my::CException.
+    // Writes the whole list through the calls below on this thread. False when the terminator
+    // stopped the run (nothing is left behind); the caller then takes its cancellation path.
+    // Failures raise my::CException.
     [[nodiscard]] virtual bool Save(const CFrameList& frames);
+
+    // Starts a run of `rendered` frames (the task's list; roundTrip as CFrameList's flag) whose
+    // first is `first`, and returns the number of output frames. What an animation holds for
+    // all its frames (alpha channel, transparent palette entry) is chosen from `first`, or set
+    // outright with `translucent`. An animated saver creates its file here.
+    std::uint32_t Begin(std::size_t rendered, bool roundTrip, const CImg& first,
+                        bool translucent = false);
+    std::uint32_t FrameCount() const { return m_header.m_frameCount; }
+    // Index into the rendered list of output frame j.
+    std::size_t SourceIndex(std::uint32_t j) const;
+    // Whether output frames after the first are cut to their changed regions; Encode then needs
+    // the uncropped output frame before.
+    bool CutsRegions() const { return m_cutRegions; }
+    // False when a frame needs what Begin did not choose from the first frame (a translucent
+    // pixel after an opaque first frame); the run must then start again with Begin(...,
+    // translucent = true), which every frame fits.
+    virtual bool Admits(const CImg& frame) const;
+    // A fresh encoder for one thread, set up for the run begun last.
+    virtual std::unique_ptr<codec::CImgSaver> MakeEncoder() const = 0;
+    // Output frame j (uncropped; previous is the uncropped output frame j - 1, needed when
+    // CutsRegions) turned into what Append takes. May run on several threads at once, each with
+    // its own encoder; reads only what Begin fixed.
+    void Encode(std::uint32_t j, const CImg* previous, const CImgPtr& frame,
+                codec::CImgSaver& encoder, CEncodedFrame& out) const;
+    // Writes an encoded frame; frames must come in order 0, 1, ..., FrameCount() - 1.
+    void Append(const CEncodedFrame& frame);
+    // Completes the files and renames them into place (an existing file is replaced).
+    void Finish();
+    // Drops the run: every file it has written so far is removed.
+    void Discard() noexcept;
 
     // Settings, copied from the task settings by the saver factory.
     std::string m_dstFolder;
@@ -93,15 +145,37 @@ public:
     bool m_regionFrames = false;     // changed-region frames (AutoTrimFrames)
 
 protected:
-    // Writes the output frames; frames[i] is described by records[i]. False when stopped.
-    [[nodiscard]] virtual bool Write(const CAnimationHeader& header,
-                                     const std::vector<CImgPtr>& frames,
-                                     const std::vector<CFrameRecord>& records) = 0;
-    // Whether this run cuts later frames to their changed regions.
-    virtual bool UsesFrameRegions(const CFrameList& list) const;
-    // Writes every output frame to its own numbered file through encoder (sequence savers).
-    [[nodiscard]] bool WriteEachFile(codec::CImgSaver& encoder, const std::vector<CImgPtr>& frames,
-                                     std::int32_t loopCount);
+    // Called by Begin once the header is known: choose what depends on the first frame and,
+    // for an animation, start its file (CreateFile, WriteFile).
+    virtual void Start(const CImg& first, bool translucent) = 0;
+    // Whether this run cuts later frames to their changed regions (asked after Start).
+    virtual bool UsesFrameRegions() const;
+    // The disposal written with every frame (asked after Start).
+    virtual std::uint32_t Disposal() const { return DISPOSAL_UNSPECIFIED; }
+    // The bytes of one output frame: img is the frame as written (cut to record's rectangle).
+    virtual void EncodeImage(const CImg& img, const CFrameRecord& record, std::uint32_t index,
+                             codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const = 0;
+    // Writes an encoded frame; sequences give each frame a file of its own.
+    virtual void AppendFrame(const CEncodedFrame& frame);
+    // The last bytes of an animation's file, before it is renamed into place.
+    virtual void End() {}
+    // The animation's one file, created under a temporary name; a failed write raises the
+    // file's failure (IDS_FILE_SAVE_FAILED: its path and the system's reason).
+    void CreateFile();
+    void WriteFile(const std::vector<std::uint8_t>& bytes);
+
+    // The run begun last.
+    CAnimationHeader m_header;
+    std::uint32_t m_delay = 0;
+
+private:
+    std::size_t m_rendered = 0;
+    bool m_mirrored = false;
+    bool m_cutRegions = false;
+    bool m_begun = false;
+    std::uint32_t m_appended = 0;
+    std::unique_ptr<codec::COutputFile> m_file;               // animations
+    std::vector<std::unique_ptr<codec::COutputFile>> m_files; // sequences, closed
 };
 
 // Index into a list of count frames of output frame j (count > 0): frames play forward, then,

@@ -134,17 +134,31 @@ bool COutputFile::Write(const void* data, std::size_t size) noexcept {
     return true;
 }
 
-bool COutputFile::Commit() noexcept {
+bool COutputFile::Close() noexcept {
+    if (m_closed && m_errno == 0) {
+        return true;
+    }
     if (m_errno != 0 || m_fd < 0) {
         return Fail(EBADF);
     }
-    if (!Flush()) {
-        return false;
-    }
+    const bool flushed = Flush();
+    std::vector<std::uint8_t>().swap(m_buffer);
     const int fd = m_fd;
     m_fd = -1;
+    if (!flushed) {
+        ::close(fd);
+        return false;
+    }
     if (::close(fd) != 0) {
         return Fail(errno);
+    }
+    m_closed = true;
+    return true;
+}
+
+bool COutputFile::Commit() noexcept {
+    if (!Close()) {
+        return false;
     }
     if (::rename(m_tempPath.c_str(), m_path.c_str()) != 0) {
         return Fail(errno);

@@ -30,8 +30,12 @@ public:
     [[nodiscard]] bool Write(std::span<const std::uint8_t> bytes) noexcept {
         return Write(bytes.data(), bytes.size());
     }
-    // Flushes, closes and renames the temporary file over the target (an existing file is
-    // replaced). False on failure, with the reason in Failure().
+    // Flushes and closes the temporary file, which stays until Commit or destruction; its buffer
+    // is given back, so that many closed files cost no memory. False on failure, with the
+    // reason in Failure().
+    [[nodiscard]] bool Close() noexcept;
+    // Flushes, closes (unless closed already) and renames the temporary file over the target
+    // (an existing file is replaced). False on failure, with the reason in Failure().
     [[nodiscard]] bool Commit() noexcept;
 
     const std::string& Path() const { return m_path; }
@@ -49,6 +53,7 @@ private:
     std::string m_tempPath;
     int m_fd = -1;
     bool m_committed = false;
+    bool m_closed = false;
     int m_errno = 0;
     std::vector<std::uint8_t> m_buffer;
 };

@@ -44,8 +44,10 @@ std::span<const std::uint8_t> TypeBytes(const char (&type)[5]) {
 } // namespace
 
 void CPngChunkWriter::Write(std::span<const std::uint8_t> bytes) {
-    if (!m_file.Write(bytes)) {
-        throw m_file.Failure();
+    if (m_out != nullptr) {
+        m_out->insert(m_out->end(), bytes.begin(), bytes.end());
+    } else if (!m_file->Write(bytes)) {
+        throw m_file->Failure();
     }
 }
 
@@ -151,7 +153,8 @@ std::span<const std::uint8_t> CPngImageEncoder::Encode(const CImg& img, bool alp
     };
     // The two candidates share nothing but the image, so a large frame compresses both at once;
     // for small frames starting a thread costs more than it saves.
-    const bool parallel = std::size_t(img.m_width) * std::size_t(img.m_height) >= kParallelPixels;
+    const bool parallel =
+        m_parallel && std::size_t(img.m_width) * std::size_t(img.m_height) >= kParallelPixels;
     std::future<std::span<const std::uint8_t>> pending;
     if (parallel) {
         pending = std::async(std::launch::async, minSadStream);

@@ -1,4 +1,4 @@
-// The PNG and APNG encoder: CPngChunkWriter writes chunks with their CRCs to an output file,
+// The PNG and APNG encoder: CPngChunkWriter appends chunks with their CRCs to a byte buffer,
 // CPngImageEncoder turns a BGRA frame into the zlib stream of its filtered scanlines.
 #pragma once
 
@@ -28,9 +28,14 @@ struct CPngFrameControl {
     std::uint8_t m_blend = 0;   // 0 source, 1 over
 };
 
+// The sequence numbers of fcTL and fdAT run on over the chunks of one writer.
 class CPngChunkWriter {
 public:
-    explicit CPngChunkWriter(COutputFile& file) : m_file(file) {}
+    // Appends to memory, so that frames can be made on any thread and written in one piece.
+    explicit CPngChunkWriter(std::vector<std::uint8_t>& out) : m_out(&out) {}
+    // Writes straight to a file; a failed write raises the file's failure
+    // (IDS_FILE_SAVE_FAILED).
+    explicit CPngChunkWriter(COutputFile& file) : m_file(&file) {}
 
     void Signature();
     // 8-bit RGBA (or RGB without alpha) without interlace.
@@ -46,8 +51,8 @@ public:
     void Fdat(std::span<const std::uint8_t> zlib);
     void Iend();
 
-    // Writes one chunk; raises IDS_FILE_SAVE_FAILED naming the file and the system reason when
-    // the write fails.
+    // Writes one chunk; raises IDS_LIBPNG_ERROR for data beyond the 2^31 - 1 bytes a chunk can
+    // hold, and the file's failure when writing to a file fails.
     void Chunk(const char (&type)[5], std::span<const std::uint8_t> data);
 
 private:
@@ -57,14 +62,18 @@ private:
              std::span<const std::uint8_t> data);
     void Write(std::span<const std::uint8_t> bytes);
 
-    COutputFile& m_file;
+    std::vector<std::uint8_t>* m_out = nullptr;
+    COutputFile* m_file = nullptr;
     std::uint32_t m_sequence = 0;
 };
 
 // Encodes frames of pixel type 0 one after the other, reusing its buffers and compressors.
 class CPngImageEncoder {
 public:
-    explicit CPngImageEncoder(int level = 9) : m_none(level), m_minSad(level) {}
+    // parallel: large frames compress their two filter candidates on two threads. Callers that
+    // run one encoder per thread of their own switch it off.
+    explicit CPngImageEncoder(int level = 9, bool parallel = true)
+        : m_none(level), m_minSad(level), m_parallel(parallel) {}
 
     // The zlib stream of the image's scanlines, RGBA or (alpha false) RGB: both filter choices
     // are compressed and the smaller stream is kept. Valid until the next call.
@@ -85,6 +94,7 @@ private:
     PngFilterChoice m_lastChoice = PngFilterChoice::None;
     std::size_t m_noneSize = 0;
     std::size_t m_minSadSize = 0;
+    bool m_parallel = true;
 };
 
 // Raises IDS_IMAGE_FORMAT_UNSUPPORTED for a pixel type other than 0 and IDS_LIBPNG_ERROR for an

@@ -4,10 +4,13 @@
 
 namespace mrv {
 
-bool CPngSaver::Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-                      const std::vector<CFrameRecord>&) {
-    codec::CImgSaver encoder(codec::Container::Png, codec::TargetFormat::Own, 0);
-    return WriteEachFile(encoder, frames, header.m_loopCount);
+std::unique_ptr<codec::CImgSaver> CPngSaver::MakeEncoder() const {
+    return std::make_unique<codec::CImgSaver>(codec::Container::Png, codec::TargetFormat::Own, 0);
+}
+
+void CPngSaver::EncodeImage(const CImg& img, const CFrameRecord&, std::uint32_t,
+                            codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const {
+    encoder.EncodePngFile(img, out);
 }
 
 } // namespace mrv

@@ -11,10 +11,12 @@ public:
     bool IsAnimated() const override { return false; }
     std::int32_t GetFormat() const override { return 0; }
     std::string GetExtension() const override { return "png"; }
+    std::unique_ptr<codec::CImgSaver> MakeEncoder() const override;
 
 protected:
-    [[nodiscard]] bool Write(const CAnimationHeader& header, const std::vector<CImgPtr>& frames,
-                             const std::vector<CFrameRecord>& records) override;
+    void Start(const CImg&, bool) override {}
+    void EncodeImage(const CImg& img, const CFrameRecord& record, std::uint32_t index,
+                     codec::CImgSaver& encoder, std::vector<std::uint8_t>& out) const override;
 };
 
 } // namespace mrv

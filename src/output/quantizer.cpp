@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <dlfcn.h>
 #include <libimagequant.h>
 #include <memory>
 #include <string>
@@ -102,6 +103,17 @@ private:
 };
 
 } // namespace
+
+void QuantizeOnCallingThreadOnly() {
+    // libimagequant brings its OpenMP runtime in; asking for the symbol avoids building
+    // against OpenMP only to set one number. The setting belongs to the calling thread.
+    using SetThreads = void (*)(int);
+    static const auto setThreads =
+        reinterpret_cast<SetThreads>(::dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    if (setThreads != nullptr) {
+        setThreads(1);
+    }
+}
 
 bool HasTranslucentPixel(const CImg& img) {
     if (img.m_pixelType != CImg::PIXEL_BGRA32) {

@@ -48,6 +48,12 @@ private:
     std::vector<std::uint8_t> m_rgba; // the frame as straight RGBA, alpha 0 or 255
 };
 
+// libimagequant parallelises with OpenMP threads of its own. A thread that is one of several
+// encoding frames at once calls this first, so that its quantisation stays on itself and the
+// threads do not compete for the cores (the palette is the same either way). It affects the
+// calling thread only; without OpenMP it does nothing.
+void QuantizeOnCallingThreadOnly();
+
 // True when some pixel's alpha is not 255 (pixel type 0; other types count as opaque).
 bool HasTranslucentPixel(const CImg& img);
 

@@ -9,6 +9,9 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -123,6 +126,49 @@ TEST_F(GenerationTaskTest, CancelStopsTheRunAndWritesNothing) {
     ASSERT_TRUE(WaitUntilIdle());
     ASSERT_EQ(f.m_msg.m_errors.size(), 1u);
     EXPECT_EQ(f.m_msg.m_errors[0].m_id, IDS_PAIR_WIDTH);
+}
+
+// A run on every core leaves the form responsive: its workers run at idle priority and the
+// form only polls counters, so the event loop is never held up for long, and Abort ends the
+// run after the frames in hand.
+TEST_F(GenerationTaskTest, EventLoopStaysResponsiveWhileARunUsesEveryCore) {
+    mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
+    task.SetSrcPath0(WriteDrawing(f, "a.strk", 4, 640, 480));
+    task.SetSrcPath1(WriteDrawing(f, "b.strk", 600, 640, 480));
+    task.SetInterFrameCount(999);
+    f.View().Fill();
+
+    f.View().m_generate->click();
+    ASSERT_TRUE(generation->IsActive());
+    QElapsedTimer clock;
+    clock.start();
+    qint64 last = 0;
+    qint64 worst = 0;
+    QTimer tick;
+    tick.setInterval(10);
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        const qint64 now = clock.elapsed();
+        worst = std::max(worst, now - last);
+        last = now;
+        f.View().m_progress->repaint();
+    });
+    tick.start();
+    QEventLoop loop;
+    QTimer::singleShot(2000, &loop, &QEventLoop::quit);
+    loop.exec();
+    tick.stop();
+    EXPECT_TRUE(generation->IsActive()) << "the run ended before it could be measured";
+    EXPECT_GT(f.View().m_progress->value(), 0) << "the bar did not move";
+    EXPECT_LE(worst, 200) << "the event loop waited " << worst << " ms";
+
+    clock.restart();
+    f.View().m_generate->click(); // "中断"
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_LE(clock.elapsed(), 3000) << "the run took long to stop";
+    EXPECT_TRUE(f.m_msg.m_errors.empty());
+    ASSERT_EQ(f.m_msg.m_questions.size(), 1u);
+    EXPECT_EQ(f.m_msg.m_questions[0], my::FormatMessage(IDS_TASK_INTERRUPTED));
+    EXPECT_TRUE(std::filesystem::is_empty(f.m_temp.Path() / "out"));
 }
 
 } // namespace

@@ -78,8 +78,9 @@ protected:
         m_out.str("");
         m_err.str("");
         cli::CConsole console{in, m_out, m_err, m_interactive, m_terminal};
-        const cli::CJobFactory factory = [this](const CTaskSetting& task) {
+        const cli::CJobFactory factory = [this](const CTaskSetting& task, int jobs) {
             m_made = task;
+            m_threads = jobs;
             ++m_jobs;
             std::vector<std::string> outputs;
             for (int i = 0; i < m_outputs; ++i) {
@@ -109,6 +110,7 @@ protected:
     CTerminateFlag m_stop;
     CTaskSetting m_made;
     int m_jobs = 0;
+    int m_threads = -1; // the thread count the last job was made with
 };
 
 TEST_F(BatchRun, ProgressLineOnATerminalUnlessQuiet) {
@@ -143,6 +145,12 @@ TEST_F(BatchRun, OverridesApplyBeforeTheGenerateChecks) {
     EXPECT_EQ(m_made.GetFrameRate(), 2000);
     EXPECT_EQ(m_made.GetSrcPath0(), (m_folder / "a.strk").string());
     EXPECT_TRUE(fs::exists(m_folder / "x.gif"));
+    EXPECT_EQ(m_threads, 0) << "every hardware thread unless --jobs says otherwise";
+
+    EXPECT_EQ(Run({"--overwrite", "-j", "3", "--set", "FrameRate=2000", m_project}), cli::kExitOk);
+    EXPECT_EQ(m_threads, 3);
+    EXPECT_EQ(Run({"--jobs", "0", m_project}), cli::kExitUsage);
+    EXPECT_NE(m_err.str().find("--jobs"), std::string::npos) << m_err.str();
 }
 
 TEST_F(BatchRun, ExistingOutputsAreNotReplacedWithoutConsent) {

@@ -72,7 +72,7 @@ protected:
         m_err.str("");
         cli::CConsole console{in, m_out, m_err, false, false};
         const cli::CJobFactory noJob =
-            [](const mrv::CTaskSetting&) -> std::unique_ptr<cli::CBatchJob> {
+            [](const mrv::CTaskSetting&, int) -> std::unique_ptr<cli::CBatchJob> {
             ADD_FAILURE() << "a check makes no generation job";
             return nullptr;
         };

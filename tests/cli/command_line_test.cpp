@@ -21,6 +21,20 @@ TEST(CommandLine, ReadsEveryOptionAroundTheProject) {
     EXPECT_EQ(o.m_sets[2].second, "");
 }
 
+TEST(CommandLine, JobsTakeAThreadCountInEveryForm) {
+    EXPECT_EQ(ParseCommandLine({"a.mrva"}).m_jobs, 0);
+    EXPECT_EQ(ParseCommandLine({"--jobs", "8", "a.mrva"}).m_jobs, 8);
+    EXPECT_EQ(ParseCommandLine({"a.mrva", "-j", "1"}).m_jobs, 1);
+    EXPECT_EQ(ParseCommandLine({"--jobs=16", "a.mrva"}).m_jobs, 16);
+    EXPECT_EQ(ParseCommandLine({"-j2", "a.mrva"}).m_jobs, 2);
+    EXPECT_EQ(ParseCommandLine({"-j", "256", "a.mrva"}).m_jobs, 256);
+    for (const char* bad : {"0", "257", "-1", "2x", "", "99999999999"}) {
+        EXPECT_THROW(ParseCommandLine({"--jobs", bad, "a.mrva"}), CUsageError) << bad;
+    }
+    EXPECT_THROW(ParseCommandLine({"a.mrva", "-j"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"-jx", "a.mrva"}), CUsageError);
+}
+
 TEST(CommandLine, DoubleDashLetsAProjectStartWithADash) {
     EXPECT_EQ(ParseCommandLine({"--", "-odd.mrva"}).m_project, "-odd.mrva");
 }

@@ -10,10 +10,13 @@
 #include "support/temp_folder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <boost/make_shared.hpp>
 #include <cmath>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
+#include <set>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -159,14 +162,14 @@ protected:
     boost::shared_ptr<mrv::CTask> task;
 };
 
-// Stops at the given question (counting from 1).
+// Stops at the given question (counting from 1); the frames' threads ask it too.
 class StopAt : public CTerminable {
 public:
     explicit StopAt(int n) : m_left(n) {}
     bool IsTerminating() const override { return --m_left <= 0; }
 
 private:
-    mutable int m_left;
+    mutable std::atomic<int> m_left;
 };
 
 TEST_F(TaskRun, FrameCountsAndOrderOfTheSchedule) {
@@ -412,10 +415,10 @@ TEST_F(TaskRun, FailuresAndStopsWriteNothing) {
     EXPECT_EQ(err.m_text, "処理が中断されました");
     EXPECT_TRUE(Outputs().empty());
 
-    // A stop while the saver writes: what was written stays, the run reports the stop.
+    // A stop while the frames are written: the files written so far go as well.
     StopAt late(2 + 2 * 5 + 3);
     EXPECT_EQ(Run(&late).m_id, IDS_TASK_INTERRUPTED);
-    EXPECT_LT(Outputs().size(), 5u);
+    EXPECT_TRUE(Outputs().empty());
     setting.SetFlags(0);
 
     const std::string start = setting.GetSrcPath0();
@@ -465,17 +468,9 @@ TEST_F(TaskRun, FailuresAndStopsWriteNothing) {
     setting.SetInterpolateAmp(0.5);
     EXPECT_EQ(Run().m_id, IDS_ARC_AMPLITUDE_INVALID);
     setting.SetInterpolateType(mrv::InterpolateType::LineLiner);
-    // More frames than the machine's memory holds are refused before any is rendered.
-    setting.SetFlags(mrv::TaskFlags::Resize);
-    setting.SetWidth(30000);
-    setting.SetHeight(30000);
-    setting.SetInterFrameCount(999);
-    err = Run();
-    EXPECT_EQ(err.m_id, IDS_FRAMES_EXCEED_MEMORY);
-    EXPECT_NE(err.m_text.find("1001"), std::string::npos) << err.m_text;
-    EXPECT_TRUE(Outputs().empty());
-
     // Pages the renderer cannot make are the user's sizes: refused by name before any frame.
+    // (A frame too large for memory is refused too: CliRun.AFrameLargerThanMemoryIsRefused.)
+    setting.SetFlags(mrv::TaskFlags::Resize);
     setting.SetInterFrameCount(3);
     setting.SetWidth(40000);
     setting.SetHeight(10);
@@ -539,6 +534,39 @@ TEST_F(TaskRun, ARunRemovesTheTemporaryFilesOfKilledRuns) {
     EXPECT_FALSE(fs::exists(Out() / dead));
     EXPECT_TRUE(fs::exists(Out() / live));
     EXPECT_EQ(Outputs().size(), 6u); // five frames and the live file
+}
+
+// The bar moves while the frames are written, not only while they are made: it does not stand
+// at its last step for the whole length of the writing.
+TEST_F(TaskRun, ProgressMovesWhileTheFramesAreWritten) {
+    // Asked between frames by every thread; remembers the position it was asked at.
+    class CWatch : public CTerminable {
+    public:
+        explicit CWatch(const boost::shared_ptr<mrv::CTask>& task) : m_task(task) {}
+        bool IsTerminating() const override {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_seen.push_back(m_task->GetProgressPos());
+            return false;
+        }
+        std::vector<int> Seen() const {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            return m_seen;
+        }
+
+    private:
+        const boost::shared_ptr<mrv::CTask>& m_task;
+        mutable std::mutex m_mutex;
+        mutable std::vector<int> m_seen;
+    };
+    setting.SetDstFormat(mrv::DstFormat::AGIF);
+    setting.SetInterFrameCount(11);
+    setting.SetRoundType(mrv::RoundType::Reverse);
+    CWatch watch(task);
+    ASSERT_FALSE(Run(&watch).HasError());
+    const std::vector<int> seen = watch.Seen();
+    const int last = task->GetProgressMax() - 1;
+    EXPECT_LE(std::count(seen.begin(), seen.end(), last), 2) << "a stall at the last step";
+    EXPECT_GT(std::set<int>(seen.begin(), seen.end()).size(), 20u);
 }
 
 TEST_F(TaskRun, ListsOutputsAndTellsTheClient) {

@@ -164,16 +164,7 @@ TEST(Apng, StopLeavesNoPartialAnimationAndKeepsTheOldFile) {
         std::ofstream(dir.Path() / "anim.png") << "previous animation";
         mrv::CApngSaver saver;
         Configure(saver, dir);
-        // Stops once frame k has been asked for: count the questions.
-        class CStopAtQuestion : public CTerminable {
-        public:
-            explicit CStopAtQuestion(std::size_t n) : m_n(n) {}
-            bool IsTerminating() const override { return m_asked++ >= m_n; }
-
-        private:
-            std::size_t m_n;
-            mutable std::size_t m_asked = 0;
-        } stop(k);
+        CStopAtQuestion stop(k);
         saver.SetTerminator(&stop);
         EXPECT_FALSE(saver.Save(Frames(ArtFrames(4, 16, 16, true))));
         EXPECT_EQ(dir.Files(), std::vector<std::string>{"anim.png"});

@@ -1,6 +1,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "output/checked_cast.h"
+#include "output/codec_saver.h"
 #include "output/frame_region.h"
 #include "output/img_saver.h"
 #include "output_test_util.h"
@@ -13,25 +14,36 @@ namespace {
 
 using namespace outtest;
 
-// A saver that keeps what Save hands to Write, so the common part can be checked alone.
+// A saver that keeps the output frames as the common part hands them to the format (mirrored,
+// cut to their regions, with their records) instead of encoding them, so that part can be
+// checked alone. Save runs on one thread, so the frames can be kept from the const Encode.
 class CRecordingSaver : public mrv::CImgSaver {
 public:
     explicit CRecordingSaver(bool animated) : m_animated(animated) {}
     bool IsAnimated() const override { return m_animated; }
     std::int32_t GetFormat() const override { return m_animated ? 1 : 0; }
     std::string GetExtension() const override { return "png"; }
+    std::unique_ptr<codec::CImgSaver> MakeEncoder() const override {
+        return std::make_unique<codec::CImgSaver>(codec::Container::Png, codec::TargetFormat::Own,
+                                                  0);
+    }
 
     mrv::CAnimationHeader m_header;
-    std::vector<mrv::CImgPtr> m_frames;
+    mutable std::vector<mrv::CImgPtr> m_frames;
     std::vector<mrv::CFrameRecord> m_records;
 
 protected:
-    bool Write(const mrv::CAnimationHeader& header, const std::vector<mrv::CImgPtr>& frames,
-               const std::vector<mrv::CFrameRecord>& records) override {
-        m_header = header;
-        m_frames = frames;
-        m_records = records;
-        return true;
+    void Start(const CImg&, bool) override {
+        m_header = CImgSaver::m_header;
+        m_frames.clear();
+        m_records.clear();
+    }
+    void EncodeImage(const CImg& img, const mrv::CFrameRecord&, std::uint32_t, codec::CImgSaver&,
+                     std::vector<std::uint8_t>&) const override {
+        m_frames.push_back(Copy(img));
+    }
+    void AppendFrame(const mrv::CEncodedFrame& frame) override {
+        m_records.push_back(frame.m_record);
     }
 
 private:

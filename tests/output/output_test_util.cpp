@@ -119,17 +119,6 @@ std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
                                      std::istreambuf_iterator<char>());
 }
 
-bool CStopAfterFiles::IsTerminating() const {
-    std::size_t n = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder)) {
-        const std::string name = entry.path().filename().string();
-        if (name.front() != '.' && entry.path().extension() == m_extension) {
-            ++n;
-        }
-    }
-    return n >= m_count;
-}
-
 bool HasPngcheck() {
     return std::system("command -v pngcheck >/dev/null 2>&1") == 0;
 }

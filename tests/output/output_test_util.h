@@ -1,5 +1,5 @@
-// Helpers of the output tests: frames built in memory, file reading, a stop
-// request that fires once a given number of output files exist, and pngcheck.
+// Helpers of the output tests: frames built in memory, file reading, a stop request that fires
+// at a given question, and pngcheck.
 #pragma once
 
 #include "common/error.h"
@@ -47,17 +47,15 @@ using morvane::test::FailureOf;
 
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path);
 
-// Asks to stop as soon as the folder holds count files with the extension.
-class CStopAfterFiles : public CTerminable {
+// Stops once question n (counting from 0) is asked: savers ask once before each frame.
+class CStopAtQuestion : public CTerminable {
 public:
-    CStopAfterFiles(std::filesystem::path folder, std::string extension, std::size_t count)
-        : m_folder(std::move(folder)), m_extension(std::move(extension)), m_count(count) {}
-    bool IsTerminating() const override;
+    explicit CStopAtQuestion(std::size_t n) : m_n(n) {}
+    bool IsTerminating() const override { return m_asked++ >= m_n; }
 
 private:
-    std::filesystem::path m_folder;
-    std::string m_extension;
-    std::size_t m_count;
+    std::size_t m_n;
+    mutable std::size_t m_asked = 0;
 };
 
 // True when pngcheck is on the PATH.

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <map>
 #include <unistd.h>
 #include <utility>
 
@@ -62,6 +63,31 @@ protected:
         std::vector<std::string> argv = {MORVANE_CLI, "--set", "DstFolder=" + m_out.string()};
         argv.insert(argv.end(), args.begin(), args.end());
         return Execute(argv, s_root / "scratch", interruptAfter);
+    }
+
+    // morvane-cli as above under a file-size limit of `bytes` (rounded down to the shell's
+    // 512-byte blocks): a write beyond it fails as on a full disk.
+    CResult CliWithFileLimit(std::uintmax_t bytes, std::vector<std::string> args) {
+        std::vector<std::string> argv = {
+            "/bin/sh",
+            "-c",
+            "ulimit -f " + std::to_string(bytes / 512) + " && exec \"$0\" \"$@\"",
+            MORVANE_CLI,
+            "--set",
+            "DstFolder=" + m_out.string()};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return Execute(argv, s_root / "scratch");
+    }
+
+    // The files in the output folder (hidden ones too) by name, with their bytes; emptied.
+    std::map<std::string, std::string> TakeOutputs() {
+        std::map<std::string, std::string> files;
+        for (const auto& entry : fs::directory_iterator(m_out)) {
+            files[entry.path().filename().string()] = ReadAll(entry.path());
+        }
+        fs::remove_all(m_out);
+        fs::create_directories(m_out);
+        return files;
     }
 
     // The names of our temporary files in the output folder.
@@ -227,11 +253,77 @@ TEST_F(CliRun, UsageAndCheckFailures) {
     EXPECT_TRUE(fs::is_empty(m_out));
 }
 
+TEST_F(CliRun, OneThreadAndEightWriteTheSameBytes) {
+    for (const std::string format : {"PNG", "APNG", "GIF", "AGIF"}) {
+        SCOPED_TRACE(format);
+        std::map<std::string, std::string> written[2];
+        int run = 0;
+        for (const std::string jobs : {"--jobs=1", "-j8"}) {
+            const CResult r = Cli({jobs, "--quiet", "--set", "DstFormat=" + format, "--set",
+                                   "Flags=AutoTrim|AutoTrimFrames", Project("curved_text")});
+            ASSERT_EQ(r.m_status, 0) << r.m_err;
+            written[run++] = TakeOutputs();
+        }
+        EXPECT_FALSE(written[0].empty());
+        EXPECT_TRUE(written[0] == written[1]);
+    }
+}
+
+TEST_F(CliRun, AFullDiskInTheMiddleGivesItsMessageAndLeavesNothing) {
+    for (const std::string format : {"AGIF", "APNG", "PNG", "GIF"}) {
+        SCOPED_TRACE(format);
+        const std::vector<std::string> args = {"--quiet", "--set", "DstFormat=" + format,
+                                               Project("morph")};
+        ASSERT_EQ(Cli(args).m_status, 0);
+        const std::map<std::string, std::string> complete = TakeOutputs();
+        ASSERT_FALSE(complete.empty());
+        // An animation stops halfway through its file; a sequence at the first file larger
+        // than the first (its frames grow as the shapes spread).
+        std::uintmax_t limit = complete.begin()->second.size() / 2;
+        if (complete.size() > 1) {
+            limit = (complete.begin()->second.size() + 511) / 512 * 512;
+            std::size_t larger = 0;
+            for (const auto& [name, bytes] : complete) {
+                larger += bytes.size() > limit ? 1 : 0;
+            }
+            ASSERT_GT(larger, 0u) << "no frame file beyond the first one's size";
+        }
+        const CResult r = CliWithFileLimit(limit, args);
+        EXPECT_EQ(r.m_status, 1) << r.m_err;
+        EXPECT_NE(r.m_err.find("File too large"), std::string::npos) << r.m_err;
+        EXPECT_NE(r.m_err.find(m_out.string()), std::string::npos) << r.m_err;
+        EXPECT_TRUE(fs::is_empty(m_out));
+    }
+}
+
+// Frames are held a few per thread, never all at once, so 999 in-between frames of any size
+// that fits are made; a single frame larger than the memory the program may use is refused
+// with its size before any frame is rendered.
+TEST_F(CliRun, AFrameLargerThanMemoryIsRefused) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves more address space than the limit allows";
+#else
+    // 1.5 GiB of address space against 30000 x 30000 pixels (3.4 GiB a frame).
+    const CResult r =
+        Execute({"/bin/sh", "-c", "ulimit -v 1572864 && exec \"$0\" \"$@\"", MORVANE_CLI, "--set",
+                 "DstFolder=" + m_out.string(), "--set", "Flags=Resize", "--set", "Width=30000",
+                 "--set", "Height=30000", "--set", "InterFrameCount=999", Project("morph")},
+                s_root / "scratch");
+    EXPECT_EQ(r.m_status, 1) << r.m_err;
+    EXPECT_NE(r.m_err.find("アニメーションのフレームがメモリーに収まりません"), std::string::npos)
+        << r.m_err;
+    EXPECT_NE(r.m_err.find(": 1\n"), std::string::npos) << r.m_err;
+    EXPECT_NE(r.m_err.find("30000 x 30000"), std::string::npos) << r.m_err;
+    EXPECT_TRUE(fs::is_empty(m_out));
+#endif
+}
+
 TEST_F(CliRun, CtrlCStopsTheRunAndWritesNothing) {
-    // Many frames with a measuring pass: long enough to be interrupted while it works.
-    const CResult r = Cli(
-        {"--set", "InterFrameCount=999", "--set", "Flags=AutoTrim|BkColor", Project("curved_text")},
-        std::chrono::milliseconds(1500));
+    // Many large frames with a measuring pass: long enough to be interrupted while it works,
+    // however many threads share the frames.
+    const CResult r = Cli({"--set", "InterFrameCount=999", "--set", "Flags=AutoTrim|BkColor|Resize",
+                           "--set", "Width=1280", "--set", "Height=960", Project("curved_text")},
+                          std::chrono::milliseconds(1500));
     EXPECT_EQ(r.m_status, 130) << r.m_err;
     EXPECT_EQ(r.m_err, "処理が中断されました\n");
     EXPECT_TRUE(fs::is_empty(m_out));
