@@ -9,6 +9,7 @@
 #include "output/quantizer.h"
 #include "output_test_util.h"
 #include "platform/img.h"
+#include "support/temp_folder.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>
@@ -32,7 +33,7 @@ const std::vector<boost::shared_ptr<CImg>>& Animation(int width, int height) {
     return frames;
 }
 
-std::uintmax_t FolderBytes(const CTempDir& dir) {
+std::uintmax_t FolderBytes(const CTempFolder& dir) {
     std::uintmax_t total = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
         total += entry.file_size();
@@ -48,7 +49,7 @@ double ProcessCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
-void Configure(mrv::CImgSaver& saver, const CTempDir& dir, bool regions) {
+void Configure(mrv::CImgSaver& saver, const CTempFolder& dir, bool regions) {
     saver.m_dstFolder = dir.Str();
     saver.m_dstName = "bench";
     saver.m_regionFrames = regions;
@@ -57,7 +58,7 @@ void Configure(mrv::CImgSaver& saver, const CTempDir& dir, bool regions) {
 // Runs a saver over the animation; reports frames per second and bytes per frame.
 template <class Saver> void SaveAnimation(benchmark::State& state, bool regions) {
     const auto& frames = Animation(int(state.range(0)), int(state.range(1)));
-    CTempDir dir;
+    CTempFolder dir;
     Saver saver;
     Configure(saver, dir, regions);
     const double cpuBefore = ProcessCpuSeconds();

@@ -10,34 +10,35 @@ namespace {
 
 // The message of a regular-expression error by its code; 0 when it has none of its own.
 std::uint32_t RegexMessage(boost::regex_constants::error_type code) {
-    switch (static_cast<int>(code)) {
-    case 2:
+    namespace rc = boost::regex_constants;
+    switch (code) {
+    case rc::error_bad_pattern:
         return IDS_REGEX_UNSPECIFIED;
-    case 3:
+    case rc::error_collate:
         return IDS_REGEX_BAD_COLLATE;
-    case 4:
+    case rc::error_ctype:
         return IDS_REGEX_BAD_CLASS;
-    case 5:
+    case rc::error_escape:
         return IDS_REGEX_BAD_ESCAPE;
-    case 6:
+    case rc::error_backref:
         return IDS_REGEX_BAD_BACKREF;
-    case 7:
+    case rc::error_brack:
         return IDS_REGEX_UNMATCHED_BRACKET;
-    case 8:
+    case rc::error_paren:
         return IDS_REGEX_UNMATCHED_PAREN;
-    case 9:
+    case rc::error_brace:
         return IDS_REGEX_UNMATCHED_BRACE;
-    case 10:
+    case rc::error_badbrace:
         return IDS_REGEX_BAD_BRACE_RANGE;
-    case 11:
+    case rc::error_range:
         return IDS_REGEX_BAD_RANGE;
-    case 12:
+    case rc::error_space:
         return IDS_REGEX_OUT_OF_MEMORY;
-    case 13:
+    case rc::error_badrepeat:
         return IDS_REGEX_BAD_REPEAT;
-    case 18:
+    case rc::error_complexity:
         return IDS_REGEX_TOO_COMPLEX;
-    case 19:
+    case rc::error_stack:
         return IDS_REGEX_OUT_OF_STACK;
     default:
         return 0;

@@ -29,6 +29,6 @@ protected:
     CMsg& Msg() { return *m_msg; }
 
 private:
-    bool RunBarrier(bool perform, CSimpleErr& err);
+    [[nodiscard]] bool RunBarrier(bool perform, CSimpleErr& err);
     CMsg* m_msg;
 };

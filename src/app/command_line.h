@@ -34,7 +34,8 @@ protected:
 // Accepts at most one argument after the program path: the project file to open.
 class CSingleCommandLineParser : public CSimpleCommandLineParser {
 public:
-    // More than one file raises 58857 with the count and the arguments, one per line.
+    // More than one file raises IDS_TOO_MANY_ARGUMENTS with the count and the arguments, one per
+    // line.
     void Check() override;
     // The file name; empty when none was given.
     const std::string& GetFileName() const { return m_fileName; }

@@ -27,7 +27,7 @@ public:
     ~CMainFrame() override;
 
     // Runs the start command; false when start-up was declined (the window then closes).
-    bool Init();
+    [[nodiscard]] bool Init();
 
     CMainView& GetView() { return *m_view; }
     // Installs the generation behind the Generate button and the form's timer; until one is

@@ -20,12 +20,13 @@ public:
     // Asks the text with the three answers Save, Discard and Cancel.
     virtual SaveAnswer AskSave(const std::string& text) = 0;
 
-    // 58663 with the path; true for OK.
+    // IDS_CONFIRM_OVERWRITE with the path; true for OK.
     bool ConfirmOverwrite(const std::string& path);
     // True at once when no file exists at path, else ConfirmOverwrite.
     bool ConfirmOverwriteIfExists(const std::string& path);
-    // The count and the first kOverwriteListed names (58664, or 60060 for one file); a longer
-    // list ends with "... and N more", so the question always fits on the screen.
+    // The count and the first kOverwriteListed names (IDS_CONFIRM_OVERWRITE_FILES, or
+    // IDS_CONFIRM_OVERWRITE_ONE_FILE for one file); a longer list ends with "... and N more", so
+    // the question always fits on the screen.
     bool ConfirmOverwriteFiles(const std::vector<std::string>& files);
     static constexpr std::size_t kOverwriteListed = 10;
     // Whether to save the changes of the open project (its file name, or "Untitled").

@@ -9,8 +9,8 @@
 namespace mrv {
 
 // Integer field holding value x 10^P. Text must look like "[+|-]digits[.digits]"; extra
-// decimals are cut, missing ones count as zeros. Failures raise 58693 / 58694 / 58695 with
-// the text.
+// decimals are cut, missing ones count as zeros. Failures raise IDS_NUMBER_FORMAT_INVALID /
+// IDS_NUMBER_TOO_SMALL / IDS_NUMBER_TOO_LARGE with the text.
 class CIntConverterBase {
 public:
     CIntConverterBase(int decimals, std::int32_t minimum, std::int32_t maximum)

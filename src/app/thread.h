@@ -22,8 +22,8 @@ public:
 
     // Terminate requested or disabled.
     bool IsTerminating() const override;
-    // Starts the body unless disabled (58706); a running thread is left alone and counts as
-    // success; an ended one is collected first.
+    // Starts the body unless disabled (IDS_THREAD_START_FAILED); a running thread is left alone and
+    // counts as success; an ended one is collected first.
     virtual void Start();
     // Waits up to timeoutMs milliseconds (-1 = no limit); true when no thread is left.
     virtual bool Wait(int timeoutMs);

@@ -63,8 +63,8 @@ double ReadDouble(std::string_view name, std::string_view value) {
     return result;
 }
 
-// Names of enumerations and bit sets raise my::CException (58958 with the type name), the
-// message the project reader gives for the same text.
+// Names of enumerations and bit sets raise my::CException (IDS_ENUM_NAME_UNKNOWN with the type
+// name), the message the project reader gives for the same text.
 template <class F> auto ReadNamed(F read) {
     try {
         return read();

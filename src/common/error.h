@@ -80,7 +80,7 @@ public:
     std::uint32_t m_ctrlId = 0;
 };
 
-// An internal error (message 58680) with a diagnostic text.
+// An internal error (IDS_INTERNAL_ERROR) with a diagnostic text.
 CException InternalError(std::string_view diagnostic);
 
 } // namespace my

@@ -8,9 +8,9 @@ namespace stroke {
 
 enum Unit : std::uint32_t { UNIT_MM = 0, UNIT_PIXEL = 1 };
 
-// Length in the given unit to pixels at dpi; an unknown unit raises message 10003.
+// Length in the given unit to pixels at dpi; an unknown unit raises IDS_UNKNOWN_UNIT.
 double ToPixels(double length, std::uint32_t unit, double dpi);
-// Pixels back to the given unit; an unknown unit raises message 10003.
+// Pixels back to the given unit; an unknown unit raises IDS_UNKNOWN_UNIT.
 double FromPixels(double pixels, std::uint32_t unit, double dpi);
 
 } // namespace stroke

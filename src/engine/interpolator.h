@@ -22,23 +22,23 @@ public:
 
     // True when the return trip is the outward trip played backwards, so that only the
     // outward trip needs to be rendered.
-    virtual bool CanMirrorReturn(const AnimateItemList& items) const; // 0
+    virtual bool CanMirrorReturn(const AnimateItemList& items) const;
     // The weights of one item at frame index of count steps from START to END.
-    virtual void SetFrame(int index, int count, const CAnimateItem& item); // 1
+    virtual void SetFrame(int index, int count, const CAnimateItem& item);
     // Gives result (the item's figure in the frame model) the values between start and end.
     virtual void InterpolateFigure(stroke::CFigure& result, const stroke::CFigure& start,
-                                   const stroke::CFigure& end, const CAnimateItem& item);      // 2
-    virtual my::pointd InterpolatePoint(const my::pointd& start, const my::pointd& end) const; // 3
+                                   const stroke::CFigure& end, const CAnimateItem& item);
+    virtual my::pointd InterpolatePoint(const my::pointd& start, const my::pointd& end) const;
     virtual stroke::CColor InterpolateColor(const stroke::CColor& start,
-                                            const stroke::CColor& end) const; // 4
+                                            const stroke::CColor& end) const;
     // The fill of the frame figure: result (its copy of START's fill) changed in place, or a
     // new fill.
     virtual stroke::FillPtr InterpolateFill(const stroke::FillPtr& result,
                                             const stroke::FillPtr& start,
-                                            const stroke::FillPtr& end) const; // 5
+                                            const stroke::FillPtr& end) const;
     virtual boost::shared_ptr<stroke::CGradationSetting>
     InterpolateGradation(const stroke::CGradationSetting& start,
-                         const stroke::CGradationSetting& end) const; // 6
+                         const stroke::CGradationSetting& end) const;
 
     // A deep copy of start with every item's figure interpolated.
     stroke::ModelPtr CreateFrame(const stroke::CModel& start, const stroke::CModel& end,

@@ -46,20 +46,20 @@ class CEnumerator {
 public:
     virtual ~CEnumerator() = default;
 
-    virtual void VisitModel(stroke::CModel& start, stroke::CModel& end);             // 0: children
-    virtual void VisitLayer(stroke::CLayer& start, stroke::CLayer& end);             // 1: children
-    virtual void VisitLine(stroke::CLine& start, stroke::CLine& end);                // 2: parts
-    virtual void VisitLinePart(stroke::CLinePart& start, stroke::CLinePart& end);    // 3: points
-    virtual void VisitLinePoint(stroke::CLinePoint& start, stroke::CLinePoint& end); // 4
-    virtual void VisitTangentPoint(stroke::CTangentPoint& start, stroke::CTangentPoint& end); // 5
-    virtual void VisitText(stroke::CText& start, stroke::CText& end); // 6: baseline parts
+    virtual void VisitModel(stroke::CModel& start, stroke::CModel& end);          // children
+    virtual void VisitLayer(stroke::CLayer& start, stroke::CLayer& end);          // children
+    virtual void VisitLine(stroke::CLine& start, stroke::CLine& end);             // parts
+    virtual void VisitLinePart(stroke::CLinePart& start, stroke::CLinePart& end); // points
+    virtual void VisitLinePoint(stroke::CLinePoint& start, stroke::CLinePoint& end);
+    virtual void VisitTangentPoint(stroke::CTangentPoint& start, stroke::CTangentPoint& end);
+    virtual void VisitText(stroke::CText& start, stroke::CText& end); // baseline parts
     // Checks that the two figures exist, are of the same kind and of the class the kind stands
-    // for, then calls the slot of that class. Either pointer may be null.
-    virtual void VisitFigure(stroke::CFigure* start, stroke::CFigure* end); // 7
-    // Compares the child counts, then slot 7 on each pair of children.
-    virtual void VisitChildren(stroke::CContainer& start, stroke::CContainer& end); // 8
+    // for, then calls the visit method of that class. Either pointer may be null.
+    virtual void VisitFigure(stroke::CFigure* start, stroke::CFigure* end);
+    // Compares the child counts, then VisitFigure on each pair of children.
+    virtual void VisitChildren(stroke::CContainer& start, stroke::CContainer& end);
 
-    // Starts a walk at the two roots (slot 7 with an empty path).
+    // Starts a walk at the two roots (VisitFigure with an empty path).
     void Walk(stroke::CFigure& start, stroke::CFigure& end);
 
     // Without a sink (the default) the walk raises the first difference it meets; with one, it
@@ -86,7 +86,7 @@ protected:
     }
 
     // Parts of a line or text (count message: line elements or baseline elements), points of a
-    // part, handles of a point; each pair through its slot.
+    // part, handles of a point; each pair through the visit method of its class.
     void VisitParts(stroke::CPartHolder& start, stroke::CPartHolder& end);
     void VisitPoints(stroke::CLinePart& start, stroke::CLinePart& end);
     void VisitTangents(stroke::CLinePoint& start, stroke::CLinePoint& end);

@@ -138,17 +138,18 @@ public:
     std::string FormatOutputSummary() const;
 
     // The checks of the Generate command, in order; the first failure is raised as a
-    // my::CException (10170, 10171, 10172, then 10173 / 10174 when Resize is set), followed by
-    // the checks of ValidateValues.
+    // my::CException (IDS_INTER_FRAME_COUNT_INVALID, IDS_INTER_FRAME_COUNT_TOO_LARGE,
+    // IDS_FRAME_RATE_INVALID, then IDS_WIDTH_INVALID / IDS_HEIGHT_INVALID when Resize is set),
+    // followed by the checks of ValidateValues.
     void ValidateForGenerate() const;
-    // The checks the generation task repeats when it starts (10170, 10172), followed by the
-    // checks of ValidateValues.
+    // The checks the generation task repeats when it starts (IDS_INTER_FRAME_COUNT_INVALID,
+    // IDS_FRAME_RATE_INVALID), followed by the checks of ValidateValues.
     void ValidateForTask() const;
 
 private:
-    // Values no run can use, whoever starts it: a negative LoopCount (60040), a floating field
-    // that is not finite (60041, naming the field), a DstName that is no plain file name (60042),
-    // a WebpQuality outside 0 to 100 (60141).
+    // Values no run can use, whoever starts it: a negative LoopCount (IDS_LOOP_COUNT_INVALID), a
+    // floating field that is not finite (IDS_VALUE_NOT_FINITE, naming the field), a DstName that
+    // is no plain file name (IDS_DST_NAME_INVALID), a WebpQuality outside 0 to 100.
     void ValidateValues() const;
 
     std::uint32_t m_flags = TaskFlags::AutoTrimFrames | TaskFlags::BkColor;

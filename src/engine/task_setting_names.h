@@ -17,16 +17,18 @@ struct CNameTable {
     std::string_view m_type;
     std::span<const std::string_view> m_names;
 
-    // The name of an enumeration value; a value without a name raises 58957 (type, value).
+    // The name of an enumeration value; a value without a name raises IDS_ENUM_VALUE_UNKNOWN
+    // (type, value).
     std::string ToName(std::int32_t value) const;
-    // The value of the first name equal to text (case-sensitive); else 58958 (type, text).
+    // The value of the first name equal to text (case-sensitive); else IDS_ENUM_NAME_UNKNOWN
+    // (type, text).
     std::int32_t FromName(std::string_view text) const;
 
     // The names of the set bits, lowest first, joined by "|"; 0 gives "". A set bit without a
-    // name raises 58957 (type, the bit's value).
+    // name raises IDS_ENUM_VALUE_UNKNOWN (type, the bit's value).
     std::string FlagsToText(std::uint32_t flags) const;
     // The OR of the bits named by the pieces of text split at "|"; "" gives 0. A piece that is
-    // no name (an empty piece too) raises 58958 (type, piece).
+    // no name (an empty piece too) raises IDS_ENUM_NAME_UNKNOWN (type, piece).
     std::uint32_t FlagsFromText(std::string_view text) const;
 };
 

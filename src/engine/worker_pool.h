@@ -26,7 +26,7 @@ public:
 
     // Starts `threads` workers (at least 1). They run with the scheduling policy of the thread
     // that makes the pool (idle priority stays idle) and keep libimagequant's own threads off.
-    // Raises 58706 when a thread cannot be started.
+    // Raises IDS_THREAD_START_FAILED when a thread cannot be started.
     explicit CWorkerPool(std::size_t threads);
     // Waits for the workers.
     ~CWorkerPool();
@@ -42,8 +42,8 @@ public:
     // consumed, then its exception is raised here, so the failure reported is the first in
     // frame order whatever the threads' timing. An exception of consume is raised as well.
     // Whatever the outcome, no job is running when Run returns.
-    bool Run(std::size_t count, std::size_t window, const Job& job, const Consume& consume,
-             const StopQuery& stop, std::size_t workers = 0);
+    [[nodiscard]] bool Run(std::size_t count, std::size_t window, const Job& job,
+                           const Consume& consume, const StopQuery& stop, std::size_t workers = 0);
 
 private:
     void Work(std::size_t worker);

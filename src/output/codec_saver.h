@@ -43,8 +43,8 @@ constexpr std::uint8_t kGifTrailer = 0x3B;
 
 // The start of a GIF file: the GIF89a signature, the logical screen of width x height without a
 // global colour table and, for an animation, the NETSCAPE2.0 loop extension with loopCount
-// (0 = endless, above 65535 written as 65535). Failures raise the encoder messages 59035/59036
-// and 59028.
+// (0 = endless, above 65535 written as 65535). Failures raise the encoder messages
+// IDS_WIC_ENCODER_CREATE_FAILED / IDS_WIC_ENCODER_INIT_FAILED and IDS_WIC_METADATA_WRITER_FAILED.
 void GifHeader(std::uint32_t width, std::uint32_t height, bool animated, std::int32_t loopCount,
                std::vector<std::uint8_t>& out);
 
@@ -58,8 +58,8 @@ public:
     CImgSaver& operator=(const CImgSaver&) = delete;
 
     // A whole PNG file of the frame in its own pixel format (RGB when opaque), with its
-    // resolution and, unless the options forbid it, its RGB colour profile. Raises 58965 for
-    // other pixel types and 59268 for an empty image.
+    // resolution and, unless the options forbid it, its RGB colour profile. Raises
+    // IDS_IMAGE_FORMAT_UNSUPPORTED for other pixel types and IDS_LIBPNG_ERROR for an empty image.
     void EncodePngFile(const CImg& img, std::vector<std::uint8_t>& out);
     // The zlib stream of an APNG frame's scanlines, RGBA or (alpha false) RGB.
     void EncodePngData(const CImg& img, bool alpha, std::vector<std::uint8_t>& out);

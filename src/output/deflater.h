@@ -14,11 +14,11 @@ namespace codec {
 
 class CDeflater {
 public:
-    // Raises 59268 when libdeflate cannot make a compressor (out of memory, bad level).
+    // Raises IDS_LIBPNG_ERROR when libdeflate cannot make a compressor (out of memory, bad level).
     explicit CDeflater(int level = 9);
 
     // Compresses data into one zlib stream; the result stays valid until the next call.
-    // Raises 59268 when the stream cannot be made.
+    // Raises IDS_LIBPNG_ERROR when the stream cannot be made.
     std::span<const std::uint8_t> Compress(std::span<const std::uint8_t> data);
 
 private:

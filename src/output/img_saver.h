@@ -102,7 +102,7 @@ public:
     // Writes the whole list through the calls below on this thread. False when the terminator
     // stopped the run (nothing is left behind); the caller then takes its cancellation path.
     // Failures raise my::CException.
-    virtual bool Save(const CFrameList& frames);
+    [[nodiscard]] virtual bool Save(const CFrameList& frames);
 
     // Starts a run of `rendered` frames (the task's list; roundTrip as CFrameList's flag) whose
     // first is `first`, and returns the number of output frames. What an animation holds for
@@ -161,7 +161,7 @@ protected:
     // The last bytes of an animation's file, before it is renamed into place.
     virtual void End() {}
     // The animation's one file, created under a temporary name; a failed write raises the
-    // file's failure (60044: its path and the system's reason).
+    // file's failure (IDS_FILE_SAVE_FAILED: its path and the system's reason).
     void CreateFile();
     void WriteFile(const std::vector<std::uint8_t>& bytes);
 

@@ -14,9 +14,10 @@ namespace codec {
 
 class COutputFile {
 public:
-    // Creates the temporary file beside path; raises 58930 (path, system error text) when it
-    // cannot be created, e.g. when the folder is missing or not writable, or when the target's
-    // name is longer than the folder's file system allows (it could never be renamed there).
+    // Creates the temporary file beside path; raises IDS_FILE_CREATE_FAILED (path, system error
+    // text) when it cannot be created, e.g. when the folder is missing or not writable, or when
+    // the target's name is longer than the folder's file system allows (it could never be
+    // renamed there).
     explicit COutputFile(std::string path);
     // Removes the temporary file unless Commit succeeded; the target is left untouched.
     ~COutputFile();
@@ -25,26 +26,27 @@ public:
 
     // Appends bytes; false after the first failed write (the errno is kept). Never throws, so
     // that C libraries can call it from their output callbacks.
-    bool Write(const void* data, std::size_t size) noexcept;
-    bool Write(std::span<const std::uint8_t> bytes) noexcept {
+    [[nodiscard]] bool Write(const void* data, std::size_t size) noexcept;
+    [[nodiscard]] bool Write(std::span<const std::uint8_t> bytes) noexcept {
         return Write(bytes.data(), bytes.size());
     }
     // Flushes and closes the temporary file, which stays until Commit or destruction; its buffer
     // is given back, so that many closed files cost no memory. False on failure, with the
     // reason in Failure().
-    bool Close() noexcept;
+    [[nodiscard]] bool Close() noexcept;
     // Flushes, closes (unless closed already) and renames the temporary file over the target
     // (an existing file is replaced). False on failure, with the reason in Failure().
-    bool Commit() noexcept;
+    [[nodiscard]] bool Commit() noexcept;
 
     const std::string& Path() const { return m_path; }
     bool Failed() const { return m_errno != 0; }
-    // The first failure as 60044 (the target's path, the system error text), with its errno.
+    // The first failure as IDS_FILE_SAVE_FAILED (the target's path, the system error text),
+    // with its errno.
     my::CException Failure() const;
 
 private:
-    bool WriteAll(const std::uint8_t* data, std::size_t size) noexcept;
-    bool Flush() noexcept;
+    [[nodiscard]] bool WriteAll(const std::uint8_t* data, std::size_t size) noexcept;
+    [[nodiscard]] bool Flush() noexcept;
     bool Fail(int code) noexcept;
 
     std::string m_path;
@@ -59,8 +61,8 @@ private:
 // Readies the folder of an output run before anything is rendered, so that a run that cannot
 // write learns it at once: removes what killed runs left there (RemoveStaleTempFiles), then
 // creates and drops a temporary file for the first path and for the one with the longest name,
-// raising 58930 as COutputFile does. paths are the run's outputs, all in one folder; none of
-// them is touched.
+// raising IDS_FILE_CREATE_FAILED as COutputFile does. paths are the run's outputs, all in one
+// folder; none of them is touched.
 void PrepareOutputFolder(const std::vector<std::string>& paths);
 
 // Removes the temporary files ".morvane-<pid>-<n>.tmp" of COutputFile from folder ("" is the

@@ -33,7 +33,8 @@ class CPngChunkWriter {
 public:
     // Appends to memory, so that frames can be made on any thread and written in one piece.
     explicit CPngChunkWriter(std::vector<std::uint8_t>& out) : m_out(&out) {}
-    // Writes straight to a file; a failed write raises the file's failure (60044).
+    // Writes straight to a file; a failed write raises the file's failure
+    // (IDS_FILE_SAVE_FAILED).
     explicit CPngChunkWriter(COutputFile& file) : m_file(&file) {}
 
     void Signature();
@@ -50,8 +51,8 @@ public:
     void Fdat(std::span<const std::uint8_t> zlib);
     void Iend();
 
-    // Writes one chunk; raises 59268 for data beyond the 2^31 - 1 bytes a chunk can hold, and
-    // the file's failure when writing to a file fails.
+    // Writes one chunk; raises IDS_LIBPNG_ERROR for data beyond the 2^31 - 1 bytes a chunk can
+    // hold, and the file's failure when writing to a file fails.
     void Chunk(const char (&type)[5], std::span<const std::uint8_t> data);
 
 private:
@@ -96,7 +97,8 @@ private:
     bool m_parallel = true;
 };
 
-// Raises 58965 for a pixel type other than 0 and 59268 for an empty image, which PNG cannot hold.
+// Raises IDS_IMAGE_FORMAT_UNSUPPORTED for a pixel type other than 0 and IDS_LIBPNG_ERROR for an
+// empty image, which PNG cannot hold.
 void CheckPngImage(const CImg& img);
 // trunc(dpi * 1000 / 25.4): the pHYs value of a resolution; out of range raises the range error.
 std::uint32_t PixelsPerMetre(double dpi);

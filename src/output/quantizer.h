@@ -29,8 +29,9 @@ public:
     explicit CQuantizer(int speed = kDefaultSpeed) : m_speed(speed) {}
 
     // Indexes a frame of pixel type 0 with at most maxColors (2 to 256) palette entries.
-    // Failures raise 59003 (palette cannot be made), 59005 (quantisation failed) or 59017
-    // (remapping failed).
+    // Failures raise IDS_WIC_PALETTE_CREATE_FAILED (palette cannot be made),
+    // IDS_WIC_PALETTE_INIT_FAILED (quantisation failed) or IDS_WIC_CONVERTER_INIT_FAILED (remapping
+    // failed).
     void Quantize(const CImg& img, bool transparent, std::size_t maxColors, CIndexedImage& out);
 
     // Chosen by measurement on rendered example animations (bench/peers.sh): from speed 8 up

@@ -13,7 +13,8 @@ namespace my {
 std::string AppDataFolder();
 
 // Creates `folder` and each missing parent; an existing folder is not an error. A failure
-// raises 58942 with the system's description and the folder that could not be made.
+// raises IDS_FOLDER_CREATE_FAILED with the system's description and the folder that could not be
+// made.
 void CreateFolders(const std::string& folder);
 
 // The path of the running program (/proc/self/exe); empty when the system does not say.

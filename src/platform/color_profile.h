@@ -31,10 +31,11 @@ public:
 
     // Opens the profile from its ICC bytes: header, colour space and the name from the "desc"
     // tag. Empty, oversized or unreadable bytes and a missing or malformed description raise
-    // message 58994 with the reason; the profile is unchanged then.
+    // IDS_ICM_PROFILE_OPEN_FAILED with the reason; the profile is unchanged then.
     virtual void LoadFromMemory(std::vector<std::uint8_t> bytes);
     // Reads a profile file and opens it as LoadFromMemory does; a file that cannot be read
-    // raises 58932 (or 58948), a bad profile 58994 naming the path.
+    // raises IDS_FILE_OPEN_FAILED (or IDS_STREAM_READ_FAILED), a bad profile
+    // IDS_ICM_PROFILE_OPEN_FAILED naming the path.
     virtual void Load(const std::string& path);
     // Drops the profile; it stands for the working RGB space again.
     virtual void Close();

@@ -35,10 +35,11 @@ public:
 
     // The default profile of a stroke::ColorType. RGB: the installed sRGB profile, else the
     // working space (the engine's built-in sRGB, the same colour space). CMYK: the first
-    // installed candidate; none raises 58993 naming the space. A candidate file whose data
-    // are of another colour space does not count. Another type raises 58991; a
-    // found file that cannot be opened 58994. Made once, then the same object is returned;
-    // callers share it and must not Load or Close it. Safe from several threads.
+    // installed candidate; none raises IDS_ICM_DEFAULT_PROFILE_NOT_FOUND naming the space. A
+    // candidate file whose data are of another colour space does not count. Another type raises
+    // IDS_ICM_COLOR_SPACE_UNKNOWN; a found file that cannot be opened IDS_ICM_PROFILE_OPEN_FAILED.
+    // Made once, then the same object is returned; callers share it and must not Load or Close it.
+    // Safe from several threads.
     boost::shared_ptr<CColorProfile> Get(std::uint32_t colorType);
 
     // The instance over SystemColorFolders(), made on first use.

@@ -14,7 +14,8 @@ namespace io {
 class CFileInputStream : public CInputStream {
 public:
     // Opens the file for reading. Failure, a folder, a FIFO, a device or a socket raise message
-    // 58932 with the path and the reason; taking the size fails with 58950.
+    // IDS_FILE_OPEN_FAILED with the path and the reason; taking the size fails with
+    // IDS_STREAM_SEEK_FAILED.
     explicit CFileInputStream(const std::string& path);
 
     CFileInputStream(const CFileInputStream&) = delete;

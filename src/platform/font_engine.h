@@ -64,8 +64,8 @@ class CFaceSet;
 // scaled from design units to the em height in doubles, never rounded to a pixel grid.
 class CFont {
 public:
-    // 58883 when no face can be opened or the em height is not positive; 58884 when the face's
-    // metrics cannot be read.
+    // IDS_FONT_CREATE_FAILED when no face can be opened or the em height is not positive;
+    // IDS_TEXT_METRICS_FAILED when the face's metrics cannot be read.
     explicit CFont(const CFontRequest& request, CFontEngine& engine = CFontEngine::ForThisThread());
     ~CFont();
     CFont(const CFont&) = delete;
@@ -76,10 +76,11 @@ public:
 
     // ABC widths from the glyph's exact outline bounds; an empty glyph (space) has A = B = 0
     // and C = advance. A glyph whose outline cannot be loaded counts by its advance alone (as
-    // B); 58885 when even that fails.
+    // B); IDS_CHAR_WIDTH_FAILED when even that fails.
     CAbcWidths GetAbcWidths(char32_t c) const;
     // The glyph in cubic form, font units, y up, origin on the baseline at the pen position.
-    // 58893 with FreeType's error text and the character when FreeType cannot load it.
+    // IDS_GLYPH_OUTLINE_FAILED with FreeType's error text and the character when FreeType cannot
+    // load it.
     CGlyphOutline GetGlyphOutline(char32_t c) const;
 
     // Family of the face that draws c (the font's own, a fallback's, or the font's own again

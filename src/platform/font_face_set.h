@@ -39,7 +39,7 @@ struct CGlyphSource {
 
 class CFaceSet {
 public:
-    // 58883 when fontconfig offers no face that FreeType can open with outlines.
+    // IDS_FONT_CREATE_FAILED when fontconfig offers no face that FreeType can open with outlines.
     CFaceSet(std::shared_ptr<CFaceCache> cache, const fc::CQuery& query);
 
     const CMember& Member(std::size_t i) const { return m_members[i]; }

@@ -17,7 +17,7 @@ namespace font::ft {
 // One FreeType library. FreeType locks nothing, so a library, its faces and their glyph slots
 // are used by one thread at a time; the engine keeps one library per thread.
 using CLibrary = std::shared_ptr<FT_LibraryRec_>;
-CLibrary NewLibrary(); // 58883 when FreeType cannot start
+CLibrary NewLibrary(); // IDS_FONT_CREATE_FAILED when FreeType cannot start
 
 // An opened face. It keeps its library alive, so faces may outlive the cache that made them.
 class CFace {

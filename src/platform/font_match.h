@@ -30,7 +30,8 @@ struct CFontFile {
 
 // The query as a pattern with the configuration's substitutions and defaults applied
 // (aliases such as "MS Gothic" to an installed Japanese face, sans-serif for an empty family).
-// Scalable faces are asked for, since only outlines can be drawn. 58883 when fontconfig fails.
+// Scalable faces are asked for, since only outlines can be drawn. IDS_FONT_CREATE_FAILED when
+// fontconfig fails.
 ft::CPattern PreparePattern(const CQuery& query);
 
 // fontconfig's best face for a prepared pattern; nothing when no font is configured at all.

@@ -43,11 +43,11 @@ enum class PointTag : std::uint8_t {
 // Contours may start on a control point (the walk starts at the first on-curve point, or for
 // a contour of quadratic controls only at the midpoint of its last and first points).
 // Quadratic pieces become cubic ones exactly. Straight pieces of zero length and contours
-// without any piece are dropped. A quadratic control followed by a cubic one fails with 58901
-// (the quadratic piece has no end point); cubic controls that are not a pair before an
-// on-curve point, or a contour of cubic controls only, fail with 58903. Contour ends out of
-// order or out of range are an internal error. FreeType's TrueType and CFF loaders never
-// produce the failing mixtures.
+// without any piece are dropped. A quadratic control followed by a cubic one fails with
+// IDS_QUADRATIC_SPLINE_UNSUPPORTED (the quadratic piece has no end point); cubic controls that are
+// not a pair before an on-curve point, or a contour of cubic controls only, fail with
+// IDS_CUBIC_POINTS_TOO_FEW. Contour ends out of order or out of range are an internal error.
+// FreeType's TrueType and CFF loaders never produce the failing mixtures.
 CGlyphOutline ConvertContours(std::span<const my::pointd> points, std::span<const PointTag> tags,
                               std::span<const std::size_t> contourEnds);
 

@@ -21,7 +21,7 @@ struct CFontScale {
 // m = 100, a = 13, h = 1301. A negative size counts by its magnitude. A size of (nearly) zero
 // has nothing to scale: m = 1 and h = 1, the smallest em. Where a * m would not fit an int32
 // (sizes far below 1), m is lowered by powers of ten until it does; h / m stays a. A NaN or
-// infinite size fails with 58883.
+// infinite size fails with IDS_FONT_CREATE_FAILED.
 CFontScale ComputeFontScale(double fontSize);
 
 // Bits of a text's font style.

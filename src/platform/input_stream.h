@@ -17,13 +17,13 @@ public:
     virtual std::uint64_t Size() const = 0;
     // Offset of the next byte to read.
     virtual std::uint64_t Position() const = 0;
-    // Moves to an offset between 0 and Size(); anything else fails with message 58950.
+    // Moves to an offset between 0 and Size(); anything else fails with IDS_STREAM_SEEK_FAILED.
     virtual void Seek(std::uint64_t position) = 0;
     // Reads up to n bytes and returns how many arrived: fewer than n only at the end of the
-    // stream. A failing read raises message 58948 with the system's description.
+    // stream. A failing read raises IDS_STREAM_READ_FAILED with the system's description.
     virtual std::size_t Read(void* buffer, std::size_t n) = 0;
 
-    // Reads exactly n bytes; a short read raises message 58948.
+    // Reads exactly n bytes; a short read raises IDS_STREAM_READ_FAILED.
     void ReadExactly(void* buffer, std::size_t n);
     // Bytes from the position to the end.
     std::uint64_t Remaining() const;

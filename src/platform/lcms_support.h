@@ -34,7 +34,7 @@ public:
     std::string TakeError(const std::string& fallback);
 
     // Accounts for an allocation of the engine; false when it would pass the limit.
-    bool Reserve(std::size_t bytes);
+    [[nodiscard]] bool Reserve(std::size_t bytes);
     void Release(std::size_t bytes);
 
 private:

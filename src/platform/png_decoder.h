@@ -35,17 +35,17 @@ struct CPngLimits {
 };
 
 // PNG streams that carry a bitmap of the pixel type: 2 for CMYK with alpha, 1 for the other
-// types; an unknown type raises message 59015.
+// types; an unknown type raises IDS_WIC_FORMAT_UNKNOWN.
 unsigned PngStreamCount(std::uint32_t pixelType);
 
 // Decodes one PNG stream into img. img's pixel type (0, 1, 3, 4 or 5), width and height say
 // what the stream must hold; its rows are allocated (zeroed, stride padded to 4 bytes) only
 // after the stream's header has been checked against them and against the limits. Other
 // fields of img are left alone.
-// Failures: 59015 when the type needs two streams or is unknown, when the stream's size differs
-// from img's or a CMYK stream is not 8-bit RGBA; 60002 with the size and the limit when the
-// image exceeds the limits; 59002 with libpng's reason when the stream is not a PNG, is damaged
-// or truncated. img's rows are unusable then.
+// Failures: IDS_WIC_FORMAT_UNKNOWN when the type needs two streams or is unknown, when the stream's
+// size differs from img's or a CMYK stream is not 8-bit RGBA; IDS_IMAGE_TOO_LARGE with the size and
+// the limit when the image exceeds the limits; IDS_WIC_PIXEL_FORMAT_FAILED with libpng's reason
+// when the stream is not a PNG, is damaged or truncated. img's rows are unusable then.
 void DecodePng(io::CInputStream& png, CImg& img, const CPngLimits& limits = {});
 
 // Decodes a CMYK bitmap with alpha (pixel type 2) from its two streams, as DecodePng does.

@@ -15,7 +15,7 @@
 
 namespace codec {
 
-// The failure of a stream over the decoder's limits: message 60002 with the image's size and
+// The failure of a stream over the decoder's limits: IDS_IMAGE_TOO_LARGE with the image's size and
 // the limit it exceeds, both as texts ("20000 x 20 pixels", "16384 x 16384 pixels").
 my::CException TooLargeError(const std::string& size, const std::string& limit);
 // "W x H pixels".
@@ -36,8 +36,8 @@ public:
         Channels, // all channels at 8 bits, colour in B, G, R order; first byte is channel 0
     };
 
-    // Reads the signature and header; failure raises 59002 (or the stream's own read message),
-    // an image wider or taller than the limits 60002.
+    // Reads the signature and header; failure raises IDS_WIC_PIXEL_FORMAT_FAILED (or the stream's
+    // own read message), an image wider or taller than the limits IDS_IMAGE_TOO_LARGE.
     CPngReader(io::CInputStream& stream, const CPngLimits& limits);
     CPngReader(const CPngReader&) = delete;
     CPngReader& operator=(const CPngReader&) = delete;
@@ -61,10 +61,10 @@ private:
 
     // Each of these wraps libpng calls that may end in a longjmp back here; they hold no
     // object with a destructor, and answer false when libpng gave up.
-    bool ReadInfo();
-    bool ApplyTransforms(Layout layout);
-    bool ReadRow(png_bytep row);
-    bool ReadImage(png_bytepp rows);
+    [[nodiscard]] bool ReadInfo();
+    [[nodiscard]] bool ApplyTransforms(Layout layout);
+    [[nodiscard]] bool ReadRow(png_bytep row);
+    [[nodiscard]] bool ReadImage(png_bytepp rows);
 
     // Raises the failure recorded by the callbacks.
     [[noreturn]] void Fail();

@@ -28,8 +28,8 @@ struct CPen {
     bool Paints() const { return m_width > 0.0 && m_width == m_width; }
 };
 
-// A new context over a surface, with the target's drawing settings; raises 59064 when cairo
-// cannot make it.
+// A new context over a surface, with the target's drawing settings; raises
+// IDS_GRAPHICS_CREATE_FAILED when cairo cannot make it.
 CCairoContext MakeContext(cairo_surface_t* surface, bool antialias);
 // Sets width (held to the largest safe width), join, cap and the miter limit (held so that a
 // miter stays within cairo's range).

@@ -16,7 +16,8 @@ class CTextSetting;
 class CMultipliedFontManager {
 public:
     // The font of a text setting; a null setting stands for a default one (the default face,
-    // size 13, regular, spacings 1, 1 and 4). 58883 / 58884 when the font cannot be made.
+    // size 13, regular, spacings 1, 1 and 4). IDS_FONT_CREATE_FAILED / IDS_TEXT_METRICS_FAILED when
+    // the font cannot be made.
     explicit CMultipliedFontManager(const CTextSetting* setting);
     ~CMultipliedFontManager();
     CMultipliedFontManager(const CMultipliedFontManager&) = delete;
@@ -38,9 +39,10 @@ public:
     // baseline has no length).
     std::uint32_t FontValue() const { return m_fontValue; }
 
-    // 58885 when the character has neither outline nor advance.
+    // IDS_CHAR_WIDTH_FAILED when the character has neither outline nor advance.
     font::CAbcWidths GetAbcWidths(char32_t c) const { return m_font->GetAbcWidths(c); }
-    // Cubic form, font units, y up, origin at the pen position on the baseline; 58893.
+    // Cubic form, font units, y up, origin at the pen position on the baseline;
+    // IDS_GLYPH_OUTLINE_FAILED.
     font::CGlyphOutline GetGlyphOutline(char32_t c) const { return m_font->GetGlyphOutline(c); }
 
 private:

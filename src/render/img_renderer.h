@@ -17,7 +17,7 @@ inline constexpr int kMaxPageSide = 32767;
 class CImgRenderer : public CCachedRenderer {
 public:
     // pixelType: 0 RGB with alpha, 1 RGB, 2 CMYK with alpha, 3 CMYK (CImg pixel types); any
-    // other type raises 58965.
+    // other type raises IDS_IMAGE_FORMAT_UNSUPPORTED.
     explicit CImgRenderer(std::uint32_t pixelType);
     ~CImgRenderer() override;
     CImgRenderer(const CImgRenderer&) = delete;
@@ -26,8 +26,9 @@ public:
     void SetBackgroundRgb(double r, double g, double b, double alpha) override;
     void SetBackgroundCmyk(double c, double m, double y, double k, double alpha) override;
     // Creates the image (width and height rounded to whole pixels) with the background in every
-    // pixel. Raises 60022 naming the size when a side exceeds 32767 pixels (the most a drawing
-    // surface holds), 59064 when the drawing surface cannot be made over it.
+    // pixel. Raises IDS_IMAGE_TOO_LARGE_TO_DRAW naming the size when a side exceeds 32767 pixels
+    // (the most a drawing surface holds), IDS_GRAPHICS_CREATE_FAILED when the drawing surface
+    // cannot be made over it.
     void BeginPage(double width, double height) override;
     // Finishes the pixels of the page into the image's own layout; the image stays.
     void EndPage() override;

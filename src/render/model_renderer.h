@@ -32,14 +32,16 @@ public:
     virtual ~CModelRenderer() = default;
 
     // BeginDocument and BeginPage, then the transform: model units to pixels by the model's unit,
-    // the resolution and the scale, shifted by the offset. An unknown unit raises 10003.
-    virtual void Begin(CRenderer& walker, const std::u16string& name); // slot 0
+    // the resolution and the scale, shifted by the offset. An unknown unit raises
+    // IDS_UNKNOWN_UNIT.
+    virtual void Begin(CRenderer& walker, const std::u16string& name);
     // EndDocument, then EndPage.
-    virtual void End(CRenderer& walker); // slot 1
+    virtual void End(CRenderer& walker);
     // Begin, the walk over the model, End.
-    virtual void Draw(CRenderer& walker, const std::u16string& name); // slot 2
+    virtual void Draw(CRenderer& walker, const std::u16string& name);
 
-    // Pixels per model unit on each axis for the model's unit; 10003 for an unknown unit.
+    // Pixels per model unit on each axis for the model's unit; IDS_UNKNOWN_UNIT for an unknown
+    // unit.
     static double PixelsPerUnit(std::uint32_t unit, double resolution, double scale);
 
     boost::shared_ptr<const CModel> m_model;
@@ -59,8 +61,8 @@ public:
     // (C, M, Y, K, A). The image carries the resolution and the model's colour profile; when an
     // output profile is set and is not the model's colour space, the image is converted into
     // the output colour type and carries the output profile. Failures raise my::CException:
-    // 10003 for an unknown unit, an internal error for a missing model, an unknown colour type
-    // or an inverted rectangle, the target's and the colour engine's messages.
+    // IDS_UNKNOWN_UNIT for an unknown unit, an internal error for a missing model, an unknown
+    // colour type or an inverted rectangle, the target's and the colour engine's messages.
     boost::shared_ptr<CImg> Render(const CPageRect& page, const CColor& background,
                                    boost::shared_ptr<const CModel> model, double dpi);
 

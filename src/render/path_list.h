@@ -74,10 +74,11 @@ public:
     void NewPath();
     // Starts a figure; with no path yet it starts the first path.
     void MoveTo(my::pointd p);
-    // Segments from the last point given; raise 59082 when there is no path.
+    // Segments from the last point given; raise IDS_PATH_NOT_BEGUN when there is no path.
     void LineTo(my::pointd p);
     void CurveTo(my::pointd p1, my::pointd p2, my::pointd p3);
-    // Closes the current figure with a straight edge; raises 59082 when there is no path.
+    // Closes the current figure with a straight edge; raises IDS_PATH_NOT_BEGUN when there is no
+    // path.
     void ClosePath();
     // Empties the list (capacity is kept for the next paths).
     void Clear();

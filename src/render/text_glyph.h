@@ -38,8 +38,9 @@ struct CContourPoint {
 // give points whose handles lie on them; a cubic piece sets the outgoing handle of the point
 // before it and the incoming handle of its end point. A contour that ends on its start point
 // (it closes with a curve) has that last point merged into the first. Record types other than
-// straight and cubic fail with 58901 (quadratic) or 58902; cubic records whose point count is
-// not a multiple of three with 58903.
+// straight and cubic fail with IDS_QUADRATIC_SPLINE_UNSUPPORTED (quadratic) or
+// IDS_CURVE_TYPE_UNKNOWN; cubic records whose point count is not a multiple of three with
+// IDS_CUBIC_POINTS_TOO_FEW.
 std::vector<std::vector<CContourPoint>> OutlineContours(const font::CGlyphOutline& outline);
 
 // The line of a character: one closed part per contour, points through the transform, with

@@ -31,8 +31,9 @@ struct CCharLayout {
 // Lays the text out; with a target layer, adds one stroke::CLine per drawable character. Only
 // glyph outlines are drawn: the underline and strike-out bits of the font style add nothing
 // (they stay in the setting, where pairing compares them). An empty text
-// gives no records and needs no font; a text without a baseline part fails with 10063, a font
-// that cannot be made or read with 58883 to 58903.
+// gives no records and needs no font; a text without a baseline part fails with
+// IDS_TEXT_HAS_NO_BASELINE, a font that cannot be made or read with the font messages
+// (IDS_FONT_CREATE_FAILED and those after it).
 std::vector<CCharLayout> LayoutText(const CText& text, CLayer* target);
 
 // The same with a font manager made by the caller from the text's setting.

@@ -28,8 +28,9 @@ struct CTexels {
 };
 
 // Reads an image of any pixel type into the working layout (RGB images into a CMYK layout and
-// back by the plain complement rule; grey and 1-bit images as grey levels). Raises 58965 for an
-// unknown pixel type or pixel bytes that do not match the image's size.
+// back by the plain complement rule; grey and 1-bit images as grey levels). Raises
+// IDS_IMAGE_FORMAT_UNSUPPORTED for an unknown pixel type or pixel bytes that do not match the
+// image's size.
 CTexels ConvertTexture(const CImg& image, bool cmyk);
 // Averages boxes of factorX × factorY texels (the boxes at the right and bottom edges may be
 // partial) into one texel each.
@@ -38,9 +39,9 @@ CTexels ReduceTexture(const CTexels& texels, int factorX, int factorY);
 class CTexturePainter {
 public:
     // Paints the texture into image. shape is the bounds of the shape the fill belongs to (the
-    // fit types and offsets refer to it; the image may cover only a part of it). Raises 58967
-    // when a rate is not above 0. An alpha of 0 or below leaves the image transparent, and so do
-    // pixels without coverage.
+    // fit types and offsets refer to it; the image may cover only a part of it). Raises
+    // IDS_IMAGE_RATE_INVALID when a rate is not above 0. An alpha of 0 or below leaves the image
+    // transparent, and so do pixels without coverage.
     void Paint(CFillImage& image, const CTextureParam& texture, const CRect& shape,
                const CCoverageView& coverage = {});
 

@@ -54,59 +54,55 @@ struct CTextureParam {
     double m_offsetY = 0.0;
 };
 
-// The drawing interface, slot by slot. Colours and alphas are reals 0..1; coordinates are model
+// The drawing interface. Colours and alphas are reals 0..1; coordinates are model
 // units, mapped by the current transform. A path list collects paths between NewPath and Paint.
 class CVectorRenderer {
 public:
     virtual ~CVectorRenderer() = default;
 
-    // The numbers are the slots of the interface, in order.
-    /* 0 */ virtual void SetBackgroundRgb(double r, double g, double b, double alpha) = 0;
-    /* 1 */ virtual void SetBackgroundCmyk(double c, double m, double y, double k,
-                                           double alpha) = 0;
-    /* 2 */ virtual void BeginDocument(const std::u16string& name) = 0;
-    /* 3 */ virtual void BeginPage(double width, double height) = 0; // pixels
-    /* 4 */ virtual void BeginGroup(const std::u16string& name) = 0;
-    /* 5 */ virtual void SetLabel(const std::u16string& name) = 0;
-    /* 6 */ virtual void SetTransform(const CTransform& transform) = 0;
-    /* 7 */ virtual void SetLineJoin(std::int32_t join) = 0; // 0 miter, 1 round, 2 bevel
-    /* 8 */ virtual void SetLineCap(std::int32_t cap) = 0;   // 0 flat, 1 round, 2 square
-    /* 9 */ virtual double GetLineWidth() const = 0;         // pixels
-    /* 10 */ virtual void SetLineWidth(double width) = 0;    // model units
-    /* 11 */ virtual void SetStrokeRgb(double r, double g, double b) = 0;
-    /* 12 */ virtual void SetStrokeColorRef(std::uint32_t bgr) = 0; // 0x00BBGGRR
-    /* 13 */ virtual void SetStrokeCmyk(double c, double m, double y, double k) = 0;
-    /* 14 */ virtual void SetFillRgb(double r, double g, double b) = 0;
-    /* 15 */ virtual void SetFillColorRef(std::uint32_t bgr) = 0; // 0x00BBGGRR
-    /* 16 */ virtual void SetFillCmyk(double c, double m, double y, double k) = 0;
-    /* 17 */ virtual void SetStrokeAlpha(double alpha) = 0;
-    /* 18 */ virtual void SetFillAlpha(double alpha) = 0;
+    virtual void SetBackgroundRgb(double r, double g, double b, double alpha) = 0;
+    virtual void SetBackgroundCmyk(double c, double m, double y, double k, double alpha) = 0;
+    virtual void BeginDocument(const std::u16string& name) = 0;
+    virtual void BeginPage(double width, double height) = 0; // pixels
+    virtual void BeginGroup(const std::u16string& name) = 0;
+    virtual void SetLabel(const std::u16string& name) = 0;
+    virtual void SetTransform(const CTransform& transform) = 0;
+    virtual void SetLineJoin(std::int32_t join) = 0; // 0 miter, 1 round, 2 bevel
+    virtual void SetLineCap(std::int32_t cap) = 0;   // 0 flat, 1 round, 2 square
+    virtual double GetLineWidth() const = 0;         // pixels
+    virtual void SetLineWidth(double width) = 0;     // model units
+    virtual void SetStrokeRgb(double r, double g, double b) = 0;
+    virtual void SetStrokeColorRef(std::uint32_t bgr) = 0; // 0x00BBGGRR
+    virtual void SetStrokeCmyk(double c, double m, double y, double k) = 0;
+    virtual void SetFillRgb(double r, double g, double b) = 0;
+    virtual void SetFillColorRef(std::uint32_t bgr) = 0; // 0x00BBGGRR
+    virtual void SetFillCmyk(double c, double m, double y, double k) = 0;
+    virtual void SetStrokeAlpha(double alpha) = 0;
+    virtual void SetFillAlpha(double alpha) = 0;
     // Gradations: only the enabled stops are handed in; angle in degrees. No stops clears it.
-    /* 19 */ virtual void SetStrokeGradation(const CGradationStop* stops, std::size_t count,
-                                             double angle) = 0;
-    /* 20 */ virtual void SetFillGradation(const CGradationStop* stops, std::size_t count,
-                                           double angle) = 0;
+    virtual void SetStrokeGradation(const CGradationStop* stops, std::size_t count,
+                                    double angle) = 0;
+    virtual void SetFillGradation(const CGradationStop* stops, std::size_t count, double angle) = 0;
     // Textures: a null image clears it.
-    /* 21 */ virtual void SetStrokeTexture(const CTextureParam& texture) = 0;
-    /* 22 */ virtual void SetFillTexture(const CTextureParam& texture) = 0;
-    /* 23 */ virtual void NewPath() = 0;
-    /* 24 */ virtual void MoveTo(double x, double y) = 0;
-    /* 25 */ virtual void LineTo(double x, double y) = 0;
-    /* 26 */ virtual void CurveTo(double x1, double y1, double x2, double y2, double x3,
-                                  double y3) = 0;
-    /* 27 */ virtual void ClosePath() = 0;
-    /* 28 */ virtual void Fill() = 0;       // Paint(true, false)
-    /* 29 */ virtual void Stroke() = 0;     // Paint(false, true)
-    /* 30 */ virtual void FillStroke() = 0; // Paint(true, true)
-    /* 31 */ virtual void EndGroup() = 0;
-    /* 32 */ virtual void EndDocument() = 0;
-    /* 33 */ virtual void EndPage() = 0;
-    /* 34 */ virtual void AddSquare(double cx, double cy, double halfSize) = 0;
-    /* 35 */ virtual void AddRect(double x, double y, double w, double h) = 0;
-    /* 36 */ virtual void AddCircle(double cx, double cy, double r) = 0;
-    /* 37 */ virtual void AddEllipse(double x, double y, double w, double h) = 0;
+    virtual void SetStrokeTexture(const CTextureParam& texture) = 0;
+    virtual void SetFillTexture(const CTextureParam& texture) = 0;
+    virtual void NewPath() = 0;
+    virtual void MoveTo(double x, double y) = 0;
+    virtual void LineTo(double x, double y) = 0;
+    virtual void CurveTo(double x1, double y1, double x2, double y2, double x3, double y3) = 0;
+    virtual void ClosePath() = 0;
+    virtual void Fill() = 0;       // Paint(true, false)
+    virtual void Stroke() = 0;     // Paint(false, true)
+    virtual void FillStroke() = 0; // Paint(true, true)
+    virtual void EndGroup() = 0;
+    virtual void EndDocument() = 0;
+    virtual void EndPage() = 0;
+    virtual void AddSquare(double cx, double cy, double halfSize) = 0;
+    virtual void AddRect(double x, double y, double w, double h) = 0;
+    virtual void AddCircle(double cx, double cy, double r) = 0;
+    virtual void AddEllipse(double x, double y, double w, double h) = 0;
     // Paints every path of the list (the fill first), then empties the list.
-    /* 38 */ virtual void Paint(bool fill, bool stroke) = 0;
+    virtual void Paint(bool fill, bool stroke) = 0;
 
     // Lets stroke::CColor::SetBkColorTo hand a background colour straight to a target.
     void SetColorRGB(double r, double g, double b, double alpha) {

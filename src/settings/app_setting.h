@@ -24,9 +24,9 @@ public:
     // Reads the settings file straight into this record: a load that fails part-way keeps
     // what was read before the failure and the rest as it was. On failure the error record
     // holds the message.
-    bool LoadAppSetting(const std::string& path);
+    [[nodiscard]] bool LoadAppSetting(const std::string& path);
     // Writes the settings file; the previous file stays intact when anything fails.
-    bool SaveAppSetting(const std::string& path);
+    [[nodiscard]] bool SaveAppSetting(const std::string& path);
 
     // The Version of the file read by the last LoadAppSetting; 0 when none was read.
     std::uint32_t GetFileVersion() const { return m_fileVersion; }

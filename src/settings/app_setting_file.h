@@ -12,10 +12,11 @@
 class CSettingsQuestions {
 public:
     virtual ~CSettingsQuestions() = default;
-    // The settings file failed to load (message 58667 with the failure's text): go on with
-    // what was read and defaults for the rest?
+    // The settings file failed to load (IDS_CONFIRM_SETTINGS_ERROR with the failure's text): go on
+    // with what was read and defaults for the rest?
     virtual bool ConfirmSettingsError(const CSimpleErr& err) = 0;
-    // The settings file is of a newer version than this program (message 58669): go on?
+    // The settings file is of a newer version than this program (IDS_CONFIRM_NEWER_SETTINGS): go
+    // on?
     virtual bool ConfirmNewerSettings() = 0;
 };
 
@@ -30,9 +31,9 @@ std::string AppSettingFilePath();
 // failure asks ConfirmSettingsError, and a Version above the program's asks
 // ConfirmNewerSettings. Returns false when the user declined; the application then quits
 // without writing the settings file.
-bool ReadAppSettingAtStart(CAppSetting& setting, const std::string& path,
-                           CSettingsQuestions& questions);
+[[nodiscard]] bool ReadAppSettingAtStart(CAppSetting& setting, const std::string& path,
+                                         CSettingsQuestions& questions);
 
-// Quit: creates the file's folder and its parents (58942 on failure), then writes the file.
-// Any failure is raised as a my::CException with the failure's record.
+// Quit: creates the file's folder and its parents (IDS_FOLDER_CREATE_FAILED on failure), then
+// writes the file. Any failure is raised as a my::CException with the failure's record.
 void WriteAppSettingAtQuit(CAppSetting& setting, const std::string& path);

@@ -30,8 +30,8 @@ public:
 
     // The list element: SaveContents, then Items with one Item per entry (only when
     // SaveContents is true), then MaxSize.
-    bool Write(CXmlDocument& doc, CXmlElement parent, std::string_view name) const;
-    bool Read(CXmlDocument& doc, CXmlElement parent, std::string_view name);
+    [[nodiscard]] bool Write(CXmlDocument& doc, CXmlElement parent, std::string_view name) const;
+    [[nodiscard]] bool Read(CXmlDocument& doc, CXmlElement parent, std::string_view name);
 
     friend bool operator==(const CMruList&, const CMruList&) = default;
 

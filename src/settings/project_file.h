@@ -9,7 +9,8 @@
 
 // Reads the project at `path`. `task` changes only when the whole file was read; otherwise
 // `err` holds the first failure and `task` is as it was.
-bool LoadProject(const std::string& path, mrv::CTaskSetting& task, CSimpleErr& err);
+[[nodiscard]] bool LoadProject(const std::string& path, mrv::CTaskSetting& task, CSimpleErr& err);
 
 // Writes `task` to `path`; the previous file stays intact when anything fails.
-bool SaveProject(const std::string& path, const mrv::CTaskSetting& task, CSimpleErr& err);
+[[nodiscard]] bool SaveProject(const std::string& path, const mrv::CTaskSetting& task,
+                               CSimpleErr& err);

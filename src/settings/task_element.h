@@ -16,14 +16,15 @@ inline constexpr std::uint32_t kProgramVersion = MakeVersion(1, 0, 0, 0);
 std::string DocumentTemplate(std::string_view root);
 
 // Create(template), select the root and write Version: the start of every save.
-bool BeginDocument(CXmlDocument& doc, std::string_view rootName, CXmlElement& root);
+[[nodiscard]] bool BeginDocument(CXmlDocument& doc, std::string_view rootName, CXmlElement& root);
 
 // The Task element with every field of the task in stored order; paths relative to the
 // document's base folder.
-bool WriteTaskElement(CXmlDocument& doc, CXmlElement parent, const mrv::CTaskSetting& task);
+[[nodiscard]] bool WriteTaskElement(CXmlDocument& doc, CXmlElement parent,
+                                    const mrv::CTaskSetting& task);
 // Reads the Task element field by field through the task's setters; the first failure ends
 // the read, leaving the fields read before it set.
-bool ReadTaskElement(CXmlDocument& doc, CXmlElement parent, mrv::CTaskSetting& task);
+[[nodiscard]] bool ReadTaskElement(CXmlDocument& doc, CXmlElement parent, mrv::CTaskSetting& task);
 
 // The folder of a path: the text before its last "/" ("" when it has none).
 std::string FolderOf(const std::string& path);

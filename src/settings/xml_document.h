@@ -76,55 +76,67 @@ public:
     std::uint32_t GetVersion() const { return m_version; }
 
     // Document operations. Each returns false and fills the error record on failure.
-    bool Create(std::string_view text); // 59084 when the text does not parse
-    bool Load(const std::string& path); // 59091 (description, path)
-    bool Save(const std::string& path); // 59085 (description and path); the old file survives
-    bool SelectRoot(std::string_view name, CXmlElement& root); // 59099 (E_FAIL, name)
+    // IDS_XML_TEMPLATE_PARSE_FAILED when the text does not parse.
+    [[nodiscard]] bool Create(std::string_view text);
+    // IDS_XML_LOAD_FAILED (description, path).
+    [[nodiscard]] bool Load(const std::string& path);
+    // IDS_XML_SAVE_FAILED (description and path); the old file survives.
+    [[nodiscard]] bool Save(const std::string& path);
+    // IDS_XML_NODE_NOT_FOUND (name).
+    [[nodiscard]] bool SelectRoot(std::string_view name, CXmlElement& root);
 
     // Element operations. An empty name means the parent itself.
-    bool SelectChild(CXmlElement parent, std::string_view name, CXmlElement& child);
-    bool SelectChildren(CXmlElement parent, std::string_view name,
-                        std::vector<CXmlElement>& children);
-    bool CreateElement(std::string_view name, CXmlElement& element);
-    bool AppendChild(CXmlElement parent, CXmlElement child);
-    bool WriteText(CXmlElement parent, std::string_view name, std::string_view text);
-    bool ReadText(CXmlElement parent, std::string_view name, std::string& text);
+    [[nodiscard]] bool SelectChild(CXmlElement parent, std::string_view name, CXmlElement& child);
+    [[nodiscard]] bool SelectChildren(CXmlElement parent, std::string_view name,
+                                      std::vector<CXmlElement>& children);
+    [[nodiscard]] bool CreateElement(std::string_view name, CXmlElement& element);
+    [[nodiscard]] bool AppendChild(CXmlElement parent, CXmlElement child);
+    [[nodiscard]] bool WriteText(CXmlElement parent, std::string_view name, std::string_view text);
+    [[nodiscard]] bool ReadText(CXmlElement parent, std::string_view name, std::string& text);
 
     // Typed values; a reader stores its result only when the value was read and converted.
-    bool WriteBool(CXmlElement parent, std::string_view name, bool value);
-    bool ReadBool(CXmlElement parent, std::string_view name, bool& value);
-    bool WriteInt(CXmlElement parent, std::string_view name, std::int32_t value);
-    bool ReadInt(CXmlElement parent, std::string_view name, std::int32_t& value);
-    // Rectangle sides: the same text form, their own failure message (59107).
-    bool WriteLong(CXmlElement parent, std::string_view name, std::int32_t value);
-    bool ReadLong(CXmlElement parent, std::string_view name, std::int32_t& value);
-    bool WriteSize(CXmlElement parent, std::string_view name, std::uint32_t value);
-    bool ReadSize(CXmlElement parent, std::string_view name, std::uint32_t& value);
-    bool WriteDouble(CXmlElement parent, std::string_view name, double value);
+    [[nodiscard]] bool WriteBool(CXmlElement parent, std::string_view name, bool value);
+    [[nodiscard]] bool ReadBool(CXmlElement parent, std::string_view name, bool& value);
+    [[nodiscard]] bool WriteInt(CXmlElement parent, std::string_view name, std::int32_t value);
+    [[nodiscard]] bool ReadInt(CXmlElement parent, std::string_view name, std::int32_t& value);
+    // Rectangle sides: the same text form, their own failure message (IDS_XML_LONG_INVALID).
+    [[nodiscard]] bool WriteLong(CXmlElement parent, std::string_view name, std::int32_t value);
+    [[nodiscard]] bool ReadLong(CXmlElement parent, std::string_view name, std::int32_t& value);
+    [[nodiscard]] bool WriteSize(CXmlElement parent, std::string_view name, std::uint32_t value);
+    [[nodiscard]] bool ReadSize(CXmlElement parent, std::string_view name, std::uint32_t& value);
+    [[nodiscard]] bool WriteDouble(CXmlElement parent, std::string_view name, double value);
     // The leading number of the text, 0 when there is none; a number that is not finite (inf,
-    // nan, 1e999) fails with 60000 naming the text and the element.
-    bool ReadDouble(CXmlElement parent, std::string_view name, double& value);
-    bool WriteVersion(CXmlElement parent, std::string_view name, std::uint32_t version);
-    bool ReadVersion(CXmlElement parent, std::string_view name, std::uint32_t& version);
-    bool WriteRect(CXmlElement parent, std::string_view name, const CRect& rect);
-    bool ReadRect(CXmlElement parent, std::string_view name, CRect& rect);
-    bool WritePlacement(CXmlElement parent, std::string_view name, const CWindowPlacement& wp);
-    bool ReadPlacement(CXmlElement parent, std::string_view name, CWindowPlacement& wp);
-    bool WriteStringPair(CXmlElement parent, std::string_view name, const CStringPair& pair);
-    bool ReadStringPair(CXmlElement parent, std::string_view name, CStringPair& pair);
+    // nan, 1e999) fails with IDS_XML_NUMBER_NOT_FINITE naming the text and the element.
+    [[nodiscard]] bool ReadDouble(CXmlElement parent, std::string_view name, double& value);
+    [[nodiscard]] bool WriteVersion(CXmlElement parent, std::string_view name,
+                                    std::uint32_t version);
+    [[nodiscard]] bool ReadVersion(CXmlElement parent, std::string_view name,
+                                   std::uint32_t& version);
+    [[nodiscard]] bool WriteRect(CXmlElement parent, std::string_view name, const CRect& rect);
+    [[nodiscard]] bool ReadRect(CXmlElement parent, std::string_view name, CRect& rect);
+    [[nodiscard]] bool WritePlacement(CXmlElement parent, std::string_view name,
+                                      const CWindowPlacement& wp);
+    [[nodiscard]] bool ReadPlacement(CXmlElement parent, std::string_view name,
+                                     CWindowPlacement& wp);
+    [[nodiscard]] bool WriteStringPair(CXmlElement parent, std::string_view name,
+                                       const CStringPair& pair);
+    [[nodiscard]] bool ReadStringPair(CXmlElement parent, std::string_view name, CStringPair& pair);
     // A list of exactly values.size() doubles, each in a child named "value".
-    bool WriteDoubles(CXmlElement parent, std::string_view name, std::span<const double> values);
-    bool ReadDoubles(CXmlElement parent, std::string_view name, std::span<double> values);
-    bool WriteEnum(CXmlElement parent, std::string_view name, const mrv::CNameTable& names,
-                   std::int32_t value);
-    bool ReadEnum(CXmlElement parent, std::string_view name, const mrv::CNameTable& names,
-                  std::int32_t& value);
-    bool WriteFlags(CXmlElement parent, std::string_view name, const mrv::CNameTable& names,
-                    std::uint32_t flags);
-    bool ReadFlags(CXmlElement parent, std::string_view name, const mrv::CNameTable& names,
-                   std::uint32_t& flags);
-    bool WritePath(CXmlElement parent, std::string_view name, const std::string& path);
-    bool ReadPath(CXmlElement parent, std::string_view name, std::string& path);
+    [[nodiscard]] bool WriteDoubles(CXmlElement parent, std::string_view name,
+                                    std::span<const double> values);
+    [[nodiscard]] bool ReadDoubles(CXmlElement parent, std::string_view name,
+                                   std::span<double> values);
+    [[nodiscard]] bool WriteEnum(CXmlElement parent, std::string_view name,
+                                 const mrv::CNameTable& names, std::int32_t value);
+    [[nodiscard]] bool ReadEnum(CXmlElement parent, std::string_view name,
+                                const mrv::CNameTable& names, std::int32_t& value);
+    [[nodiscard]] bool WriteFlags(CXmlElement parent, std::string_view name,
+                                  const mrv::CNameTable& names, std::uint32_t flags);
+    [[nodiscard]] bool ReadFlags(CXmlElement parent, std::string_view name,
+                                 const mrv::CNameTable& names, std::uint32_t& flags);
+    [[nodiscard]] bool WritePath(CXmlElement parent, std::string_view name,
+                                 const std::string& path);
+    [[nodiscard]] bool ReadPath(CXmlElement parent, std::string_view name, std::string& path);
 
     // The enumerations of the task setting, by type.
     template <class E> bool WriteEnum(CXmlElement parent, std::string_view name, E value) {
@@ -158,14 +170,15 @@ private:
     bool FailException(const my::CException& e);
 
     // The element a composite writer fills: a new one, or the parent for an empty name.
-    bool BeginComposite(CXmlElement parent, std::string_view name, CXmlElement& element);
-    bool EndComposite(CXmlElement parent, CXmlElement element);
+    [[nodiscard]] bool BeginComposite(CXmlElement parent, std::string_view name,
+                                      CXmlElement& element);
+    [[nodiscard]] bool EndComposite(CXmlElement parent, CXmlElement element);
     // ReadText + trimming of the white space around a non-text value.
-    bool ReadToken(CXmlElement parent, std::string_view name, std::string& text);
+    [[nodiscard]] bool ReadToken(CXmlElement parent, std::string_view name, std::string& text);
     // ReadToken, then `parse`; a text that does not parse fails with failId and the text.
     template <class T>
-    bool ReadParsed(CXmlElement parent, std::string_view name, std::uint32_t failId,
-                    bool (*parse)(std::string_view, T&), T& value);
+    [[nodiscard]] bool ReadParsed(CXmlElement parent, std::string_view name, std::uint32_t failId,
+                                  bool (*parse)(std::string_view, T&), T& value);
 
     static pugi::xml_node Node(CXmlElement element);
 

@@ -11,9 +11,9 @@ namespace xmlvalue {
 // An optional sign, digits, then optionally "." with or without digits (the fraction is
 // dropped, not rounded). The integer part saturates at the 32-bit bounds. False when the text
 // has another form ("1e3", "0x10", "", " 1").
-bool ParseInt32(std::string_view text, std::int32_t& value);
+[[nodiscard]] bool ParseInt32(std::string_view text, std::int32_t& value);
 // The same without a minus sign; saturates at 2^32 - 1.
-bool ParseUInt32(std::string_view text, std::uint32_t& value);
+[[nodiscard]] bool ParseUInt32(std::string_view text, std::uint32_t& value);
 
 // General notation with 6 significant digits, no trailing zeros: 0.5, 96, 1.23457e+06.
 std::string FormatDouble(double value);
@@ -24,7 +24,7 @@ double ParseLeadingDouble(std::string_view text);
 // "a.b.c.d" from a packed version (a in the top byte).
 std::string FormatVersion(std::uint32_t version);
 // Four pieces separated by ".", each an integer 0..255; false otherwise.
-bool ParseVersion(std::string_view text, std::uint32_t& version);
+[[nodiscard]] bool ParseVersion(std::string_view text, std::uint32_t& version);
 
 // The text a path is stored as: relative to `base` ("./img/a.strk", "../q/b.strk") when both
 // are absolute and base is not empty, else the path unchanged.

@@ -61,12 +61,13 @@ FigurePtr GetAt(const ChildList<T>& list, std::size_t index, const CFigure& hold
     return list[index];
 }
 
-// Raises 10046 for a bad position and an internal error for a figure that already has a holder
-// or is the holder itself or one of its ancestors (which would make a cycle of owners).
+// Raises IDS_INSERT_POSITION_INVALID for a bad position and an internal error for a figure that
+// already has a holder or is the holder itself or one of its ancestors (which would make a cycle of
+// owners).
 void CheckInsertion(std::size_t index, std::size_t count, const CFigure& child,
                     const CFigure& holder);
 
-// Inserts a child of the right class (the caller checked the kind: 10047).
+// Inserts a child of the right class (the caller checked the kind: IDS_INSERT_TYPE_INVALID).
 template <class T>
 void InsertInto(ChildList<T>& list, std::size_t index, const boost::shared_ptr<T>& child,
                 CFigure& holder) {
@@ -75,7 +76,7 @@ void InsertInto(ChildList<T>& list, std::size_t index, const boost::shared_ptr<T
     child->SetParent(&holder);
 }
 
-// Inserts a figure that must be of the element class T (else message 10047).
+// Inserts a figure that must be of the element class T (else IDS_INSERT_TYPE_INVALID).
 template <class T>
 void InsertTyped(ChildList<T>& list, std::size_t index, const FigurePtr& child, CFigure& holder) {
     const auto typed = boost::dynamic_pointer_cast<T>(child);
@@ -118,9 +119,12 @@ template <class T> void DetachAll(const ChildList<T>& list, const CFigure* holde
 }
 
 template <class T> void CheckParentsOf(const ChildList<T>& list, const CFigure* holder) {
-    for (const auto& child : list) {
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        const auto& child = list[i];
         if (!child || child->ParentPtr() != holder) {
-            throw my::InternalError("(*i)->Parent() != ptr");
+            throw my::InternalError("stroke::CFigure::CheckParents()\nchild " + std::to_string(i) +
+                                    " of a " + std::string(holder->ClassName()) +
+                                    " does not point at its holder");
         }
         child->CheckParents();
     }

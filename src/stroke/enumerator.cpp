@@ -135,7 +135,7 @@ bool CConstSimpleEnumerator::Ask(const CFigure& figure) {
     return m_stopped;
 }
 
-// Each slot asks first and descends only while the walk goes on.
+// Each visit method asks first and descends only while the walk goes on.
 void CConstSimpleEnumerator::VisitModel(const CModel& f) {
     if (!Ask(f)) {
         CConstEnumerator::VisitModel(f);

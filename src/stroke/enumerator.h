@@ -1,18 +1,18 @@
 // The visitor protocol of the figure tree: stroke::CEnumerator (may change figures) and
-// stroke::CConstEnumerator (read-only) share one layout of 13 slots, one per figure class plus
-// a dispatch by dynamic class and a walk over a container's children.
+// stroke::CConstEnumerator (read-only) share one set of visit methods, one per figure class
+// plus a dispatch by dynamic class and a walk over a container's children.
 //
-// A slot gets the figure by reference, typed by its class. Visitors that keep what they visit
-// store plain pointers (the tree outlives the walk) or take shared_from_this(). A walk over two
-// trees side by side reaches the partner of a figure through the same child index in the other
+// A visit method gets the figure by reference, typed by its class. Visitors that keep what they
+// visit store plain pointers (the tree outlives the walk) or take shared_from_this(). A walk over
+// two trees side by side reaches the partner of a figure through the same child index in the other
 // tree (GetChild(i), m_parts[i], m_points[i], m_tangents[i]), so it only needs the typed
 // reference.
 //
-// The default slots descend as deep as the FigureType mask asks: a model or layer visits its
-// children; a line or text its parts when the mask has CTRL, TANGENT or PART; a part its points
+// The default visit methods descend as deep as the FigureType mask asks: a model or layer visits
+// its children; a line or text its parts when the mask has CTRL, TANGENT or PART; a part its points
 // when the mask has CTRL or TANGENT; a line point its tangent handles when the mask has
-// TANGENT; the handles visit nothing. A subclass overrides the slots it cares about and calls
-// the base slot to keep descending.
+// TANGENT; the handles visit nothing. A subclass overrides the methods it cares about and
+// calls the base method to keep descending.
 #pragma once
 
 #include "stroke/figure_type.h"
@@ -46,30 +46,30 @@ public:
     explicit CEnumeratorBase(std::uint32_t mask = FIGURE_ALL) : m_mask(mask) {}
     virtual ~CEnumeratorBase() = default;
 
-    virtual void VisitModel(Ref<CModel> model);                 // 0: the children
-    virtual void VisitLayer(Ref<CLayer> layer);                 // 1: the children
-    virtual void VisitLine(Ref<CLine> line);                    // 2: parts, by the mask
-    virtual void VisitLinePart(Ref<CLinePart> part);            // 3: points, by the mask
-    virtual void VisitLinePoint(Ref<CLinePoint> point);         // 4: handles, by the mask
-    virtual void VisitTangentPoint(Ref<CTangentPoint> tangent); // 5: nothing
-    virtual void VisitText(Ref<CText> text);                    // 6: parts, by the mask
-    virtual void VisitBoundingRect(Ref<CBoundingRect> rect);    // 7: nothing
-    virtual void VisitScalePoint(Ref<CScalePoint> point);       // 8: nothing
-    virtual void VisitRotatePoint(Ref<CRotatePoint> point);     // 9: nothing
-    virtual void VisitCaret(Ref<CCaret> caret);                 // 10: nothing
-    // Calls the slot of the figure's dynamic class, tested in the order line, part, line
+    virtual void VisitModel(Ref<CModel> model);                 // the children
+    virtual void VisitLayer(Ref<CLayer> layer);                 // the children
+    virtual void VisitLine(Ref<CLine> line);                    // parts, by the mask
+    virtual void VisitLinePart(Ref<CLinePart> part);            // points, by the mask
+    virtual void VisitLinePoint(Ref<CLinePoint> point);         // handles, by the mask
+    virtual void VisitTangentPoint(Ref<CTangentPoint> tangent); // nothing
+    virtual void VisitText(Ref<CText> text);                    // parts, by the mask
+    virtual void VisitBoundingRect(Ref<CBoundingRect> rect);    // nothing
+    virtual void VisitScalePoint(Ref<CScalePoint> point);       // nothing
+    virtual void VisitRotatePoint(Ref<CRotatePoint> point);     // nothing
+    virtual void VisitCaret(Ref<CCaret> caret);                 // nothing
+    // Calls the visit method of the figure's dynamic class, tested in the order line, part, line
     // point, tangent point, text, model, layer, bounding rect, scale point, rotate point,
     // caret. This is the entry point of a walk.
-    virtual void VisitFigure(Ref<CFigure> figure); // 11
+    virtual void VisitFigure(Ref<CFigure> figure);
     // VisitFigure on each child, in order.
-    virtual void VisitChildren(Ref<CContainer> container); // 12
+    virtual void VisitChildren(Ref<CContainer> container);
 
-    // The walks of the default slots without their mask test.
+    // The walks of the default visit methods without their mask test.
     void VisitParts(Ref<CPartHolder> holder);
     void VisitPoints(Ref<CLinePart> part);
     void VisitTangents(Ref<CLinePoint> point);
 
-    // FigureType bits that decide how deep the default slots go.
+    // FigureType bits that decide how deep the default visit methods go.
     std::uint32_t m_mask;
 
 protected:
@@ -92,7 +92,7 @@ public:
 };
 
 // A read-only walk that asks one question of every figure it reaches (OnVisit, before the
-// figure's own slot) and ends as soon as the answer is false.
+// figure's own visit method) and ends as soon as the answer is false.
 class CConstSimpleEnumerator : public CConstEnumerator {
 public:
     using CConstEnumerator::CConstEnumerator;

@@ -1,4 +1,4 @@
-// stroke::CFigure, the node of the figure tree: the 28 operations every figure answers, its
+// stroke::CFigure, the node of the figure tree: the operations every figure answers, its
 // state bits and the non-owning link to its holder. CSelectable is the selection interface.
 #pragma once
 
@@ -17,8 +17,8 @@
 class CSelectable {
 public:
     virtual ~CSelectable() = default;
-    virtual bool IsSelected() const = 0;  // slot 0
-    virtual bool Select(bool select) = 0; // slot 1: true when the state changed
+    virtual bool IsSelected() const = 0;
+    virtual bool Select(bool select) = 0; // true when the state changed
 
 protected:
     CSelectable() = default;
@@ -42,47 +42,50 @@ class CFigure : public CSelectable, public boost::enable_shared_from_this<CFigur
 public:
     ~CFigure() override = default;
 
-    bool IsSelected() const override;       // 0: bit 0 of m_state
-    bool Select(bool select) override;      // 1
-    virtual FigureType GetType() const = 0; // 2
+    bool IsSelected() const override; // bit 0 of m_state
+    bool Select(bool select) override;
+    virtual FigureType GetType() const = 0;
     // A deep copy under shared ownership: children, fills and settings are copied (a texture's
     // bitmap is shared); the copy has no holder and its children point at it.
-    virtual FigurePtr Clone() const = 0;              // 3
-    virtual std::u16string GetName() const;           // 4: empty without a name
-    virtual void SetName(const std::u16string& name); // 5: no effect without one
-    // Removes that child and clears its link; message 10044 when it is not a child (10042 on
-    // line points and tangent points, which do not delete).
-    virtual void RemoveChild(const CFigure& child);          // 6
-    virtual void RemoveChildAt(std::size_t index);           // 7: 10044 out of range
-    virtual std::size_t IndexOf(const CFigure& child) const; // 8: 10120 when absent
-    virtual std::size_t GetChildCount() const;               // 9
+    virtual FigurePtr Clone() const = 0;
+    virtual std::u16string GetName() const;           // empty without a name
+    virtual void SetName(const std::u16string& name); // no effect without one
+    // Removes that child and clears its link; IDS_DELETE_TARGET_NOT_FOUND when it is not a
+    // child (IDS_DELETE_NOT_IMPLEMENTED on line points and tangent points, which do not delete).
+    virtual void RemoveChild(const CFigure& child);
+    // IDS_DELETE_TARGET_NOT_FOUND when the index is out of range.
+    virtual void RemoveChildAt(std::size_t index);
+    // IDS_FIGURE_INDEX_NOT_FOUND when the figure is not a child.
+    virtual std::size_t IndexOf(const CFigure& child) const;
+    virtual std::size_t GetChildCount() const;
     // Internal error when the index is out of range.
-    virtual FigurePtr GetChild(std::size_t index) const; // 10
-    // Message 10047 when the holder does not take that kind (or the pointer is empty), 10046
-    // when index > GetChildCount(); an internal error when the figure already has a holder or
-    // would hold itself. Nothing changes on failure.
-    virtual void InsertChild(std::size_t index, const FigurePtr& child); // 11
+    virtual FigurePtr GetChild(std::size_t index) const;
+    // IDS_INSERT_TYPE_INVALID when the holder does not take that kind (or the pointer is
+    // empty), IDS_INSERT_POSITION_INVALID when index > GetChildCount(); an internal error when
+    // the figure already has a holder or would hold itself. Nothing changes on failure.
+    virtual void InsertChild(std::size_t index, const FigurePtr& child);
     // A control point's position; the mean of the children's centres ((0, 0) without any).
-    virtual my::pointd GetCenter() const; // 12
+    virtual my::pointd GetCenter() const;
     // Adds the offset to every position below this figure; true when anything moved.
-    virtual bool Move(const my::pointd& offset);   // 13
-    virtual double GetWidth() const;               // 14
-    virtual void SetWidth(double width);           // 15
-    virtual FillPtr GetLineFill() const;           // 16
-    virtual void SetLineFill(const FillPtr& fill); // 17
-    virtual FillPtr GetAreaFill() const;           // 18
-    virtual void SetAreaFill(const FillPtr& fill); // 19
-    virtual std::uint32_t GetLineCap() const;      // 20
-    virtual void SetLineCap(std::uint32_t cap);    // 21
-    virtual std::uint32_t GetLineJoin() const;     // 22
-    virtual void SetLineJoin(std::uint32_t join);  // 23
-    virtual std::size_t GetDataSize() const;       // 24: byte estimate
-    // Internal error "(*i)->Parent() != ptr" when a child below does not point at its holder.
-    virtual void CheckParents() const; // 25
+    virtual bool Move(const my::pointd& offset);
+    virtual double GetWidth() const;
+    virtual void SetWidth(double width);
+    virtual FillPtr GetLineFill() const;
+    virtual void SetLineFill(const FillPtr& fill);
+    virtual FillPtr GetAreaFill() const;
+    virtual void SetAreaFill(const FillPtr& fill);
+    virtual std::uint32_t GetLineCap() const;
+    virtual void SetLineCap(std::uint32_t cap);
+    virtual std::uint32_t GetLineJoin() const;
+    virtual void SetLineJoin(std::uint32_t join);
+    virtual std::size_t GetDataSize() const; // byte estimate
+    // An internal error naming the holder's class and the child's index when a child below
+    // does not point at its holder.
+    virtual void CheckParents() const;
     // Structural comparison with a figure of the same class; internal error naming the class
     // and field of the first difference.
-    virtual void CheckSame(const CFigure& other) const; // 26
-    virtual void Dump(std::ostream& out) const;         // 27
+    virtual void CheckSame(const CFigure& other) const;
+    virtual void Dump(std::ostream& out) const;
 
     // The holder, or an empty pointer for the root (and for a holder not owned by a
     // shared_ptr).

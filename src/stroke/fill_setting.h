@@ -34,12 +34,12 @@ public:
 class CFillProcessor {
 public:
     virtual ~CFillProcessor() = default;
-    virtual void ProcessMono(CMonoSetting& fill) = 0;           // slot 0
-    virtual void ProcessGradation(CGradationSetting& fill) = 0; // slot 1
-    virtual void ProcessTexture(CTextureSetting& fill) = 0;     // slot 2
+    virtual void ProcessMono(CMonoSetting& fill) = 0;
+    virtual void ProcessGradation(CGradationSetting& fill) = 0;
+    virtual void ProcessTexture(CTextureSetting& fill) = 0;
 
-    // Calls the slot of the fill's dynamic class; a fill of another class raises an internal
-    // error.
+    // Calls the operation of the fill's dynamic class; a fill of another class raises an
+    // internal error.
     void Process(CFillSetting& fill);
 };
 
@@ -48,17 +48,17 @@ public:
     virtual ~CFillSetting() = default;
 
     // Same class and equal values (a texture's bitmap is not compared).
-    virtual bool IsEqual(const CFillSetting& other) const = 0; // slot 0
-    virtual FillPtr Clone() const = 0;                         // slot 1
-    virtual double GetAngle() const = 0;                       // slot 2
-    virtual void SetAngle(double angle) = 0;                   // slot 3
+    virtual bool IsEqual(const CFillSetting& other) const = 0;
+    virtual FillPtr Clone() const = 0;
+    virtual double GetAngle() const = 0;
+    virtual void SetAngle(double angle) = 0;
     // Mirror flags: bit 0 horizontal, bit 1 vertical.
-    virtual std::uint32_t GetFlip() const = 0;           // slot 4
-    virtual void SetFlip(std::uint32_t flags) = 0;       // slot 5
-    virtual void Paint(CFillPainter& painter) const = 0; // slot 6
-    virtual std::size_t GetDataSize() const = 0;         // slot 7
+    virtual std::uint32_t GetFlip() const = 0;
+    virtual void SetFlip(std::uint32_t flags) = 0;
+    virtual void Paint(CFillPainter& painter) const = 0;
+    virtual std::size_t GetDataSize() const = 0;
     // Raises an internal error naming the class and field of the first difference.
-    virtual void CheckSame(const CFillSetting& other) const = 0; // slot 8
+    virtual void CheckSame(const CFillSetting& other) const = 0;
 
     // Class name for diagnostics ("stroke::CMonoSetting").
     std::string_view ClassName() const;

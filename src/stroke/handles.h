@@ -1,5 +1,5 @@
 // The editing handles of interactive views (bounding rectangle, scale and rotate points, the
-// text caret). This system never creates them; visitors still have a slot for each kind.
+// text caret). This system never creates them; visitors still have a visit method for each kind.
 #pragma once
 
 #include "stroke/figure.h"

@@ -33,7 +33,8 @@ boost::shared_ptr<CImg> CImgSerializer::ReadImage() {
     }
     auto img = boost::make_shared<CImg>();
     img->m_pixelType = ReadU32();
-    // Refused before anything else of the record is read; PngStreamCount raises 59015.
+    // Refused before anything else of the record is read; PngStreamCount raises
+    // IDS_WIC_FORMAT_UNKNOWN.
     const unsigned streams = codec::PngStreamCount(img->m_pixelType);
     const std::uint32_t width = ReadU32();
     const std::uint32_t height = ReadU32();

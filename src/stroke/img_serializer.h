@@ -22,7 +22,8 @@ public:
     std::string_view Signature() const override { return "img"; }
 
     // An image record: tag 0 gives an empty pointer, tag 1 a decoded bitmap. Another tag
-    // raises 58956, a pixel format above 5 59015, decoder failures their imaging messages.
+    // raises IDS_CLASS_ID_UNKNOWN, a pixel format above 5 IDS_WIC_FORMAT_UNKNOWN, decoder
+    // failures their imaging messages.
     boost::shared_ptr<CImg> ReadImage();
 
 private:

@@ -7,7 +7,7 @@
 
 namespace stroke {
 
-// A figure with a position; neither kind deletes children (message 10042).
+// A figure with a position; neither kind deletes children (IDS_DELETE_NOT_IMPLEMENTED).
 class CCtrlPoint : public CFigure, public my::point<double> {
 public:
     my::pointd GetCenter() const override { return Position(); }

@@ -336,7 +336,7 @@ boost::shared_ptr<CColorProfile> CSerializer::ReadColorProfile() {
     }
     std::vector<std::uint8_t> bytes = ReadBlob();
     auto profile = boost::make_shared<CColorProfile>();
-    // Empty or unreadable bytes raise 58994.
+    // Empty or unreadable bytes raise IDS_ICM_PROFILE_OPEN_FAILED.
     profile->LoadFromMemory(std::move(bytes));
     return profile;
 }

@@ -23,17 +23,21 @@ class CSerializer : public CSerializerBase {
 public:
     // The newest version this reader knows, 1.0.0.1; every older one is read.
     static constexpr std::uint32_t kVersion = MakeVersion(1, 0, 0, 1);
-    // Layers may hold layers; deeper nesting than this is refused (60021) so that a hostile
-    // file cannot exhaust the stack of the reader or of the walks over the tree.
+    // Layers may hold layers; deeper nesting than this is refused (IDS_STROKE_NESTING_TOO_DEEP)
+    // so that a hostile file cannot exhaust the stack of the reader or of the walks over the
+    // tree.
     static constexpr unsigned kMaxLayerDepth = 256;
 
     // Reads the model of a stroke file. The file is closed on every way out; any failure
-    // raises my::CException (58932 open, 58950 seek, 58952 not a stroke file, 58954 newer
-    // version, 58948 short read, 58953 count beyond the file, 58956 unknown class tag, 60020 a
-    // value no drawing can have (an unknown colour type, a page side that is negative or not
-    // finite, cap or join bits beyond the known shapes), 60021 layers nested too deeply, 58994
-    // bad colour profile, 59015 and 59002 bad bitmap, 58951 bytes after the model) and no
-    // model survives.
+    // raises my::CException and no model survives. The messages: IDS_FILE_OPEN_FAILED,
+    // IDS_STREAM_SEEK_FAILED, IDS_FILE_FORMAT_UNKNOWN (not a stroke file),
+    // IDS_FILE_VERSION_UNKNOWN (a newer version), IDS_STREAM_READ_FAILED (short read),
+    // IDS_OBJECT_COUNT_TOO_LARGE (a count beyond the file), IDS_CLASS_ID_UNKNOWN (an unknown
+    // class tag), IDS_STROKE_VALUE_INVALID (a value no drawing can have: an unknown colour
+    // type, a page side that is negative or not finite, cap or join bits beyond the known
+    // shapes), IDS_STROKE_NESTING_TOO_DEEP, IDS_ICM_PROFILE_OPEN_FAILED (a bad colour
+    // profile), IDS_WIC_FORMAT_UNKNOWN and IDS_WIC_PIXEL_FORMAT_FAILED (a bad bitmap),
+    // IDS_FILE_TOO_LARGE (bytes after the model).
     static ModelPtr ReadModel(const std::string& path);
     // The same over any stream (bytes in memory), from its start; bitmaps are decoded under
     // the given limits.

@@ -37,7 +37,7 @@ public:
     }
 
 protected:
-    // Every read delivers all its bytes or raises 58948.
+    // Every read delivers all its bytes or raises IDS_STREAM_READ_FAILED.
     void ReadBytes(void* buffer, std::size_t n);
     std::uint16_t ReadU16();
     std::uint32_t ReadU32();
@@ -52,9 +52,9 @@ protected:
     // A u32 element count whose records take at least minRecordBytes each, checked by
     // CheckCount before anything is allocated for them.
     std::uint32_t ReadCount(std::uint64_t minRecordBytes);
-    // Raises 58953 when the count exceeds the stream size (a stream of 4 GiB or more bounds
-    // no u32 count), else 58948 when count records of minRecordBytes cannot fit in the bytes
-    // left: the stream would end inside them.
+    // Raises IDS_OBJECT_COUNT_TOO_LARGE when the count exceeds the stream size (a stream of
+    // 4 GiB or more bounds no u32 count), else IDS_STREAM_READ_FAILED when count records of
+    // minRecordBytes cannot fit in the bytes left: the stream would end inside them.
     void CheckCount(std::uint64_t count, std::uint64_t minRecordBytes) const;
 
     void SetVersion(std::uint32_t version) { m_version = version; }

@@ -39,11 +39,11 @@ public:
     virtual ~CTextSetting() = default;
 
     // Every font field, then the three spacing values.
-    virtual bool IsEqual(const CTextSetting& other) const; // slot 0
-    virtual TextSettingPtr Clone() const;                  // slot 1
+    virtual bool IsEqual(const CTextSetting& other) const;
+    virtual TextSettingPtr Clone() const;
     // Raises an internal error naming the first differing field of m_charSet, m_fontFace,
     // m_fontSize, m_fontStyle, m_charSpacing and m_lineSpacing.
-    virtual void CheckSame(const CTextSetting& other) const; // slot 2
+    virtual void CheckSame(const CTextSetting& other) const;
 
     std::size_t GetDataSize() const;
 

@@ -20,7 +20,8 @@ public:
     ~CTransformFillColor() override;
 
     // Builds the colour transform between the two profiles. Colour types other than RGB and
-    // CMYK raise 10148; profiles that do not fit their types or do not combine raise 58996.
+    // CMYK raise IDS_COLOR_SPACE_INVALID; profiles that do not fit their types or do not
+    // combine raise IDS_ICM_TRANSFORM_CREATE_FAILED.
     // An empty source profile stands for the default profile of the source type (the working
     // space for RGB, the installed CMYK profile for CMYK), an empty destination profile for
     // the working space.
@@ -34,7 +35,7 @@ public:
     void ProcessTexture(CTextureSetting& fill) override;
 
     // Converts one colour in place: the destination type's channels are overwritten, the
-    // others and the alpha are kept. 58997 when the engine fails.
+    // others and the alpha are kept. IDS_ICM_TRANSLATE_FAILED when the engine fails.
     void ConvertColor(CColor& color) const;
 
 private:

@@ -18,8 +18,8 @@ struct CLimits {
 CLimits ProgramLimits();
 
 // Installs the limits for the rest of the process: the signal handlers write the message of the
-// limit (60110 or 60113, formatted now, in the message language) to stderr and end the process
-// with status 1. Limits already lower than these are kept. Raises nothing; a limit the system
+// limit (IDS_THUMBNAIL_CPU_LIMIT or IDS_THUMBNAIL_TIME_LIMIT, formatted now, in the message
+// language) to stderr and end the process with status 1. Limits already lower than these are kept. Raises nothing; a limit the system
 // refuses is skipped.
 void ApplyLimits(const CLimits& limits);
 

@@ -28,18 +28,19 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 // The bytes of a regular file of at most `limit` bytes. Never blocks on a pipe or device:
-// anything but a regular file raises 58932 (a folder, a pipe, a device), a larger file 60112.
+// anything but a regular file raises IDS_FILE_OPEN_FAILED (a folder, a pipe, a device), a larger
+// file IDS_THUMBNAIL_FILE_TOO_LARGE.
 std::vector<std::uint8_t> ReadInputFile(const std::string& path, std::uint64_t limit);
 
 // The drawing a thumbnail shows: the file itself when it starts with "stroke", the START image
 // of the project when it is XML (relative paths taken from the project's folder). Anything else
-// raises 60107; a project without START 60108; the reader's and the project's own messages
-// otherwise.
+// raises IDS_THUMBNAIL_NOT_DRAWING; a project without START IDS_THUMBNAIL_NO_START; the reader's
+// and the project's own messages otherwise.
 stroke::ModelPtr LoadThumbnailModel(const std::string& path);
 
 // The pixel size of a page of width x height (any one unit) fitted into size x size: the longer
 // side is size, the shorter keeps the proportion and is at least 1 pixel. A side that is not a
-// finite positive number raises 60109.
+// finite positive number raises IDS_THUMBNAIL_PAGE_INVALID.
 std::pair<int, int> ThumbnailSize(double width, double height, int size);
 
 // The model (changed: scaled to pixels) drawn on a white page fitted into size x size, in sRGB
@@ -58,7 +59,8 @@ struct COptions {
 };
 
 // `-s SIZE INPUT OUTPUT` (also --size SIZE, --size=SIZE, -sSIZE), --help, --version; "--" ends
-// the options. A command line that cannot be run raises 60104, 60105 or 60106.
+// the options. A command line that cannot be run raises IDS_THUMBNAIL_BAD_SIZE,
+// IDS_THUMBNAIL_UNKNOWN_OPTION or IDS_THUMBNAIL_ARGUMENTS.
 COptions ParseArguments(const std::vector<std::string>& args);
 
 // The whole program once its limits are in place: reads, draws and writes, or says why not on

@@ -7,8 +7,8 @@
 #include "app/main_frame.h"
 #include "app/main_view.h"
 #include "app/msg.h"
+#include "support/temp_folder.h"
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -53,18 +53,6 @@ public:
     int m_dialogs = 0;
     std::vector<std::string> m_shown;
     std::vector<std::string> m_opened;
-};
-
-// A fresh temporary folder, removed with the fixture.
-class CTempFolder {
-public:
-    CTempFolder();
-    ~CTempFolder();
-    std::string Path(const std::string& name) const { return (m_path / name).string(); }
-    const std::filesystem::path& Get() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
 };
 
 // The application objects and a main frame over the recording fixtures.

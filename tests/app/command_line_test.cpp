@@ -2,11 +2,11 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
+#include "support/temp_folder.h"
 
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
@@ -75,9 +75,8 @@ TEST(DesktopCommandLine, HelpAndVersionAreAnsweredBeforeAnyWindow) {
 
 TEST(DesktopCommandLine, StrokeDrawingsAreKnownByTheirFirstBytes) {
     namespace fs = std::filesystem;
-    const fs::path folder =
-        fs::temp_directory_path() / ("morvane-cmdline-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
+    const morvane::test::CTempFolder temp;
+    const fs::path& folder = temp.Path();
     const auto write = [&](const std::string& name, const std::string& bytes) {
         std::ofstream(folder / name, std::ios::binary) << bytes;
         return (folder / name).string();
@@ -89,7 +88,6 @@ TEST(DesktopCommandLine, StrokeDrawingsAreKnownByTheirFirstBytes) {
     EXPECT_TRUE(mrv::IsStrokeDrawing(write("tiny.STRK", "st")));
     EXPECT_TRUE(mrv::IsStrokeDrawing((folder / "missing.strk").string()));
     EXPECT_FALSE(mrv::IsStrokeDrawing((folder / "missing.mrva").string()));
-    fs::remove_all(folder);
 }
 
 } // namespace

@@ -21,21 +21,21 @@ using Items = std::vector<std::string>;
 TEST(DropCommand, OneImageOnTheEndBoxFillsBoth) {
     CAppFixture f;
     f.View().Fill();
-    const std::string image = f.m_temp.Path("end.strk");
+    const std::string image = f.m_temp / "end.strk";
     f.m_frame->Drop({image}, DropTarget::EndImage);
     const mrv::CTaskSetting& task = f.m_app.m_doc.GetTask();
     EXPECT_EQ(task.GetSrcPath1(), image);
     EXPECT_EQ(task.GetSrcPath0(), image);
-    EXPECT_EQ(task.GetDstFolder(), f.m_temp.Get().string());
+    EXPECT_EQ(task.GetDstFolder(), f.m_temp.Str());
     EXPECT_EQ(f.m_app.m_setting.m_srcPathes0.GetItems(), Items{image});
-    EXPECT_EQ(f.m_app.m_setting.m_dstFolders.GetItems(), Items{f.m_temp.Get().string()});
+    EXPECT_EQ(f.m_app.m_setting.m_dstFolders.GetItems(), Items{f.m_temp.Str()});
     EXPECT_EQ(f.View().m_srcPath0->currentText().toStdString(), image);
 
     // A second single image goes to the box dropped on only; the folder stays.
     f.m_frame->Drop({"/elsewhere/start.strk"}, DropTarget::StartImage);
     EXPECT_EQ(task.GetSrcPath0(), "/elsewhere/start.strk");
     EXPECT_EQ(task.GetSrcPath1(), image);
-    EXPECT_EQ(task.GetDstFolder(), f.m_temp.Get().string());
+    EXPECT_EQ(task.GetDstFolder(), f.m_temp.Str());
     EXPECT_EQ(f.m_app.m_setting.m_dstFolders.GetItems().front(), "/elsewhere");
 }
 
@@ -52,8 +52,8 @@ TEST(DropCommand, TwoImagesGoFirstToTheBoxDroppedOn) {
 
 TEST(DropCommand, FolderAndNameBoxes) {
     CAppFixture f;
-    f.m_frame->Drop({f.m_temp.Get().string()}, DropTarget::OutputName);
-    EXPECT_EQ(f.m_app.m_doc.GetTask().GetDstFolder(), f.m_temp.Get().string());
+    f.m_frame->Drop({f.m_temp.Str()}, DropTarget::OutputName);
+    EXPECT_EQ(f.m_app.m_doc.GetTask().GetDstFolder(), f.m_temp.Str());
     EXPECT_EQ(f.m_app.m_doc.GetTask().GetDstName(), "test"); // a folder sets the folder only
 
     f.m_frame->Drop({"/out/dance.gif"}, DropTarget::OutputFolder);
@@ -82,7 +82,7 @@ TEST(ProjectCommands, SaveWithoutPathAsksLikeSaveAsAndRoundTrips) {
     EXPECT_EQ(f.m_app.m_doc.GetPath(), "");
     EXPECT_TRUE(f.m_app.m_setting.m_mruPathes.IsEmpty());
 
-    const std::string path = f.m_temp.Path("walk.mrva");
+    const std::string path = f.m_temp / "walk.mrva";
     f.m_shell.m_answer = path;
     EXPECT_TRUE(save.Execute(true, false));
     EXPECT_EQ(f.m_app.m_doc.GetPath(), path);
@@ -112,7 +112,7 @@ TEST(ProjectCommands, FailedOpenLeavesEverythingUnchanged) {
     f.m_app.m_doc.GetTask().SetDstName("mine");
     f.m_app.m_setting.m_mruPathes.Add("/keep.mrva");
     f.View().Fill();
-    const std::string bad = f.m_temp.Path("bad.mrva");
+    const std::string bad = f.m_temp / "bad.mrva";
     std::ofstream(bad) << "<MorvaneFile><Version>1.0.0.0</Version><Task><Flags>Nope</Flags>";
     mrv::CCommandOpen open(f.m_app);
     open.SetPath(bad);
@@ -137,8 +137,8 @@ void Edit(QComboBox* box, const char* text) {
 TEST(ProjectCommands, UnsavedChangesAreAskedAboutBeforeTheyAreReplaced) {
     CAppFixture f;
     ASSERT_TRUE(f.m_frame->Init());
-    const std::string a = f.m_temp.Path("a.mrva");
-    const std::string b = f.m_temp.Path("b.mrva");
+    const std::string a = f.m_temp / "a.mrva";
+    const std::string b = f.m_temp / "b.mrva";
     CSimpleErr err;
     mrv::CTaskSetting project;
     project.SetDstName("alpha");
@@ -208,7 +208,7 @@ TEST(ProjectCommands, UnsavedChangesAreAskedAboutBeforeTheyAreReplaced) {
 
 TEST(StartAndQuit, CommandLineFileIsOpenedAndSettingsWrittenAtQuit) {
     CAppFixture first;
-    const std::string project = first.m_temp.Path("my project.mrva");
+    const std::string project = first.m_temp / "my project.mrva";
     first.m_app.m_doc.GetTask().SetDstName("from-project");
     CSimpleErr err;
     ASSERT_TRUE(SaveProject(project, first.m_app.m_doc.GetTask(), err));
@@ -234,7 +234,7 @@ TEST(StartAndQuit, CommandLineFileIsOpenedAndSettingsWrittenAtQuit) {
 
 TEST(StartAndQuit, DrawingOnCommandLineStartsANewProjectWithItAsStart) {
     CAppFixture probe;
-    const std::string drawing = probe.m_temp.Path("a sketch.strk");
+    const std::string drawing = probe.m_temp / "a sketch.strk";
     std::ofstream(drawing, std::ios::binary) << "stroke\x01\x00\x00\x01";
 
     CAppFixture f("morvane \"" + drawing + "\"");
@@ -251,7 +251,7 @@ TEST(StartAndQuit, DrawingOnCommandLineStartsANewProjectWithItAsStart) {
     EXPECT_EQ(f.m_app.m_doc.GetPath(), "");
     EXPECT_EQ(task.GetSrcPath0(), drawing);
     EXPECT_EQ(task.GetSrcPath1(), drawing);
-    EXPECT_EQ(task.GetDstFolder(), probe.m_temp.Get().string());
+    EXPECT_EQ(task.GetDstFolder(), probe.m_temp.Str());
     EXPECT_EQ(task.GetDstName(), mrv::CTaskSetting().GetDstName());
     EXPECT_EQ(f.View().m_srcPath0->currentText().toStdString(), drawing);
 

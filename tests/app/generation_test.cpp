@@ -76,7 +76,7 @@ struct GenerationTest : ::testing::Test {
         CStepTask::s_fail = false;
         CStepTask::s_outputs = 1;
         f.View().Fill();
-        f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Get().string());
+        f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Str());
     }
     CAppFixture f;
     mrv::CGenerationT<CStepTask> generation{f.m_app};
@@ -140,7 +140,7 @@ struct GenerationInForm : ::testing::Test {
         auto owned = std::make_unique<mrv::CGenerationT<CStepTask>>(f.m_app);
         generation = owned.get();
         f.m_frame->SetGeneration(std::move(owned));
-        f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Get().string());
+        f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Str());
         f.View().Fill();
     }
     // Lets the form's own timer poll until the run was collected.
@@ -207,10 +207,10 @@ TEST_F(GenerationInForm, FinishedRunIsReportedAndTheBarEmptiesWhenTheFormChanges
     QPushButton* openFolder = f.m_frame->GetOpenRunFolderButton();
     ASSERT_TRUE(openFolder->isVisibleTo(f.m_frame.get()));
     openFolder->click();
-    EXPECT_EQ(f.m_shell.m_shown, std::vector<std::string>{f.m_temp.Get().string()});
+    EXPECT_EQ(f.m_shell.m_shown, std::vector<std::string>{f.m_temp.Str()});
 
     // Another project: the bar empties and the report goes.
-    const std::string project = f.m_temp.Path("other.mrva");
+    const std::string project = f.m_temp / "other.mrva";
     CSimpleErr err;
     ASSERT_TRUE(SaveProject(project, f.m_app.m_doc.GetTask(), err));
     mrv::CCommandOpen open(f.m_app);
@@ -241,7 +241,7 @@ TEST(GenerationInFrame, ButtonTimerAndCloseDuringARun) {
     auto owned = std::make_unique<mrv::CGenerationT<CStepTask>>(f.m_app);
     mrv::CGenerationT<CStepTask>& generation = *owned;
     f.m_frame->SetGeneration(std::move(owned));
-    f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Get().string());
+    f.m_app.m_doc.GetTask().SetDstFolder(f.m_temp.Str());
     ASSERT_TRUE(f.View().m_generate->isEnabled());
     f.View().m_generate->click();
     ASSERT_TRUE(generation.IsActive());

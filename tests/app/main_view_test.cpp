@@ -189,7 +189,7 @@ TEST(MainView, FieldsCommitAsTheUserTypesAndSaveSeesWhatTheyShow) {
 
     // Ctrl+S right after typing, the edit not left, saves what the box shows.
     Type(view.m_interFrameCount, "12");
-    const std::string path = f.m_temp.Path("typed.mrva");
+    const std::string path = f.m_temp / "typed.mrva";
     f.m_shell.m_answer = path;
     QAction* save = MenuAction(*f.m_frame, QKeySequence(Qt::CTRL | Qt::Key_S));
     ASSERT_NE(save, nullptr);

@@ -1,19 +1,13 @@
 #include "app/number_converter.h"
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "support/failure.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-std::int32_t FailureId(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const my::CException& e) {
-        return e.m_id;
-    }
-    return 0;
-}
+using morvane::test::FailureId;
 
 TEST(IntConverter, ReadsDecimalsIntoHundredths) {
     const mrv::CIntConverter<2> rate(1, 100000);

@@ -1,6 +1,7 @@
 #include "cli/batch_run.h"
 #include "common/message_ids.h"
 #include "settings/project_file.h"
+#include "support/temp_folder.h"
 
 #include <atomic>
 #include <filesystem>
@@ -60,18 +61,12 @@ private:
 class BatchRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("morvane-cli-test-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
         m_project = (m_folder / "p.mrva").string();
         CTaskSetting task;
         task.SetDstFolder(m_folder.string());
         task.SetDstName("anim");
         Save(task);
     }
-    void TearDown() override { fs::remove_all(m_folder); }
 
     void Save(const CTaskSetting& task) {
         CSimpleErr err;
@@ -103,7 +98,8 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    fs::path m_folder;
+    const morvane::test::CTempFolder m_temp;
+    const fs::path& m_folder = m_temp.Path();
     std::string m_project;
     std::ostringstream m_out, m_err;
     bool m_interactive = false;

@@ -4,11 +4,11 @@
 #include "json_reader.h"
 #include "settings/project_file.h"
 #include "support/strk_writer.h"
+#include "support/temp_folder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -52,15 +52,7 @@ StrkWriter ThreeDifferences() {
 
 class CheckRun : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("morvane-check-test-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder);
-        m_project = (m_folder / "p.mrva").string();
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
+    void SetUp() override { m_project = (m_folder / "p.mrva").string(); }
 
     // Writes the pair and a project naming it, with the output folder beside them.
     void Pair(const StrkWriter& start, const StrkWriter& end) {
@@ -96,7 +88,8 @@ protected:
         return mrv::CheckPairingOf(task);
     }
 
-    fs::path m_folder;
+    const morvane::test::CTempFolder m_temp;
+    const fs::path& m_folder = m_temp.Path();
     std::string m_project;
     std::ostringstream m_out, m_err;
     CTerminateFlag m_stop;

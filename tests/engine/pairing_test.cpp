@@ -5,6 +5,7 @@
 #include "engine/phase_name.h"
 #include "stroke/texture.h"
 #include "stroke/tree_builder.h"
+#include "support/failure.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +19,10 @@ CSimpleErr Pair(stroke::CModel& start, stroke::CModel& end, mrv::AnimateItemList
     mrv::AnimateItemList local;
     mrv::CTaskSetting setting;
     setting.SetFlags(flags);
-    try {
+    return morvane::test::FailureOf([&] {
         mrv::CNormalizeModel().Walk(start, end);
         mrv::CExtractItems(setting).Extract(items ? *items : local, start, end);
-    } catch (const my::CException& e) {
-        return e;
-    }
-    return {};
+    });
 }
 
 stroke::CLayer& LayerOf(stroke::CModel& m) {

@@ -4,9 +4,9 @@
 // output byte shows here; when the encoders change on purpose, the digests are remade with
 // MORVANE_WRITE_REFERENCE=<file> and committed on their own.
 #include "engine/task.h"
-#include "platform/test_helpers.h"
 #include "settings/project_file.h"
 #include "support/strk_writer.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
@@ -153,7 +153,7 @@ Digests ReadDigests(const fs::path& path) {
 
 // The same bytes on one thread and on eight, whatever order the frames are finished in.
 TEST(ReferenceOutputs, EveryExampleFormatAndVariantMatchesTheRecordedBytes) {
-    morvane::test::TempFolder dir;
+    morvane::test::CTempFolder dir;
     if (const char* target = std::getenv("MORVANE_WRITE_REFERENCE")) {
         std::ofstream out(target);
         out << "# example variant format file size fnv1a-64 (tests/engine/"
@@ -206,7 +206,7 @@ std::string WriteRect(const fs::path& path, double x0, double y0, double x1, dou
 // transparent. The animated formats hold one choice of transparency for all frames, so the
 // later frames decide it, not the first.
 TEST(ReferenceOutputs, OpaqueFirstFrameBeforeTranslucentOnes) {
-    morvane::test::TempFolder dir;
+    morvane::test::CTempFolder dir;
     mrv::CTaskSetting setting;
     setting.SetSrcPath0(WriteRect(dir.Path() / "a.strk", -2, -2, 34, 26));
     setting.SetSrcPath1(WriteRect(dir.Path() / "b.strk", 12, 8, 20, 16));

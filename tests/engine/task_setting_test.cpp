@@ -2,6 +2,7 @@
 #include "common/message_ids.h"
 #include "engine/task_setting.h"
 #include "engine/task_setting_names.h"
+#include "support/failure.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -14,12 +15,7 @@ using mrv::CTaskSetting;
 
 // The message a check raises, or an empty record when it passes.
 CSimpleErr GenerateError(const CTaskSetting& task) {
-    try {
-        task.ValidateForGenerate();
-    } catch (const my::CException& e) {
-        return e;
-    }
-    return {};
+    return morvane::test::FailureOf([&] { task.ValidateForGenerate(); });
 }
 
 TEST(TaskSettingNames, UnknownNamesAndValuesNameTheirType) {

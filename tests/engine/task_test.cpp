@@ -6,9 +6,9 @@
 #include "output/webp_encoder.h"
 #include "platform/file_input_stream.h"
 #include "platform/png_decoder.h"
-#include "platform/test_helpers.h"
 #include "support/icc_fixture.h"
 #include "support/strk_writer.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -24,8 +24,8 @@
 namespace {
 
 namespace fs = std::filesystem;
+using morvane::test::CTempFolder;
 using morvane::test::StrkWriter;
-using morvane::test::TempFolder;
 
 constexpr stroke::CColor kRed(65535, 0, 0, 0, 65535);
 
@@ -158,7 +158,7 @@ protected:
         return frames;
     }
 
-    TempFolder dir;
+    CTempFolder dir;
     mrv::CTaskSetting setting;
     boost::shared_ptr<mrv::CTask> task;
 };

@@ -3,9 +3,9 @@
 // ThreadSanitizer by make test-tsan.
 #include "common/message_ids.h"
 #include "engine/task.h"
-#include "platform/test_helpers.h"
 #include "settings/project_file.h"
 #include "support/strk_writer.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
@@ -26,7 +26,7 @@ std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
 }
 
 TEST(TaskThread, StopsAtAnyMomentWithProgressCompleteAndNothingLeftBehind) {
-    morvane::test::TempFolder dir;
+    morvane::test::CTempFolder dir;
     std::filesystem::create_directories(dir.Path() / "out");
     for (const auto& [name, x] : {std::pair{"a.strk", 4.0}, {"b.strk", 20.0}}) {
         morvane::test::StrkWriter writer;
@@ -113,7 +113,7 @@ TEST(TaskThread, StopsAtAnyMomentWithProgressCompleteAndNothingLeftBehind) {
 // Every example (gradations, text, variable widths, phases) in every format on four threads,
 // with changed regions and a mirrored return trip: what the frame threads share is only read.
 TEST(TaskThread, EveryExampleInEveryFormatOnFourThreads) {
-    morvane::test::TempFolder dir;
+    morvane::test::CTempFolder dir;
     for (const char* example : {"morph", "widths", "curved_text", "phased_dots"}) {
         mrv::CTaskSetting setting;
         CSimpleErr err;

@@ -77,7 +77,7 @@ TEST(WorkerPool, TheFirstFailureInOrderIsRaisedAfterTheJobsBeforeIt) {
         std::vector<std::size_t> consumed;
         std::atomic<std::size_t> highest{0};
         try {
-            pool.Run(
+            (void)pool.Run(
                 100, 8,
                 [&](std::size_t i, std::size_t) {
                     std::size_t seen = highest.load();
@@ -103,7 +103,7 @@ TEST(WorkerPool, TheFirstFailureInOrderIsRaisedAfterTheJobsBeforeIt) {
 
     // A failure of the consuming side ends the pass too.
     std::atomic<int> running{0};
-    EXPECT_THROW(pool.Run(
+    EXPECT_THROW((void)pool.Run(
                      50, 8,
                      [&](std::size_t i, std::size_t) {
                          ++running;
@@ -151,14 +151,14 @@ TEST(WorkerPool, WorkersKeepTheIdlePriorityOfTheirCreator) {
         }
         mrv::CWorkerPool pool(3);
         std::mutex mutex;
-        pool.Run(
+        EXPECT_TRUE(pool.Run(
             12, 6,
             [&](std::size_t i, std::size_t) {
                 Jitter(i);
                 std::lock_guard<std::mutex> lock(mutex);
                 policies.push_back(sched_getscheduler(0));
             },
-            [](std::size_t) {}, [] { return false; });
+            [](std::size_t) {}, [] { return false; }));
     });
     creator.join();
     if (policies.empty()) {

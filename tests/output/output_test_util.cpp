@@ -113,28 +113,6 @@ boost::shared_ptr<CImg> Gradient(int width, int height, unsigned seed) {
     });
 }
 
-CTempDir::CTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "morvane-output-XXXXXX");
-    if (!::mkdtemp(pattern.data())) {
-        throw std::runtime_error("mkdtemp failed");
-    }
-    m_path = pattern;
-}
-
-CTempDir::~CTempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
-std::vector<std::string> CTempDir::Files() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),

@@ -1,10 +1,12 @@
-// Helpers of the output tests: frames built in memory, a scratch folder, file reading, a stop
-// request that fires at a given question, and pngcheck.
+// Helpers of the output tests: frames built in memory, file reading, a stop request that fires
+// at a given question, and pngcheck.
 #pragma once
 
 #include "common/error.h"
 #include "common/terminable.h"
 #include "output/img_saver.h"
+#include "support/failure.h"
+#include "support/temp_folder.h"
 
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
@@ -39,19 +41,9 @@ std::vector<boost::shared_ptr<CImg>> ArtFrames(int count, int width, int height,
 // Smooth colour gradients with noise: thousands of colours, every PNG filter type in use.
 boost::shared_ptr<CImg> Gradient(int width, int height, unsigned seed);
 
-// A folder removed with its contents at the end of the test.
-class CTempDir {
-public:
-    CTempDir();
-    ~CTempDir();
-    const std::filesystem::path& Path() const { return m_path; }
-    std::string Str() const { return m_path.string(); }
-    // Names of the files in the folder, sorted; hidden files included.
-    std::vector<std::string> Files() const;
-
-private:
-    std::filesystem::path m_path;
-};
+// The shared temporary folder and failure helpers, under the names these tests use.
+using morvane::test::CTempFolder;
+using morvane::test::FailureOf;
 
 std::vector<std::uint8_t> ReadFile(const std::filesystem::path& path);
 
@@ -70,16 +62,6 @@ private:
 bool HasPngcheck();
 // Runs "pngcheck -v" on the file; returns its exit status and fills its output.
 int RunPngcheck(const std::filesystem::path& file, std::string& output);
-
-// The exception that f throws; one of ID 0 when it throws none.
-template <class F> my::CException Thrown(F f) {
-    try {
-        f();
-    } catch (const my::CException& e) {
-        return e;
-    }
-    return my::CException(0u);
-}
 
 // Frames of a list for a saver's Save.
 mrv::CFrameList Frames(const std::vector<boost::shared_ptr<CImg>>& images, bool roundTrip = false);

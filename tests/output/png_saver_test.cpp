@@ -4,6 +4,8 @@
 #include "output/png_saver.h"
 #include "output_test_util.h"
 #include "png_reader.h"
+#include "support/failure.h"
+#include "support/temp_folder.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
@@ -29,7 +31,7 @@ void ExpectSamePixels(const CDecodedPng& png, const CImg& img) {
     }
 }
 
-void Configure(mrv::CImgSaver& saver, const CTempDir& dir) {
+void Configure(mrv::CImgSaver& saver, const CTempFolder& dir) {
     saver.m_dstFolder = dir.Str();
     saver.m_dstName = "frame";
     saver.m_digits = 2;
@@ -37,7 +39,7 @@ void Configure(mrv::CImgSaver& saver, const CTempDir& dir) {
 }
 
 TEST(PngSequence, EveryFrameIsAWholeNumberedPngThatLibpngReadsBack) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CPngSaver saver;
     Configure(saver, dir);
     saver.m_regionFrames = true; // ignored by a sequence
@@ -64,14 +66,14 @@ TEST(PngSequence, EveryFrameIsAWholeNumberedPngThatLibpngReadsBack) {
 }
 
 TEST(PngSequence, MissingOrBlockedFolderFailsWithThePathAndTheSystemReason) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CPngSaver saver;
     Configure(saver, dir);
     saver.m_dstFolder = (dir.Path() / "missing").string();
-    const my::CException e = Thrown([&] { (void)saver.Save(Frames({Solid(2, 2, {})})); });
+    const CSimpleErr e = FailureOf([&] { (void)saver.Save(Frames({Solid(2, 2, {})})); });
     EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
-    EXPECT_NE(std::string(e.what()).find(saver.GetFilePath(0)), std::string::npos);
-    EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos);
+    EXPECT_NE(e.m_text.find(saver.GetFilePath(0)), std::string::npos);
+    EXPECT_NE(e.m_text.find("No such file or directory"), std::string::npos);
     // A file where the folder should be: not a directory.
     std::ofstream(dir.Path() / "plain") << "x";
     saver.m_dstFolder = (dir.Path() / "plain").string();
@@ -81,7 +83,7 @@ TEST(PngSequence, MissingOrBlockedFolderFailsWithThePathAndTheSystemReason) {
 
 TEST(PngSequence, StopLeavesNoFileOfTheRunAndKeepsOlderOnes) {
     for (std::size_t k : {0u, 1u, 3u}) {
-        CTempDir dir;
+        CTempFolder dir;
         std::ofstream(dir.Path() / "frame98.png") << "older";
         mrv::CPngSaver saver;
         Configure(saver, dir);
@@ -98,22 +100,23 @@ TEST(PngSequence, StopLeavesNoFileOfTheRunAndKeepsOlderOnes) {
 }
 
 TEST(PngSequence, FramesThatPngCannotHoldAreRefused) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CPngSaver saver;
     Configure(saver, dir);
     auto cmyk = boost::make_shared<CImg>();
     cmyk->Allocate(CImg::PIXEL_CMYKA40, 2, 2);
-    EXPECT_EQ(Thrown([&] { (void)saver.Save(Frames({cmyk})); }).m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
+    EXPECT_EQ(FailureOf([&] { (void)saver.Save(Frames({cmyk})); }).m_id,
+              IDS_IMAGE_FORMAT_UNSUPPORTED);
     auto empty = boost::make_shared<CImg>();
     empty->Allocate(CImg::PIXEL_BGRA32, 0, 3);
-    const my::CException e = Thrown([&] { (void)saver.Save(Frames({empty})); });
+    const CSimpleErr e = FailureOf([&] { (void)saver.Save(Frames({empty})); });
     EXPECT_EQ(e.m_id, IDS_LIBPNG_ERROR);
-    EXPECT_STREQ(e.what(), "Failed to encode the PNG image\nInvalid image size: 0 x 3");
+    EXPECT_EQ(e.m_text, "Failed to encode the PNG image\nInvalid image size: 0 x 3");
     EXPECT_TRUE(dir.Files().empty());
 }
 
 TEST(OutputFile, TargetChangesOnlyOnCommit) {
-    CTempDir dir;
+    CTempFolder dir;
     const auto target = dir.Path() / "t.bin";
     std::ofstream(target) << "old";
     {
@@ -138,7 +141,7 @@ TEST(OutputFile, TargetChangesOnlyOnCommit) {
 }
 
 TEST(OutputFile, FailedReplaceIsReported) {
-    CTempDir dir;
+    CTempFolder dir;
     std::filesystem::create_directory(dir.Path() / "taken");
     std::ofstream(dir.Path() / "taken" / "inside") << "x"; // a non-empty folder cannot be replaced
     codec::COutputFile file((dir.Path() / "taken").string());
@@ -151,9 +154,9 @@ TEST(OutputFile, FailedReplaceIsReported) {
 }
 
 TEST(OutputFile, ANameTooLongForTheFolderIsRefusedBeforeAnythingIsWritten) {
-    CTempDir dir;
+    CTempFolder dir;
     const std::string path = (dir.Path() / (std::string(252, 'x') + ".png")).string();
-    const my::CException e = Thrown([&] { codec::COutputFile file(path); });
+    const CSimpleErr e = FailureOf([&] { codec::COutputFile file(path); });
     EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
     EXPECT_EQ(e.m_text, "Failed to create file - " + path + "\n\nFile name too long");
     EXPECT_TRUE(dir.Files().empty());
@@ -171,7 +174,7 @@ TEST(OutputFile, OnlyTemporaryFilesOfEndedProcessesAreRemoved) {
     waitpid(child, nullptr, 0); // its pid now names no process
     const std::string dead = std::to_string(child);
     const std::string self = std::to_string(getpid());
-    CTempDir dir;
+    CTempFolder dir;
     const std::vector<std::string> kept = {
         ".morvane-" + self + "-0.tmp",  // this process: a file being written
         ".morvane-1-0.tmp",             // init never ends

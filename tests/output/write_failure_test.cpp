@@ -5,12 +5,13 @@
 #include "output/gif_saver.h"
 #include "output/png_saver.h"
 #include "output_test_util.h"
+#include "support/failure.h"
+#include "support/temp_folder.h"
 
 #include <cerrno>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -33,8 +34,8 @@ private:
     rlimit m_saved{};
 };
 
-// Runs a save that must fail on writing; returns the exception (ID 0 when none came).
-template <class Saver> my::CException FailingSave(const CTempDir& dir) {
+// Runs a save that must fail on writing; returns the error record (ID 0 when none came).
+template <class Saver> CSimpleErr FailingSave(const CTempFolder& dir) {
     Saver saver;
     saver.m_dstFolder = dir.Str();
     saver.m_dstName = "big";
@@ -43,19 +44,19 @@ template <class Saver> my::CException FailingSave(const CTempDir& dir) {
         frames.push_back(Gradient(300, 200, unsigned(i)));
     }
     CFileSizeLimit limit(4096);
-    return Thrown([&] { (void)saver.Save(Frames(frames)); });
+    return FailureOf([&] { (void)saver.Save(Frames(frames)); });
 }
 
 TEST(WriteFailure, EveryEncoderNamesTheFileAndTheSystemError) {
     for (int format : {0, 1, 3}) {
         SCOPED_TRACE(format);
-        CTempDir dir;
-        const my::CException e = format == 0   ? FailingSave<mrv::CPngSaver>(dir)
-                                 : format == 1 ? FailingSave<mrv::CApngSaver>(dir)
-                                               : FailingSave<mrv::CAgifSaver>(dir);
+        CTempFolder dir;
+        const CSimpleErr e = format == 0   ? FailingSave<mrv::CPngSaver>(dir)
+                             : format == 1 ? FailingSave<mrv::CApngSaver>(dir)
+                                           : FailingSave<mrv::CAgifSaver>(dir);
         EXPECT_EQ(e.m_id, IDS_FILE_SAVE_FAILED);
         EXPECT_EQ(e.m_code, std::uint32_t(EFBIG));
-        const std::string text = e.what();
+        const std::string text = e.m_text;
         EXPECT_EQ(text.rfind("Failed to save file - " + dir.Str() + "/big", 0), 0u) << text;
         EXPECT_NE(text.find("\n\nFile too large"), std::string::npos) << text;
         EXPECT_TRUE(dir.Files().empty()) << "a partly written file was left";
@@ -81,22 +82,20 @@ TEST(WriteFailure, OutputMessagesNameNoComponentOfAnotherSystem) {
     }
 }
 
-TEST(WriteFailure, ReadOnlyFolderIsReportedWithThePath) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "permissions do not bind root";
-    }
-    CTempDir dir;
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::owner_exec);
+TEST(WriteFailure, UnwritableFolderIsReportedWithThePath) {
+    // A file where the folder should be refuses the new file for every user, root included.
+    CTempFolder dir;
+    const std::string blocker = dir.Write("blocker", {1, 2, 3});
     mrv::CAgifSaver saver;
-    saver.m_dstFolder = dir.Str();
+    saver.m_dstFolder = blocker;
     saver.m_dstName = "x";
-    const my::CException e = Thrown([&] {
+    const CSimpleErr e = FailureOf([&] {
         (void)saver.Save(Frames({Solid(2, 2, {}), Solid(2, 2, {})}));
     });
     EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
-    EXPECT_NE(std::string(e.what()).find("Permission denied"), std::string::npos);
-    std::filesystem::permissions(dir.Path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(e.m_text, "Failed to create file - " + saver.GetFilePath(0) + "\n\nNot a directory");
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"blocker"});
+    EXPECT_EQ(ReadFile(blocker), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
 } // namespace

@@ -1,14 +1,15 @@
 // Help pages found from where the program lives: installed under a prefix, or run from the
 // build folder inside its source tree.
 #include "platform/app_data.h"
-#include "test_helpers.h"
+#include "support/temp_folder.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
 
 namespace {
 
 namespace fs = std::filesystem;
-using morvane::test::TempFolder;
+using morvane::test::CTempFolder;
 
 void Touch(const fs::path& path) {
     fs::create_directories(path.parent_path());
@@ -16,7 +17,7 @@ void Touch(const fs::path& path) {
 }
 
 TEST(HelpPages, FoundBesideAnInstalledProgramBeforeAnySourceTree) {
-    TempFolder temp;
+    CTempFolder temp;
     const fs::path prefix = temp.Path() / "a" / "stage" / "usr";
     Touch(prefix / "bin" / "morvane");
     Touch(prefix / "share" / "morvane" / "docs" / "user-guide.md");
@@ -32,7 +33,7 @@ TEST(HelpPages, FoundBesideAnInstalledProgramBeforeAnySourceTree) {
 }
 
 TEST(HelpPages, FoundInTheSourceTreeOfABuildFolder) {
-    TempFolder temp;
+    CTempFolder temp;
     const fs::path tree = temp.Path() / "tree";
     Touch(tree / "build" / "bin" / "morvane");
     Touch(tree / "README.md");

@@ -2,7 +2,9 @@
 #include "common/message_ids.h"
 #include "platform/color_profile.h"
 #include "platform/test_helpers.h"
+#include "support/failure.h"
 #include "support/icc_fixture.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -107,7 +109,7 @@ TEST(ColorProfile, DefaultClosedAndCopiedProfiles) {
 }
 
 TEST(ColorProfile, LoadReadsAFileAndNamesItInFailures) {
-    const morvane::test::TempFolder folder;
+    const morvane::test::CTempFolder folder;
     CColorProfile profile;
     profile.Load(folder.Write("press.icc", MakeCmykProfile("From file")));
     EXPECT_EQ(profile.Name(), u"From file");

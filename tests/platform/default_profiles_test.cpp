@@ -2,8 +2,9 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "platform/default_profiles.h"
-#include "platform/test_helpers.h"
+#include "support/failure.h"
 #include "support/icc_fixture.h"
+#include "support/temp_folder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ protected:
         return {(m_root.Path() / "system").string(), (m_root.Path() / "user").string()};
     }
 
-    morvane::test::TempFolder m_root;
+    morvane::test::CTempFolder m_root;
 };
 
 TEST_F(DefaultProfiles, CmykCandidatesMatchWithoutCaseInTheirOwnOrder) {

@@ -1,6 +1,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "platform/font_outline.h"
+#include "support/failure.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -30,14 +31,9 @@ font::CGlyphOutline Convert(const std::vector<pointd>& points, const std::vector
     return font::ConvertContours(points, tags, ends);
 }
 
-std::uint32_t FailureOf(const std::vector<pointd>& points, const std::vector<PointTag>& tags,
-                        const std::vector<std::size_t>& ends = {3}) {
-    try {
-        Convert(points, tags, ends);
-    } catch (const my::CException& e) {
-        return e.m_id;
-    }
-    return 0;
+std::uint32_t ConvertFailure(const std::vector<pointd>& points, const std::vector<PointTag>& tags,
+                             const std::vector<std::size_t>& ends = {3}) {
+    return std::uint32_t(morvane::test::FailureId([&] { Convert(points, tags, ends); }));
 }
 
 void ExpectNear(const pointd& a, const pointd& b, double tolerance = 1e-12) {
@@ -99,13 +95,13 @@ TEST(ContourConversion, DegenerateContoursAndPiecesAreDropped) {
 
 TEST(ContourConversion, UnconvertibleMixturesFail) {
     const std::vector<pointd> four{{0, 0}, {1, 1}, {2, 1}, {3, 0}};
-    EXPECT_EQ(FailureOf(four, {On, Q, C, On}), IDS_QUADRATIC_SPLINE_UNSUPPORTED);
-    EXPECT_EQ(FailureOf(four, {On, C, Q, On}), IDS_CUBIC_POINTS_TOO_FEW);
-    EXPECT_EQ(FailureOf(four, {On, C, On, On}), IDS_CUBIC_POINTS_TOO_FEW);
-    EXPECT_EQ(FailureOf(four, {On, C, C, C}), IDS_CUBIC_POINTS_TOO_FEW);
-    EXPECT_EQ(FailureOf(four, {C, C, C, C}), IDS_CUBIC_POINTS_TOO_FEW);
+    EXPECT_EQ(ConvertFailure(four, {On, Q, C, On}), IDS_QUADRATIC_SPLINE_UNSUPPORTED);
+    EXPECT_EQ(ConvertFailure(four, {On, C, Q, On}), IDS_CUBIC_POINTS_TOO_FEW);
+    EXPECT_EQ(ConvertFailure(four, {On, C, On, On}), IDS_CUBIC_POINTS_TOO_FEW);
+    EXPECT_EQ(ConvertFailure(four, {On, C, C, C}), IDS_CUBIC_POINTS_TOO_FEW);
+    EXPECT_EQ(ConvertFailure(four, {C, C, C, C}), IDS_CUBIC_POINTS_TOO_FEW);
     // Contour ends out of order or past the points.
-    EXPECT_EQ(FailureOf(four, {On, On, On, On}, {2, 1}), IDS_INTERNAL_ERROR);
+    EXPECT_EQ(ConvertFailure(four, {On, On, On, On}, {2, 1}), IDS_INTERNAL_ERROR);
     EXPECT_THROW(Convert(four, {On, On, On, On}, {4}), my::CException);
 }
 

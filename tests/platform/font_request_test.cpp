@@ -1,7 +1,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "platform/font_request.h"
-#include "platform/test_helpers.h"
+#include "support/failure.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -3,6 +3,7 @@
 #include "common/message_ids.h"
 #include "platform/image_transform.h"
 #include "platform/test_helpers.h"
+#include "support/failure.h"
 #include "support/icc_fixture.h"
 
 #include <gtest/gtest.h>

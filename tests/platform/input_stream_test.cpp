@@ -2,7 +2,8 @@
 #include "common/message_ids.h"
 #include "platform/file_input_stream.h"
 #include "platform/input_stream.h"
-#include "platform/test_helpers.h"
+#include "support/failure.h"
+#include "support/temp_folder.h"
 
 #include <chrono>
 #include <fcntl.h>
@@ -45,7 +46,7 @@ TEST(MemoryInputStream, ReadsSeeksAndReportsShortReads) {
 
 TEST(FileInputStream, ReadsAcrossItsBufferAndAfterSeeks) {
     // Larger than the stream's buffer, so reads cross refills.
-    const morvane::test::TempFolder folder;
+    const morvane::test::CTempFolder folder;
     const std::vector<std::uint8_t> bytes = Counting(200000);
     io::CFileInputStream stream(folder.Write("data.bin", bytes));
     EXPECT_EQ(stream.Size(), bytes.size());
@@ -70,7 +71,7 @@ TEST(FileInputStream, ReadsAcrossItsBufferAndAfterSeeks) {
 }
 
 TEST(FileInputStream, OpenFailuresNameThePathAndTheSystemReason) {
-    const morvane::test::TempFolder folder;
+    const morvane::test::CTempFolder folder;
     const std::string missing = (folder.Path() / "missing.strk").string();
     const CSimpleErr absent = FailureOf([&] { io::CFileInputStream stream(missing); });
     EXPECT_EQ(absent.m_id, IDS_FILE_OPEN_FAILED);
@@ -98,7 +99,7 @@ std::size_t OpenDescriptors() {
 }
 
 TEST(FileInputStream, AFifoOrADeviceIsRefusedAtOnceNamingThePath) {
-    const morvane::test::TempFolder folder;
+    const morvane::test::CTempFolder folder;
     const std::string fifo = (folder.Path() / "drawing.strk").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::size_t before = OpenDescriptors();

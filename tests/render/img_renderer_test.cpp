@@ -2,6 +2,7 @@
 #include "common/message_ids.h"
 #include "render/render_test_util.h"
 #include "stroke/tree_builder.h"
+#include "support/failure.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -9,11 +10,12 @@
 
 namespace {
 
+using morvane::test::FailureId;
+using morvane::test::FailureOf;
 using raster::CImgRenderer;
 using render_test::At;
 using render_test::Render;
 using render_test::Rgba;
-using stroke_test::ErrorId;
 
 constexpr double kNan = std::numeric_limits<double>::quiet_NaN();
 
@@ -36,7 +38,8 @@ void BlackPen(CImgRenderer& t, double width) {
 
 TEST(ImgRenderer, UnknownPixelTypesAreRefusedAndUnknownPenShapesIgnored) {
     for (std::uint32_t type : {4u, 5u, 99u}) {
-        EXPECT_EQ(ErrorId([type] { CImgRenderer t(type); }), IDS_IMAGE_FORMAT_UNSUPPORTED) << type;
+        EXPECT_EQ(FailureId([type] { CImgRenderer t(type); }), IDS_IMAGE_FORMAT_UNSUPPORTED)
+            << type;
     }
     CImgRenderer t(CImg::PIXEL_BGRA32);
     t.SetLineJoin(CImgRenderer::JOIN_BEVEL);
@@ -134,11 +137,11 @@ TEST(ImgRenderer, PaintsEmptyThePathListAndNeedAPage) {
     t.AddRect(0, 0, 5, 5);
     t.Fill();
     EXPECT_EQ(t.Paths().Count(), 0u);
-    EXPECT_EQ(ErrorId([&] { t.ClosePath(); }), IDS_PATH_NOT_BEGUN);
+    EXPECT_EQ(FailureId([&] { t.ClosePath(); }), IDS_PATH_NOT_BEGUN);
 
     CImgRenderer early(CImg::PIXEL_BGRA32);
     early.AddRect(0, 0, 1, 1);
-    EXPECT_EQ(ErrorId([&] { early.Fill(); }), IDS_INTERNAL_ERROR);
+    EXPECT_EQ(FailureId([&] { early.Fill(); }), IDS_INTERNAL_ERROR);
     EXPECT_EQ(early.Paths().Count(), 0u);
 }
 
@@ -264,14 +267,14 @@ TEST(ImgRenderer, BadNumbersNeverCrashOrSpoilTheRest) {
 
 TEST(ImgRenderer, PagesBeyondTheSurfaceLimitNameTheirSizeAndTheLimit) {
     CImgRenderer t(CImg::PIXEL_BGRA32);
-    EXPECT_EQ(stroke_test::ErrorText([&] { t.BeginPage(40000, 1); }),
+    EXPECT_EQ(FailureOf([&] { t.BeginPage(40000, 1); }).m_text,
               "The image is too large to draw\nSize: 40000 x 1 pixels\nLimit: 32767 pixels per "
               "side\nMake the page or the output size smaller.");
     // Sides beyond 32 bits are still a size the user chose, not an internal fault.
-    const CSimpleErr huge = morvane::test::FailureOf([&] { t.BeginPage(5, 3e9); });
+    const CSimpleErr huge = FailureOf([&] { t.BeginPage(5, 3e9); });
     EXPECT_EQ(huge.m_id, IDS_IMAGE_TOO_LARGE_TO_DRAW);
     EXPECT_NE(huge.m_text.find("5 x 3000000000 pixels"), std::string::npos) << huge.m_text;
-    EXPECT_EQ(ErrorId([] { CImgRenderer(CImg::PIXEL_CMYKA40).BeginPage(1, 32768); }),
+    EXPECT_EQ(FailureId([] { CImgRenderer(CImg::PIXEL_CMYKA40).BeginPage(1, 32768); }),
               IDS_IMAGE_TOO_LARGE_TO_DRAW);
     t.BeginPage(32767, 1); // the limit itself is drawn
     EXPECT_EQ(t.TakeImage()->m_width, 32767);

@@ -18,7 +18,6 @@ namespace {
 using namespace model_test;
 using render_test::Rgba;
 using render_test::Rgba4;
-using stroke_test::ErrorId;
 
 constexpr stroke::CColor kWhite(65535, 65535, 65535, 0, 65535);
 

@@ -6,6 +6,7 @@
 #include "render/text_layout.h"
 #include "stroke/figures.h"
 #include "stroke/tree_builder.h"
+#include "support/failure.h"
 
 #include <boost/make_shared.hpp>
 #include <cmath>
@@ -16,9 +17,9 @@ namespace {
 
 using model_test::Part;
 using model_test::Pt;
+using morvane::test::FailureId;
 using my::pointd;
 using stroke::CTextBaseline;
-using stroke_test::ErrorId;
 
 void ExpectNear(const pointd& actual, const pointd& expected, double tolerance = 1e-9) {
     EXPECT_NEAR(actual.x, expected.x, tolerance);
@@ -91,7 +92,7 @@ TEST(GlyphContours, MalformedRecordsFailWithTheirMessages) {
     const auto fails = [](font::CurveType type, std::vector<pointd> points) {
         font::CPolygon polygon;
         polygon.curves.push_back({type, std::move(points)});
-        return ErrorId([&] { stroke::OutlineContours({polygon}); });
+        return FailureId([&] { stroke::OutlineContours({polygon}); });
     };
     EXPECT_EQ(fails(font::CurveType::Cubic, {{1, 1}, {2, 2}}), IDS_CUBIC_POINTS_TOO_FEW);
     EXPECT_EQ(fails(static_cast<font::CurveType>(2), {{1, 1}, {2, 2}}),

@@ -5,6 +5,7 @@
 #include "render/text_layout.h"
 #include "stroke/figures.h"
 #include "stroke/tree_builder.h"
+#include "support/failure.h"
 
 #include <boost/make_shared.hpp>
 #include <cmath>
@@ -17,8 +18,8 @@ namespace {
 using model_test::Part;
 using model_test::Pt;
 using model_test::PtH;
+using morvane::test::FailureId;
 using my::pointd;
-using stroke_test::ErrorId;
 
 constexpr double kTol = 1e-9;
 
@@ -170,7 +171,7 @@ TEST(TextLayout, EmptyTextAndMissingBaseline) {
     EXPECT_TRUE(stroke::LayoutText(*text, nullptr).empty());
 
     text->m_text = u"A";
-    EXPECT_EQ(ErrorId([&] { stroke::MakeTextLayer(*text); }), IDS_TEXT_HAS_NO_BASELINE);
+    EXPECT_EQ(FailureId([&] { stroke::MakeTextLayer(*text); }), IDS_TEXT_HAS_NO_BASELINE);
 
     // A baseline part without points still places the text (at the origin).
     text->InsertChild(0, boost::make_shared<stroke::CLinePart>());
@@ -198,17 +199,37 @@ TEST(TextLayout, UnderlineAndStrikeOutBitsDrawNoBands) {
 
 TEST(TextLayout, BadValuesNeverMakeNaNPositions) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const auto text = MakeText(u"A\tB\nC", {0, 0}, {nan, 0}, [nan](auto& s) {
-        s.m_charSpacing = nan;
-        s.m_lineSpacing = nan;
-        s.m_thirdSpacing = nan;
-    });
-    for (const auto& r : stroke::LayoutText(*text, nullptr)) {
-        EXPECT_TRUE(std::isfinite(r.m_point.x) && std::isfinite(r.m_point.y));
-        EXPECT_TRUE(std::isfinite(r.m_direction.x) && std::isfinite(r.m_direction.y));
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* what;
+        pointd to;      // end of the baseline from (0, 0)
+        double spacing; // character, line and tab spacing
+    };
+    for (const Case& c :
+         {Case{"NaN baseline end", {nan, 0}, 1.0}, Case{"infinite baseline end", {inf, -inf}, 1.0},
+          Case{"baseline without length", {0, 0}, 1.0}, Case{"NaN spacings", {100, 0}, nan},
+          Case{"infinite spacings", {100, 0}, inf}, Case{"huge spacings", {100, 0}, 1e308},
+          Case{"huge negative spacings", {100, 0}, -1e308}}) {
+        SCOPED_TRACE(c.what);
+        const auto text = MakeText(u"A\tB\nC", {0, 0}, c.to, [&](auto& s) {
+            s.m_charSpacing = c.spacing;
+            s.m_lineSpacing = c.spacing;
+            s.m_thirdSpacing = c.spacing;
+        });
+        const auto records = stroke::LayoutText(*text, nullptr);
+        ASSERT_EQ(records.size(), 5u);
+        int checked = 0;
+        for (const auto& r : records) {
+            if (r.m_valid) {
+                EXPECT_TRUE(std::isfinite(r.m_point.x) && std::isfinite(r.m_point.y));
+                EXPECT_TRUE(std::isfinite(r.m_direction.x) && std::isfinite(r.m_direction.y));
+                ++checked;
+            }
+        }
+        EXPECT_EQ(checked, 4) << "A, the tab, B and C";
     }
-    text->m_textSetting->m_fontSize = nan;
-    EXPECT_EQ(ErrorId([&] { stroke::LayoutText(*text, nullptr); }), IDS_FONT_CREATE_FAILED);
+    const auto text = MakeText(u"A", {0, 0}, {100, 0}, [nan](auto& s) { s.m_fontSize = nan; });
+    EXPECT_EQ(FailureId([&] { stroke::LayoutText(*text, nullptr); }), IDS_FONT_CREATE_FAILED);
 }
 
 } // namespace

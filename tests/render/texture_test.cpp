@@ -3,6 +3,7 @@
 #include "render/render_test_util.h"
 #include "render/texture_painter.h"
 #include "stroke/tree_builder.h"
+#include "support/failure.h"
 
 #include <cmath>
 #include <cstring>
@@ -11,13 +12,13 @@
 
 namespace {
 
+using morvane::test::FailureId;
+using morvane::test::FailureOf;
 using raster::CImgRenderer;
 using render_test::At;
 using render_test::Render;
 using render_test::Rgba;
 using render_test::Rgba4;
-using stroke_test::ErrorId;
-using stroke_test::ErrorText;
 
 const Rgba4 kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 255}, kBlue{0, 0, 255, 255},
     kWhite{255, 255, 255, 255};
@@ -92,10 +93,10 @@ TEST(Texture, RatesAtOrBelowZeroRaise58967WithTheValue) {
     CTextureParam t = Texture(Quadrants());
     for (double rate : {0.0, std::numeric_limits<double>::quiet_NaN()}) {
         t.m_rateY = rate;
-        EXPECT_EQ(ErrorId([&] { Paint(t); }), IDS_IMAGE_RATE_INVALID) << rate;
+        EXPECT_EQ(FailureId([&] { Paint(t); }), IDS_IMAGE_RATE_INVALID) << rate;
     }
     t.m_rateY = -2;
-    EXPECT_EQ(ErrorText([&] { Paint(t); }), "Invalid image rate -2");
+    EXPECT_EQ(FailureOf([&] { Paint(t); }).m_text, "Invalid image rate -2");
 }
 
 TEST(Texture, EveryPixelTypeIsReadInTheTargetsLayout) {
@@ -136,7 +137,7 @@ TEST(Texture, BrokenImagesAndWildNumbersAreHandled) {
     EXPECT_THROW(Paint(Texture(bad)), my::CException);
     auto shortBits = Quadrants();
     shortBits->m_bits.resize(7);
-    EXPECT_EQ(ErrorId([&] { Paint(Texture(shortBits)); }), IDS_IMAGE_FORMAT_UNSUPPORTED);
+    EXPECT_EQ(FailureId([&] { Paint(Texture(shortBits)); }), IDS_IMAGE_FORMAT_UNSUPPORTED);
     auto empty = boost::shared_ptr<CImg>(new CImg);
     Paint(Texture(empty)); // nothing to lay: the shape stays empty
 

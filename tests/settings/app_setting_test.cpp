@@ -3,13 +3,14 @@
 #include "settings/app_setting_file.h"
 #include "settings/mru_list.h"
 #include "settings_test_util.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 #include <optional>
 
 namespace {
 
-using settings_test::CTempFolder;
+using morvane::test::CTempFolder;
 using settings_test::ReadFile;
 using settings_test::WriteFile;
 

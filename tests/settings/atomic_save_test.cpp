@@ -2,6 +2,7 @@
 #include "settings/app_setting.h"
 #include "settings/atomic_file.h"
 #include "settings_test_util.h"
+#include "support/temp_folder.h"
 
 #include <cerrno>
 #include <csignal>
@@ -15,7 +16,7 @@
 
 namespace {
 
-using settings_test::CTempFolder;
+using morvane::test::CTempFolder;
 using settings_test::ReadFile;
 using settings_test::WriteFile;
 
@@ -81,7 +82,7 @@ TEST(AtomicSave, AFailingWriteLeavesTheOldFileByteForByte) {
     EXPECT_EQ(larger.GetErr().m_code, static_cast<std::uint32_t>(EFBIG));
     EXPECT_EQ(larger.GetErr().m_text, "Failed to save XML document - File too large\n\n" + path);
     EXPECT_EQ(ReadFile(path), before);
-    EXPECT_TRUE(Leftovers(folder.Path(), "Morvane32.config").empty());
+    EXPECT_TRUE(Leftovers(folder.Str(), "Morvane32.config").empty());
 }
 
 TEST(AtomicSave, AMissingFolderFailsWithoutCreatingAnything) {
@@ -97,7 +98,7 @@ TEST(AtomicSave, AMissingFolderFailsWithoutCreatingAnything) {
     std::filesystem::create_directories(folder / "dir.config");
     EXPECT_FALSE(setting.SaveAppSetting(folder / "dir.config"));
     EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.config"));
-    EXPECT_EQ(Leftovers(folder.Path(), "file"), std::vector<std::string>{"dir.config"});
+    EXPECT_EQ(Leftovers(folder.Str(), "file"), std::vector<std::string>{"dir.config"});
 }
 
 TEST(AtomicSave, StaleTemporaryFilesOfDeadWritersAreSwept) {
@@ -110,7 +111,7 @@ TEST(AtomicSave, StaleTemporaryFilesOfDeadWritersAreSwept) {
     WriteFile(folder / mine, "in progress");
     WriteFile(folder / ".p.mrva.notes.tmp", "user file");
     my::RemoveStaleTempFiles(path);
-    auto left = Leftovers(folder.Path(), "p.mrva");
+    auto left = Leftovers(folder.Str(), "p.mrva");
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{mine, ".p.mrva.notes.tmp"}));
 }
@@ -151,7 +152,9 @@ TEST(AtomicSave, KilledSavesNeverTearTheFile) {
             for (int i = 0; i < 200; ++i) {
                 s.m_lastPath = i % 2 ? "a" : "b";
                 s.m_dstNames = (i % 2 ? a : b).m_dstNames;
-                s.SaveAppSetting(live);
+                if (!s.SaveAppSetting(live)) {
+                    ::_exit(1);
+                }
             }
             ::_exit(0);
         }

@@ -1,5 +1,5 @@
-// Helpers of the settings tests: a temporary folder removed afterwards, whole-file reading and
-// writing, and a switch of the message language for one scope.
+// Helpers of the settings tests: whole-file reading and writing, and a switch of the message
+// language for one scope.
 #pragma once
 
 #include "common/messages.h"
@@ -12,30 +12,6 @@
 #include <string>
 
 namespace settings_test {
-
-class CTempFolder {
-public:
-    CTempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "morvane-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) {
-            throw std::runtime_error("mkdtemp failed");
-        }
-        // Canonical, so that the paths built from it carry no link or "..".
-        m_path = std::filesystem::canonical(pattern).string();
-    }
-    ~CTempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(m_path, ec);
-    }
-    CTempFolder(const CTempFolder&) = delete;
-    CTempFolder& operator=(const CTempFolder&) = delete;
-
-    const std::string& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-
-private:
-    std::string m_path;
-};
 
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

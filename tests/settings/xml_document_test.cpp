@@ -3,16 +3,16 @@
 #include "settings/task_element.h"
 #include "settings/xml_document.h"
 #include "settings_test_util.h"
+#include "support/temp_folder.h"
 
 #include <array>
 #include <cerrno>
-#include <chrono>
 #include <gtest/gtest.h>
 
 namespace {
 
+using morvane::test::CTempFolder;
 using settings_test::CLanguageGuard;
-using settings_test::CTempFolder;
 
 // A document read from `body` wrapped in a MorvaneFile root; `root` is that root.
 class XmlDocumentTest : public ::testing::Test {
@@ -193,10 +193,7 @@ TEST_F(XmlDocumentTest, EntitiesAreNeverExpanded) {
     const std::string path = m_folder / "bomb.mrva";
     settings_test::WriteFile(path, bomb);
 
-    const auto start = std::chrono::steady_clock::now();
-    const bool loaded = m_doc.Load(path);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-    ASSERT_TRUE(loaded) << m_doc.GetErr().m_text;
+    ASSERT_TRUE(m_doc.Load(path)) << m_doc.GetErr().m_text;
     ASSERT_TRUE(m_doc.SelectRoot("MorvaneFile", m_root));
     std::string text;
     EXPECT_TRUE(m_doc.ReadText(m_root, "DstName", text));

@@ -2,6 +2,7 @@
 #include "common/message_ids.h"
 #include "stroke/figures.h"
 #include "stroke/texture.h"
+#include "support/failure.h"
 #include "tree_builder.h"
 
 #include <functional>
@@ -20,7 +21,7 @@ protected:
         auto left = stroke_test::SampleModel();
         auto right = CloneAs(*left);
         change(*right);
-        const std::string text = stroke_test::ErrorText([&] { left->CheckSame(*right); });
+        const std::string text = morvane::test::FailureOf([&] { left->CheckSame(*right); }).m_text;
         const std::string prefix = "Internal error\n\n";
         return text.rfind(prefix, 0) == 0 ? text.substr(prefix.size()) : text;
     }
@@ -67,11 +68,11 @@ TEST_F(CheckSame, FillsPresentOnOneSideOrOfAnotherKind) {
 }
 
 TEST_F(CheckSame, DifferentClassesAreNamed) {
-    const std::string text = stroke_test::ErrorText([] { CLayer().CheckSame(CModel()); });
+    const std::string text = morvane::test::FailureOf([] { CLayer().CheckSame(CModel()); }).m_text;
     EXPECT_EQ(text, "Internal error\n\nstroke::CLayer != stroke::CModel");
     CTextureSetting a, b;
     b.m_sameRate = false;
-    EXPECT_EQ(stroke_test::ErrorText([&] { a.CheckSame(b); }),
+    EXPECT_EQ(morvane::test::FailureOf([&] { a.CheckSame(b); }).m_text,
               "Internal error\n\nstroke::CTextureSetting::m_sameRate");
 }
 

@@ -1,6 +1,7 @@
 // Text forms of the flag vocabularies, selection state and the selection of a text.
 #include "common/message_ids.h"
 #include "stroke/figures.h"
+#include "support/failure.h"
 #include "tree_builder.h"
 
 #include <gtest/gtest.h>
@@ -8,24 +9,15 @@
 namespace {
 
 using namespace stroke;
-using stroke_test::ErrorId;
-using stroke_test::ErrorText;
-
-TEST(FlagText, NamesInBitOrder) {
-    EXPECT_EQ(FormatLineCap(5), "ROUND|SQUARE");
-    EXPECT_EQ(FormatLineJoin(6), "MITER|BEVEL");
-    EXPECT_EQ(FormatFigureType(FIGURE_TEXT | FIGURE_LAYER), "LAYER|TEXT");
-    EXPECT_EQ(FormatFigureType(FIGURE_ALL),
-              "LAYER|LINE|CTRL|TANGENT|PART|BOUNDING_RECT|SCALE|ROTATE|TEXT|CARET");
-    EXPECT_EQ(ColorTypeName(COLOR_CMYK), "CMYK");
-}
+using morvane::test::FailureId;
+using morvane::test::FailureOf;
 
 TEST(FlagText, BitsBeyondTheTableAreInternalErrors) {
     my::SetMessageLanguage(my::Language::English);
-    EXPECT_EQ(ErrorText([] { FormatLineCap(8); }), "Internal error\n\nUnknown flags: 8");
-    EXPECT_EQ(ErrorId([] { FormatLineJoin(9); }), IDS_INTERNAL_ERROR);
-    EXPECT_EQ(ErrorId([] { FormatFigureType(0x400); }), IDS_INTERNAL_ERROR);
-    EXPECT_EQ(ErrorId([] { ColorTypeName(2); }), IDS_INTERNAL_ERROR);
+    EXPECT_EQ(FailureOf([] { FormatLineCap(8); }).m_text, "Internal error\n\nUnknown flags: 8");
+    EXPECT_EQ(FailureId([] { FormatLineJoin(9); }), IDS_INTERNAL_ERROR);
+    EXPECT_EQ(FailureId([] { FormatFigureType(0x400); }), IDS_INTERNAL_ERROR);
+    EXPECT_EQ(FailureId([] { ColorTypeName(2); }), IDS_INTERNAL_ERROR);
 }
 
 TEST(Figures, ClonesKeepTheirClassAndFreshModelsOwnTheirProfiles) {

@@ -1,12 +1,13 @@
 // The stroke file reader over files made by the test writer: every field read back, every
 // failure with its message, and the bounds that keep hostile files harmless.
-#include "platform/test_helpers.h"
 #include "stroke/figures.h"
 #include "stroke/gradation.h"
 #include "stroke/serializer.h"
 #include "stroke/texture.h"
+#include "support/failure.h"
 #include "support/icc_fixture.h"
 #include "support/strk_writer.h"
+#include "support/temp_folder.h"
 
 #include <cmath>
 #include <functional>
@@ -344,7 +345,7 @@ TEST(SerializerTest, NestingIsBoundedSoTheStackIsSafe) {
 }
 
 TEST(SerializerTest, ReadsFilesAndNamesTheOnesItCannotOpen) {
-    TempFolder folder;
+    CTempFolder folder;
     StrkWriter writer;
     writer.Model().Line(u"on disk").Part().Point(3, 4);
     const std::string path = (folder.Path() / "a.strk").string();

@@ -1,11 +1,11 @@
 // Colour conversion of a model: which fills are converted and how colours and texture bitmaps
 // come out, through identity and real transforms.
-#include "platform/test_helpers.h"
 #include "stroke/figures.h"
 #include "stroke/gradation.h"
 #include "stroke/serializer.h"
 #include "stroke/texture.h"
 #include "stroke/transform_color.h"
+#include "support/failure.h"
 #include "support/icc_fixture.h"
 #include "support/strk_writer.h"
 

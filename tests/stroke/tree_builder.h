@@ -3,7 +3,6 @@
 
 #include "common/error.h"
 #include "common/messages.h"
-#include "platform/test_helpers.h"
 #include "stroke/figures.h"
 #include "stroke/gradation.h"
 
@@ -79,14 +78,6 @@ inline stroke::ModelPtr SampleModel() {
     model->InsertChild(0, layer);
     model->InsertChild(1, WithParts(u"b", {Part({Point(7, 7)})}));
     return model;
-}
-
-// The message ID and text of the CException that f throws; 0 and empty when it throws none.
-template <class F> std::int32_t ErrorId(F f) {
-    return morvane::test::FailureOf(f).m_id;
-}
-template <class F> std::string ErrorText(F f) {
-    return morvane::test::FailureOf(f).m_text;
 }
 
 } // namespace stroke_test

@@ -5,6 +5,7 @@
 #include "stroke/clear_fill.h"
 #include "stroke/figures.h"
 #include "stroke/transform.h"
+#include "support/failure.h"
 #include "tree_builder.h"
 
 #include <cmath>
@@ -68,7 +69,7 @@ TEST(ClearFill, EmptiesTheChosenFillsEverywhere) {
     auto layer = model->GetChild(0);
     // Unknown flags change nothing.
     my::SetMessageLanguage(my::Language::English);
-    EXPECT_EQ(stroke_test::ErrorText([&] { CClearFill().Clear(*model, 5); }),
+    EXPECT_EQ(morvane::test::FailureOf([&] { CClearFill().Clear(*model, 5); }).m_text,
               "Internal error\n\nstroke::CClearFill::Clear()\nUnknown flags: 5");
     EXPECT_TRUE(layer->GetAreaFill());
 

@@ -2,12 +2,12 @@
 // and on broken and hostile drawings, which must fail quickly with a message and leave nothing.
 #include "run_program.h"
 #include "support/strk_writer.h"
+#include "support/temp_folder.h"
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace {
 
@@ -17,14 +17,7 @@ using clitest::Execute;
 
 class ThumbnailProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_folder = fs::temp_directory_path() /
-                   ("morvane-thumbnailer-" + std::to_string(::getpid()) + "-" +
-                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
-        fs::create_directories(m_folder / "scratch");
-    }
-    void TearDown() override { fs::remove_all(m_folder); }
+    void SetUp() override { fs::create_directories(m_folder / "scratch"); }
 
     CResult Run(const std::string& input, const std::string& output, int size) {
         return Execute({MORVANE_THUMBNAIL, "-s", std::to_string(size), input, output},
@@ -37,7 +30,8 @@ protected:
         return path.string();
     }
 
-    fs::path m_folder;
+    const morvane::test::CTempFolder m_temp;
+    const fs::path& m_folder = m_temp.Path();
 };
 
 // Width and height from the IHDR chunk of a PNG file; {0, 0} when the file is no PNG.
