@@ -5,6 +5,7 @@
 #include "output_test_util.h"
 #include "platform/color_profile.h"
 #include "support/icc_fixture.h"
+#include "support/temp_folder.h"
 #include "webp_reader.h"
 
 #include <atomic>
@@ -26,7 +27,7 @@ std::vector<std::uint8_t> Rgba(const CImg& img) {
     return out;
 }
 
-void Configure(mrv::CWebpSaver& saver, const CTempDir& dir) {
+void Configure(mrv::CWebpSaver& saver, const CTempFolder& dir) {
     saver.m_dstFolder = dir.Str();
     saver.m_dstName = "anim";
     saver.m_regionFrames = true;
@@ -52,7 +53,7 @@ private:
 };
 
 TEST(Webp, LosslessFramesComeBackExactlyWithAlphaDurationsAndLoops) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CWebpSaver saver;
     Configure(saver, dir);
     saver.m_mirrorReturn = true;
@@ -91,7 +92,7 @@ TEST(Webp, LosslessFramesComeBackExactlyWithAlphaDurationsAndLoops) {
 }
 
 TEST(Webp, OpaqueChangesAreBlendedOverTheFrameBefore) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CWebpSaver saver;
     Configure(saver, dir);
     const auto frames = ArtFrames(3, 80, 60, true);
@@ -108,7 +109,7 @@ TEST(Webp, OpaqueChangesAreBlendedOverTheFrameBefore) {
 }
 
 TEST(Webp, EqualFramesKeepTheirPlaceAndWholeFramesWithoutTheRegionOption) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CWebpSaver saver;
     Configure(saver, dir);
     const auto art = FlatArt(40, 30, 0.3, false);
@@ -137,7 +138,7 @@ TEST(Webp, EqualFramesKeepTheirPlaceAndWholeFramesWithoutTheRegionOption) {
 }
 
 TEST(Webp, LossyFramesStayCloseAndKeepTheirAlphaExactly) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CWebpSaver saver;
     Configure(saver, dir);
     saver.m_quality = 80;
@@ -173,7 +174,7 @@ TEST(Webp, DurationsMatchTheGifPlayTimeAndLoopsAreHeldTo16Bits) {
     EXPECT_EQ(mrv::WebpFrameDuration(3000), 30u); // 3 hundredths, as our GIF delay
     EXPECT_EQ(mrv::WebpFrameDuration(1), 100000u);
 
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CWebpSaver saver;
     Configure(saver, dir);
     saver.m_loopCount = 70000;
@@ -182,7 +183,7 @@ TEST(Webp, DurationsMatchTheGifPlayTimeAndLoopsAreHeldTo16Bits) {
 }
 
 TEST(Webp, AnRgbProfileOfTheFramesIsEmbedded) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CWebpSaver saver;
     Configure(saver, dir);
     const std::vector<std::uint8_t> icc = morvane::test::MakeSrgbProfile("Test RGB");
@@ -200,7 +201,7 @@ TEST(Webp, AnRgbProfileOfTheFramesIsEmbedded) {
 }
 
 TEST(Webp, TheFileIsTheSameForEveryThreadCount) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CWebpSaver saver;
     Configure(saver, dir);
     const auto frames = ArtFrames(7, 64, 48, false);
@@ -217,7 +218,7 @@ TEST(Webp, TheFileIsTheSameForEveryThreadCount) {
 TEST(Webp, AStopLeavesNothingBehind) {
     for (const int calls : {0, 3}) {
         SCOPED_TRACE(calls);
-        CTempDir dir;
+        CTempFolder dir;
         mrv::CWebpSaver saver;
         Configure(saver, dir);
         saver.m_threads = 1;
@@ -229,25 +230,25 @@ TEST(Webp, AStopLeavesNothingBehind) {
 }
 
 TEST(Webp, FailuresNameTheFrameAndWriteNothing) {
-    CTempDir dir;
+    CTempFolder dir;
     mrv::CWebpSaver saver;
     Configure(saver, dir);
     const auto frames = ArtFrames(3, 16, 16, true);
 
     saver.m_quality = -5;
-    my::CException e = Thrown([&] { saver.Save(Frames(frames)); });
+    CSimpleErr e = FailureOf([&] { (void)saver.Save(Frames(frames)); });
     EXPECT_EQ(e.m_id, IDS_WEBP_ENCODE_FAILED);
     EXPECT_EQ(e.m_text, "The WebP encoder failed on frame 1 of 3: invalid encoder configuration");
     EXPECT_TRUE(dir.Files().empty());
 
     saver.m_quality = 100;
     const auto wide = Solid(codec::kWebpMaxDimension + 1, 1, Bgra{1, 2, 3, 255});
-    e = Thrown([&] { saver.Save(Frames({wide})); });
+    e = FailureOf([&] { (void)saver.Save(Frames({wide})); });
     EXPECT_EQ(e.m_id, IDS_WEBP_TOO_LARGE);
     EXPECT_EQ(e.m_text, "Animated WebP frames can be at most 16383 x 16383 pixels; these frames "
                         "are 16384 x 1 pixels");
 
-    e = Thrown([&] { saver.Save(Frames({frames[0], Solid(8, 8, Bgra{})})); });
+    e = FailureOf([&] { (void)saver.Save(Frames({frames[0], Solid(8, 8, Bgra{})})); });
     EXPECT_EQ(e.m_id, IDS_IMAGE_FORMAT_UNSUPPORTED);
     EXPECT_TRUE(dir.Files().empty());
 }
