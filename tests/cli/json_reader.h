@@ -2,6 +2,8 @@
 // one value, strings must be valid (escapes, \u with surrogate pairs), anything else throws.
 #pragma once
 
+#include "common/text.h"
+
 #include <cstdint>
 #include <map>
 #include <stdexcept>
@@ -152,24 +154,6 @@ private:
         return value;
     }
 
-    static void AppendUtf8(std::string& out, std::uint32_t c) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-
     // A string literal; raw bytes must be valid UTF-8 and no control characters.
     std::string ReadString() {
         ++m_at; // the opening quote
@@ -225,7 +209,7 @@ private:
                     } else if (code >= 0xDC00 && code < 0xE000) {
                         Fail("lone low surrogate");
                     }
-                    AppendUtf8(out, code);
+                    my::AppendUtf8(out, static_cast<char32_t>(code));
                     break;
                 }
                 default:
@@ -260,7 +244,7 @@ private:
             if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) {
                 Fail("invalid UTF-8 code point");
             }
-            AppendUtf8(out, code);
+            my::AppendUtf8(out, static_cast<char32_t>(code));
         }
     }
 
