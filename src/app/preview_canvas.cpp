@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPen>
 #include <QPixmap>
 #include <algorithm>
 
@@ -27,6 +28,12 @@ QBrush CheckerboardBrush() {
 CPreviewCanvas::CPreviewCanvas(QWidget* parent) : QWidget(parent), m_checker(CheckerboardBrush()) {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CPreviewCanvas::SetMarks(std::vector<QRectF> marks, int emphasised) {
+    m_marks = std::move(marks);
+    m_emphasised = emphasised;
+    update();
 }
 
 void CPreviewCanvas::SetImage(QImage image) {
@@ -67,6 +74,26 @@ void CPreviewCanvas::paintEvent(QPaintEvent* event) {
     painter.setBrushOrigin(area.topLeft());
     painter.fillRect(area, m_checker);
     painter.drawImage(area.topLeft(), m_image);
+    const QColor highlight(0xff, 0x20, 0x90);
+    const auto outline = [&](std::size_t i, bool emphasised) {
+        if (m_marks[i].isEmpty()) {
+            return;
+        }
+        // A little room around the figure, so that the outline does not hide its edge.
+        const QRectF mark = m_marks[i].translated(area.topLeft()).adjusted(-2, -2, 2, 2);
+        painter.setPen(QPen(highlight, emphasised ? 4 : 2));
+        painter.setBrush(emphasised ? QColor(0xff, 0x20, 0x90, 0x40) : QColor(Qt::transparent));
+        painter.drawRect(mark);
+    };
+    for (std::size_t i = 0; i < m_marks.size(); ++i) {
+        if (int(i) != m_emphasised) {
+            outline(i, false);
+        }
+    }
+    // The emphasised figure last, over the others.
+    if (m_emphasised >= 0 && std::size_t(m_emphasised) < m_marks.size()) {
+        outline(std::size_t(m_emphasised), true);
+    }
 }
 
 } // namespace mrv

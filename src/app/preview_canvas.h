@@ -1,10 +1,12 @@
-// mrv::CPreviewCanvas: paints one preview frame centred in the widget, its transparent areas
-// over a checkerboard, so that a frame without background reads as such.
+// mrv::CPreviewCanvas: paints one preview frame (or one drawing of a pair) centred in the
+// widget, its transparent areas over a checkerboard, so that a frame without background reads
+// as such, and outlines marked rectangles over it in a highlight colour.
 #pragma once
 
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <vector>
 
 namespace mrv {
 
@@ -15,6 +17,10 @@ public:
     // Shows image (a null image leaves the area empty); the widget is repainted.
     void SetImage(QImage image);
     const QImage& Image() const { return m_image; }
+    // Rectangles in pixels of the image, outlined over it; the emphasised one (an index, or -1)
+    // is drawn bolder and tinted. An empty rectangle is left out.
+    void SetMarks(std::vector<QRectF> marks, int emphasised = -1);
+    const std::vector<QRectF>& Marks() const { return m_marks; }
     // Where the image lies in the widget.
     QRect ImageRect() const;
     QSize sizeHint() const override;
@@ -29,6 +35,8 @@ protected:
 private:
     QImage m_image;
     QBrush m_checker;
+    std::vector<QRectF> m_marks;
+    int m_emphasised = -1;
     std::function<bool(int)> m_onKey;
 };
 

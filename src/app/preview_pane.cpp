@@ -1,5 +1,6 @@
 #include "app/preview_pane.h"
 
+#include "app/difference_view.h"
 #include "app/preview_canvas.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
@@ -117,8 +118,10 @@ void CPreviewPane::BuildControls() {
     m_message->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_message->setAccessibleName(Text(IDS_PREVIEW_MESSAGE));
     m_message->setMargin(12);
+    m_differences = new CDifferenceView(m_stack);
     m_stack->addWidget(m_scroll);
     m_stack->addWidget(m_message);
+    m_stack->addWidget(m_differences);
     root->addWidget(m_stack, 1);
 
     auto* controls = new QHBoxLayout;
@@ -239,8 +242,9 @@ void CPreviewPane::Submit() {
         const QFileInfo file(QString::fromStdString(m_setting.GetSrcPath(i)));
         m_stamps[std::size_t(i)] = {file.exists() ? file.size() : -1, file.lastModified()};
     }
-    m_failure.clear();
     if (m_setting.GetSrcPath0().empty() && m_setting.GetSrcPath1().empty()) {
+        m_failure.clear();
+        m_mismatch = false;
         m_renderer->Cancel();
         m_request = 0;
         m_ended = 0;
@@ -273,11 +277,22 @@ void CPreviewPane::OnPreviewFailed(std::uint64_t request, CSimpleErr err) {
         this, [=, this] { Failed(request, err); }, Qt::QueuedConnection);
 }
 
+void CPreviewPane::OnPreviewMismatch(std::uint64_t request, CPreviewMismatch mismatch) {
+    QMetaObject::invokeMethod(
+        this, [this, request, mismatch = std::move(mismatch)] { Mismatch(request, mismatch); },
+        Qt::QueuedConnection);
+}
+
+CDifferenceView* CPreviewPane::Differences() {
+    return m_stack->currentWidget() == m_differences ? m_differences : nullptr;
+}
+
 void CPreviewPane::Started(std::uint64_t request, std::size_t frames, QSize size, bool onDemand) {
     if (request != m_request) {
         return;
     }
     m_failure.clear();
+    m_mismatch = false;
     m_count = frames;
     m_onDemand = onDemand;
     m_frames.assign(onDemand ? 0 : frames, QImage());
@@ -322,11 +337,26 @@ void CPreviewPane::Finished(std::uint64_t request) {
     }
 }
 
+void CPreviewPane::Mismatch(std::uint64_t request, const CPreviewMismatch& mismatch) {
+    if (request != m_request) {
+        return;
+    }
+    m_ended = request;
+    m_failure.clear();
+    m_mismatch = true;
+    m_count = 0;
+    m_frames.clear();
+    m_canvas->SetImage({});
+    m_differences->Show(mismatch);
+    UpdateView();
+}
+
 void CPreviewPane::Failed(std::uint64_t request, const CSimpleErr& err) {
     if (request != m_request) {
         return;
     }
     m_ended = request;
+    m_mismatch = false;
     m_failure = QString::fromStdString(err.m_text);
     m_count = 0;
     m_frames.clear();
@@ -464,7 +494,9 @@ void CPreviewPane::UpdateView() {
     if (text.isEmpty() && m_setting.GetSrcPath0().empty() && m_setting.GetSrcPath1().empty()) {
         text = Text(IDS_PREVIEW_NO_IMAGES);
     }
-    if (text.isEmpty()) {
+    if (text.isEmpty() && m_mismatch) {
+        m_stack->setCurrentWidget(m_differences);
+    } else if (text.isEmpty()) {
         m_stack->setCurrentWidget(m_scroll);
     } else {
         m_message->setText(text);
@@ -490,8 +522,16 @@ void CPreviewPane::UpdateControls() {
         m_slider->setRange(0, static_cast<int>(m_count > 0 ? m_count - 1 : 0));
         m_slider->setValue(static_cast<int>(m_current));
     }
-    m_position->setText(frames ? Format(IDS_PREVIEW_FRAME_OF,
-                                        {std::to_string(m_current + 1), std::to_string(m_count)})
+    QString position;
+    if (frames) {
+        const std::vector<std::string> args{std::to_string(m_current + 1), std::to_string(m_count)};
+        const bool ready = m_onDemand ? m_wanted == m_current : !m_frames[m_current].isNull();
+        position = Format(ready ? IDS_PREVIEW_FRAME_OF : IDS_PREVIEW_RENDERING, args);
+    }
+    m_position->setText(position);
+    m_position->setToolTip(m_onDemand
+                               ? Format(IDS_PREVIEW_ON_DEMAND,
+                                        {std::to_string(m_renderer->MemoryCap() / (1024 * 1024))})
                                : QString());
     m_canvas->setAccessibleDescription(m_position->text());
 }

@@ -24,6 +24,7 @@ class QToolButton;
 
 namespace mrv {
 
+class CDifferenceView;
 class CPreviewCanvas;
 
 class CPreviewPane : public QWidget, public CPreviewClient {
@@ -66,6 +67,9 @@ public:
     QString PositionText() const;
     CPreviewRenderer& Renderer() { return *m_renderer; }
     CPreviewCanvas& Canvas() { return *m_canvas; }
+    // The differences of a pair that does not animate, shown in place of the frames; null
+    // while the pane shows something else.
+    CDifferenceView* Differences();
 
     // CPreviewClient, called on the renderer's thread; each hands over to the window's thread.
     void OnPreviewStarted(std::uint64_t request, std::size_t frames, QSize size,
@@ -73,6 +77,7 @@ public:
     void OnPreviewFrame(std::uint64_t request, std::size_t index, QImage frame) override;
     void OnPreviewFinished(std::uint64_t request) override;
     void OnPreviewFailed(std::uint64_t request, CSimpleErr err) override;
+    void OnPreviewMismatch(std::uint64_t request, CPreviewMismatch mismatch) override;
 
     QSize sizeHint() const override { return {480, 360}; }
 
@@ -91,6 +96,7 @@ private:
     void FrameReady(std::uint64_t request, std::size_t index, const QImage& frame);
     void Failed(std::uint64_t request, const CSimpleErr& err);
     void Finished(std::uint64_t request);
+    void Mismatch(std::uint64_t request, const CPreviewMismatch& mismatch);
     void Tick();
     void UpdateControls();
     void UpdatePlaybackTiming();
@@ -104,6 +110,7 @@ private:
     QScrollArea* m_scroll = nullptr;
     CPreviewCanvas* m_canvas = nullptr;
     QLabel* m_message = nullptr;
+    CDifferenceView* m_differences = nullptr;
     QToolButton* m_play = nullptr;
     QToolButton* m_previous = nullptr;
     QToolButton* m_next = nullptr;
@@ -134,6 +141,7 @@ private:
     bool m_userPaused = false;
     int m_loopsDone = 0;
     QString m_failure;         // why the last request made no frames
+    bool m_mismatch = false;   // START and END do not pair: the differences are shown
     QString m_playbackProblem; // why the frames cannot be played at the form's timing
 };
 

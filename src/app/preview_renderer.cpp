@@ -3,6 +3,7 @@
 #include "app/command.h"
 #include "common/message_ids.h"
 #include "engine/frame_source.h"
+#include "engine/pair_picture.h"
 #include "platform/img.h"
 
 #include <algorithm>
@@ -127,10 +128,12 @@ void CPreviewRenderer::Render(const CPreviewRequest& request, std::uint64_t numb
         std::lock_guard<std::mutex> lock(m_mutex);
         ++counter;
     };
+    bool validated = false;
     try {
         // The checks of the Generate command come first, so a setting it refuses is shown here
         // with the same message.
         request.m_setting.ValidateForGenerate();
+        validated = true;
         CFrameSource source(request.m_setting, checkStale);
         source.Prepare(&stale);
         if (!request.m_box.isEmpty()) {
@@ -176,7 +179,47 @@ void CPreviewRenderer::Render(const CPreviewRequest& request, std::uint64_t numb
             ended(m_cancelled);
             return;
         }
-        m_client.OnPreviewFailed(number, err);
+        if (!validated || !ReportMismatch(request, number, stale)) {
+            m_client.OnPreviewFailed(number, err);
+        }
+    }
+}
+
+bool CPreviewRenderer::ReportMismatch(const CPreviewRequest& request, std::uint64_t number,
+                                      const CTerminable& stale) {
+    try {
+        CPairingCheck check = CheckPairingOf(request.m_setting, &stale);
+        if (check.Animates()) {
+            return false;
+        }
+        // Each drawing takes two fifths of the box; the list of differences takes the rest.
+        const QSize box = request.m_box.isEmpty() ? QSize(1000, 400) : request.m_box;
+        const int width = std::max(box.width() * 2 / 5, 16);
+        const int height = std::max(box.height() - 40, 16);
+        const CPairPicture picture = DrawPairCheck(check, request.m_setting, width, height);
+        CPreviewMismatch mismatch{ToQImage(*picture.m_start),
+                                  ToQImage(*picture.m_end),
+                                  {},
+                                  QString::fromStdString(CheckCountText(check))};
+        const auto rect = [](const std::optional<CTrimRect>& mark) {
+            return mark ? QRectF(mark->m_x, mark->m_y, mark->m_width, mark->m_height) : QRectF();
+        };
+        for (std::size_t i = 0; i < check.m_differences.size(); ++i) {
+            const CPairDifference& d = check.m_differences[i];
+            mismatch.m_differences.push_back({QString::fromStdString(d.m_message.m_text),
+                                              QString::fromStdString(DifferenceSideText(d, true)),
+                                              QString::fromStdString(DifferenceSideText(d, false)),
+                                              rect(picture.m_marks[i].m_start),
+                                              rect(picture.m_marks[i].m_end)});
+        }
+        if (stale.IsTerminating()) {
+            return true;
+        }
+        m_client.OnPreviewMismatch(number, std::move(mismatch));
+        return true;
+    } catch (...) {
+        // The frames' own failure is the one to show.
+        return false;
     }
 }
 

@@ -9,13 +9,16 @@
 #include "engine/task_setting.h"
 
 #include <QImage>
+#include <QRectF>
 #include <QSize>
+#include <QString>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 struct CImg;
 
@@ -25,6 +28,23 @@ namespace mrv {
 struct CPreviewRequest {
     CTaskSetting m_setting;
     QSize m_box; // empty: the output's own size (1:1)
+};
+
+// One difference of a pair that does not animate, as the preview lists and marks it.
+struct CPreviewDifference {
+    QString m_text;      // the message a run stops with for it
+    QString m_startSide; // "START: position ..., name ..."
+    QString m_endSide;
+    QRectF m_startMark; // in pixels of the START picture; empty without a START figure
+    QRectF m_endMark;
+};
+
+// START and END of a pair that does not animate, drawn side by side, and every difference.
+struct CPreviewMismatch {
+    QImage m_start;
+    QImage m_end;
+    std::vector<CPreviewDifference> m_differences;
+    QString m_count; // the line that ends the list ("3 differences: ...")
 };
 
 // What the renderer reports; every call runs on the renderer's thread and names the request.
@@ -38,8 +58,10 @@ public:
     virtual void OnPreviewFrame(std::uint64_t request, std::size_t index, QImage frame) = 0;
     // Every frame was handed over (not told in on-demand mode).
     virtual void OnPreviewFinished(std::uint64_t request) = 0;
-    // The request failed: a drawing, the pairing, a setting or the rendering.
+    // The request failed: a drawing, a setting or the rendering.
     virtual void OnPreviewFailed(std::uint64_t request, CSimpleErr err) = 0;
+    // START and END do not pair: every difference, instead of frames.
+    virtual void OnPreviewMismatch(std::uint64_t request, CPreviewMismatch mismatch) = 0;
 };
 
 class CPreviewRenderer {
@@ -61,6 +83,7 @@ public:
     // one that has not started).
     void RequestFrame(std::uint64_t request, std::size_t index);
     void SetMemoryCap(std::uint64_t bytes) { m_memoryCap = bytes; }
+    std::uint64_t MemoryCap() const { return m_memoryCap; }
 
     // Requests that ran to their end, and requests stopped by a newer one or by Cancel.
     std::uint64_t CompletedCount() const;
@@ -81,6 +104,10 @@ private:
 
     void Work();
     void Render(const CPreviewRequest& request, std::uint64_t number);
+    // After a failure of the frames: when START and END do not pair, their picture with every
+    // difference goes to the client and true is returned.
+    bool ReportMismatch(const CPreviewRequest& request, std::uint64_t number,
+                        const CTerminable& stale);
     // Waits for the next frame wish of request; false once the request is stale.
     bool NextWish(std::uint64_t number, std::size_t& index);
 

@@ -149,18 +149,21 @@ stroke::CPageRect CFrameSource::Page() const {
     return PixelPage(m_start->m_width, m_start->m_height);
 }
 
-CImgPtr CFrameSource::Render(std::size_t planIndex, CInterpolator& interpolator) const {
-    const stroke::ModelPtr frame = Model(planIndex, interpolator);
+CImgPtr RenderFitted(const stroke::ModelPtr& model, const CTaskSetting& setting) {
     stroke::CColor background;
-    if (m_setting.HasFlags(TaskFlags::BkColor)) {
+    if (setting.HasFlags(TaskFlags::BkColor)) {
         // BkColor keeps its channels in the order blue, green, red (the colour dialog's order).
-        const my::colord& c = m_setting.GetBkColor();
+        const my::colord& c = setting.GetBkColor();
         background = stroke::CColor(ChannelOf(c.c[2]), ChannelOf(c.c[1]), ChannelOf(c.c[0]), 0,
                                     ChannelOf(c.a));
     }
-    const stroke::CPageRect page = PixelPage(frame->m_width, frame->m_height);
+    const stroke::CPageRect page = PixelPage(model->m_width, model->m_height);
     stroke::CImgRenderer renderer;
-    return renderer.Render(page, background, frame, frame->m_resolution);
+    return renderer.Render(page, background, model, model->m_resolution);
+}
+
+CImgPtr CFrameSource::Render(std::size_t planIndex, CInterpolator& interpolator) const {
+    return RenderFitted(Model(planIndex, interpolator), m_setting);
 }
 
 } // namespace mrv

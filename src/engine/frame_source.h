@@ -91,4 +91,8 @@ private:
 // The page of a frame in whole pixels (see CFrameSource::Page).
 stroke::CPageRect PixelPage(double width, double height);
 
+// A model fitted to pixels rendered over the setting's background (transparent without
+// BkColor), as every frame of a run is.
+CImgPtr RenderFitted(const stroke::ModelPtr& model, const CTaskSetting& setting);
+
 } // namespace mrv

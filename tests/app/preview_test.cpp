@@ -2,17 +2,21 @@
 // re-render after a change (and only one after many), problems shown in the pane, playback,
 // frames rendered on demand, and an event loop that never waits on the rendering.
 #include "apng_walker.h"
+#include "app/difference_view.h"
 #include "app/generation.h"
 #include "app/preview_canvas.h"
 #include "app/preview_pane.h"
 #include "app_fixture.h"
 #include "engine/task.h"
 #include "settings/project_file.h"
+#include "stroke/figure_type.h"
+#include "support/pair_drawings.h"
 #include "support/strk_writer.h"
 
 #include <QAbstractButton>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSlider>
 #include <QTest>
 #include <filesystem>
@@ -184,6 +188,7 @@ public:
         std::lock_guard<std::mutex> lock(m_mutex);
         m_failures.push_back(err);
     }
+    void OnPreviewMismatch(std::uint64_t, mrv::CPreviewMismatch) override {}
     std::vector<std::uint64_t> Finished() const {
         std::lock_guard<std::mutex> lock(m_mutex);
         return m_finished;
@@ -221,19 +226,22 @@ TEST_F(Preview, AMismatchIsShownInThePaneUntilTheDrawingIsMended) {
     EXPECT_EQ(pane.FrameCount(), 4u);
     EXPECT_EQ(pane.Message(), "");
 
-    // END gains a second square on disk: the message Generate shows, in the pane.
+    // END gains a second square on disk: the message Generate shows, in the pane's list of
+    // differences.
     Squares("b.strk", {{44, 28}, {4, 30}});
-    ASSERT_TRUE(WaitFor([&] { return !pane.Message().isEmpty() && pane.IsSettled(); }));
+    ASSERT_TRUE(WaitFor([&] { return pane.Differences() != nullptr && pane.IsSettled(); }));
     auto task = boost::make_shared<mrv::CTask>();
     task->Configure(f.m_app.m_doc.GetTask());
     task->Run(nullptr);
     ASSERT_TRUE(task->HasErr());
-    EXPECT_EQ(pane.Message().toStdString(), task->GetErr().m_text);
+    const mrv::CPreviewMismatch& shown = pane.Differences()->Mismatch();
+    ASSERT_EQ(shown.m_differences.size(), 1u);
+    EXPECT_EQ(shown.m_differences[0].m_text.toStdString(), task->GetErr().m_text);
     EXPECT_EQ(pane.FrameCount(), 0u);
     EXPECT_TRUE(f.m_msg.m_errors.empty()); // no message box
 
     Squares("b.strk", {{40, 20}});
-    ASSERT_TRUE(WaitFor([&] { return pane.Message().isEmpty() && pane.FrameCount() == 4u; }));
+    ASSERT_TRUE(WaitFor([&] { return pane.Differences() == nullptr && pane.FrameCount() == 4u; }));
     ASSERT_TRUE(Settled());
 
     // An unreadable drawing and a setting Generate refuses are shown the same way.
@@ -328,6 +336,89 @@ TEST_F(Preview, TheWindowStaysResponsiveWhileAFullHdDrawingRenders) {
     EXPECT_EQ(pane.FrameCount(), 26u);
     EXPECT_EQ(pane.Frame(0).size(), QSize(1920, 1080));
     EXPECT_LE(longest, 50) << "the event loop stalled for " << longest << " ms";
+}
+
+// The columns of an image that hold anything but the background of its first pixel, grouped
+// into runs of neighbouring columns: one per figure for figures side by side.
+std::vector<std::pair<int, int>> DrawnColumns(const QImage& image) {
+    const QRgb background = image.pixel(0, image.height() - 1);
+    std::vector<std::pair<int, int>> runs;
+    for (int x = 0; x < image.width(); ++x) {
+        bool drawn = false;
+        for (int y = 0; y < image.height() && !drawn; ++y) {
+            drawn = image.pixel(x, y) != background;
+        }
+        if (drawn && !runs.empty() && runs.back().second == x) {
+            runs.back().second = x + 1;
+        } else if (drawn) {
+            runs.push_back({x, x + 1});
+        }
+    }
+    return runs;
+}
+
+TEST_F(Preview, EveryDifferenceIsListedAndOutlinedWhereItIs) {
+    // Lines l1 .. l4 side by side; END differs in l1 (a point), l2 (a fill kind), l4 (a cap).
+    const std::string start = (f.m_temp.Path() / "lines-a.strk").string();
+    const std::string end = (f.m_temp.Path() / "lines-b.strk").string();
+    morvane::test::LineDrawing(4, {}, 40).Save(start);
+    morvane::test::ThreeDifferences(40).Save(end);
+    mrv::CTaskSetting task;
+    task.SetSrcPath0(start);
+    task.SetSrcPath1(end);
+    Open(task);
+    ASSERT_TRUE(WaitFor([&] { return pane.Differences() != nullptr && pane.IsSettled(); }));
+    mrv::CDifferenceView& view = *pane.Differences();
+    const mrv::CPreviewMismatch& shown = view.Mismatch();
+    ASSERT_EQ(shown.m_differences.size(), 3u);
+    EXPECT_EQ(view.List().count(), 3);
+    EXPECT_NE(shown.m_differences[0].m_startSide.indexOf("1-1-1"), -1);
+    EXPECT_NE(shown.m_differences[1].m_startSide.indexOf("1-2"), -1);
+    EXPECT_NE(shown.m_differences[2].m_startSide.indexOf("1-4"), -1);
+
+    // Each entry's outline holds the drawn pixels of its line in START and no other line's.
+    const std::vector<std::pair<int, int>> lines = DrawnColumns(shown.m_start);
+    ASSERT_EQ(lines.size(), 4u);
+    const int named[] = {0, 1, 3}; // l1, l2, l4
+    for (int entry = 0; entry < 3; ++entry) {
+        SCOPED_TRACE(entry);
+        const QRectF mark = shown.m_differences[std::size_t(entry)].m_startMark;
+        ASSERT_FALSE(mark.isEmpty());
+        for (int line = 0; line < 4; ++line) {
+            // Antialiasing touches the pixel beside an edge.
+            const bool inside = mark.left() - 1 <= lines[std::size_t(line)].first &&
+                                lines[std::size_t(line)].second <= mark.right() + 1;
+            const bool apart = mark.right() < lines[std::size_t(line)].first ||
+                               lines[std::size_t(line)].second <= mark.left();
+            EXPECT_TRUE(line == named[entry] ? inside : apart)
+                << "line " << line << " at " << lines[std::size_t(line)].first << ".."
+                << lines[std::size_t(line)].second << ", mark " << mark.left() << ".."
+                << mark.right();
+        }
+        EXPECT_FALSE(shown.m_differences[std::size_t(entry)].m_endMark.isEmpty());
+    }
+
+    // Choosing an entry emphasises it in both drawings.
+    view.List().setCurrentRow(2);
+    EXPECT_EQ(view.Chosen(), 2);
+    EXPECT_EQ(view.StartCanvas().Marks().size(), 3u);
+    EXPECT_EQ(view.EndCanvas().Marks()[2], shown.m_differences[2].m_endMark);
+
+    // Mending two differences on disk updates the list.
+    morvane::test::LineDrawing(
+        4,
+        [](int i, morvane::test::StrkFigure& line) {
+            if (i == 3) {
+                line.lineCap = stroke::CAP_SQUARE;
+            }
+        },
+        40)
+        .Save(end);
+    ASSERT_TRUE(WaitFor([&] {
+        return pane.Differences() != nullptr && pane.IsSettled() &&
+               pane.Differences()->Mismatch().m_differences.size() == 1u;
+    }));
+    EXPECT_NE(pane.Differences()->Mismatch().m_differences[0].m_startSide.indexOf("1-4"), -1);
 }
 
 } // namespace
