@@ -20,15 +20,25 @@ std::pair<std::string, std::string> SplitAssignment(std::string_view word) {
     return {std::string(word.substr(0, eq)), std::string(word.substr(eq + 1))};
 }
 
+// A word of at most `digits` decimal digits as a number; -1 for anything else.
+int WholeNumber(std::string_view word, std::size_t digits) {
+    if (word.empty() || word.size() > digits) {
+        return -1;
+    }
+    int number = 0;
+    for (const char c : word) {
+        if (c < '0' || c > '9') {
+            return -1;
+        }
+        number = number * 10 + (c - '0');
+    }
+    return number;
+}
+
 // The N of --jobs N: a whole number from 1 to kMaxJobs.
 int ParseJobs(std::string_view word) {
-    int jobs = 0;
-    bool valid = !word.empty() && word.size() <= 3;
-    for (const char c : word) {
-        valid = valid && c >= '0' && c <= '9';
-        jobs = valid ? jobs * 10 + (c - '0') : 0;
-    }
-    if (!valid || jobs < 1 || jobs > kMaxJobs) {
+    const int jobs = WholeNumber(word, 3);
+    if (jobs < 1 || jobs > kMaxJobs) {
         throw CUsageError(Say("--jobs expects a number of threads from 1 to " +
                                   std::to_string(kMaxJobs) + ", got: ",
                               "--jobs にはスレッド数 (1 から " + std::to_string(kMaxJobs) +
@@ -40,13 +50,8 @@ int ParseJobs(std::string_view word) {
 
 // The K of --frame K: an output frame number from 1 on.
 int ParseFrame(std::string_view word) {
-    int frame = 0;
-    bool valid = !word.empty() && word.size() <= 9;
-    for (const char c : word) {
-        valid = valid && c >= '0' && c <= '9';
-        frame = valid ? frame * 10 + (c - '0') : 0;
-    }
-    if (!valid || frame < 1) {
+    const int frame = WholeNumber(word, 9);
+    if (frame < 1) {
         throw CUsageError(my::FormatMessage(IDS_CLI_FRAME_INVALID, std::vector{std::string(word)}));
     }
     return frame;

@@ -317,21 +317,12 @@ TEST_F(Preview, TheWindowStaysResponsiveWhileAFullHdDrawingRenders) {
     task.SetInterFrameCount(12);
     pane.SetActualSize(true);
 
-    QElapsedTimer clock;
-    qint64 last = 0;
-    qint64 longest = 0;
-    QTimer beat;
-    beat.setInterval(2);
-    QObject::connect(&beat, &QTimer::timeout, [&] {
-        const qint64 now = clock.elapsed();
-        longest = std::max(longest, now - last);
-        last = now;
-    });
-    clock.start();
-    beat.start();
+    morvane::test::CStallMeter meter(2);
+    meter.Start();
     Open(task);
     ASSERT_TRUE(Settled());
-    beat.stop();
+    meter.Stop();
+    const qint64 longest = meter.Longest();
     RecordProperty("LongestStallMs", int(longest));
     EXPECT_EQ(pane.FrameCount(), 26u);
     EXPECT_EQ(pane.Frame(0).size(), QSize(1920, 1080));
