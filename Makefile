@@ -1,7 +1,7 @@
 # Set-up and developer commands. `make test` works on a fresh Debian 12 (it installs what it needs).
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo run test test-sanitize test-tsan fuzz-smoke format clean examples bench \
+.PHONY: all deps build demo screenshots run test test-sanitize test-tsan fuzz-smoke format clean examples bench \
 	install package
 
 all: build
@@ -16,6 +16,11 @@ build: deps
 # Every example's animation into out/ (and the README's small pictures into docs/examples/).
 demo: build
 	bash scripts/demo.sh
+
+# The README's picture of the main window with the preview playing an example, taken on a
+# virtual display (Xvfb) into docs/screenshots/.
+screenshots: build
+	bash scripts/screenshots.sh
 
 # Starts the desktop application.
 run: build

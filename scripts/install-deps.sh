@@ -17,7 +17,7 @@ packages=(
     qt6-base-dev qt6-translations-l10n
     libgtest-dev libgmock-dev libbenchmark-dev
     fonts-dejavu-core fonts-ipafont-gothic
-    xvfb xauth
+    xvfb xauth x11-utils imagemagick
     pngcheck clang-format
     desktop-file-utils shared-mime-info xdg-utils libglib2.0-bin man-db librsvg2-bin
     lintian dpkg-dev file

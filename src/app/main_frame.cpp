@@ -4,6 +4,7 @@
 #include "app/main_view.h"
 #include "app/msg.h"
 #include "app/placement.h"
+#include "app/preview_pane.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
 
@@ -18,6 +19,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <algorithm>
 
@@ -40,9 +42,17 @@ CRect ToRect(const QRect& r) {
 
 CMainFrame::CMainFrame(CApp& app) : m_app(app) {
     m_app.m_frame = this;
-    m_view = new CMainView(app, this);
+    // The preview takes the room the window gains beyond the form.
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    m_view = new CMainView(app, split);
     m_app.m_view = m_view;
-    setCentralWidget(m_view);
+    m_preview = new CPreviewPane(split);
+    split->addWidget(m_view);
+    split->addWidget(m_preview);
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
+    setCentralWidget(split);
     setAcceptDrops(true);
 
     m_quit = std::make_unique<CCommandQuit>(app);
@@ -66,7 +76,10 @@ CMainFrame::CMainFrame(CApp& app) : m_app(app) {
     m_commands[58376] = std::make_unique<CCommandOpenUrl>(app, IDS_URL_USAGE);
 
     m_view->SetCommandHandler([this](int id) { RunCommand(id); });
-    m_view->SetChangeHandler([this] { ClearRunReport(); });
+    m_view->SetChangeHandler([this] {
+        ClearRunReport();
+        m_preview->SetSetting(m_app.m_doc.GetTask());
+    });
     m_runReport = new QLabel(statusBar());
     m_openRunFolder = new QPushButton(Text(IDS_OPEN_OUTPUT_FOLDER), statusBar());
     m_openRunFolder->setVisible(false);
@@ -186,10 +199,11 @@ void CMainFrame::ApplyPlacement() {
     CWindowPlacement& placement = m_app.m_setting.m_placement;
     CRect rect = placement.m_normalBounds;
     if (rect.IsEmpty()) {
-        // Around the form the window adds its menu bar and status bar.
+        // Around the form the window adds the preview, its menu bar and status bar.
         const QSize form = m_view->minimumSize();
         const int bars = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-        rect = DefaultNormalRect(pos().x(), pos().y(), form.width(), form.height(), 0, bars);
+        rect = DefaultNormalRect(pos().x(), pos().y(), form.width(), form.height(),
+                                 m_preview->sizeHint().width(), bars);
     }
     std::vector<CRect> screens;
     if (const QScreen* primary = QGuiApplication::primaryScreen()) {

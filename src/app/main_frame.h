@@ -1,5 +1,6 @@
-// mrv::CMainFrame: the main window - menu and accelerators, recent files, the title, the
-// placement kept for the settings file, full screen, dropped files - and the command table.
+// mrv::CMainFrame: the main window - the form with the live preview beside it, menu and
+// accelerators, recent files, the title, the placement kept for the settings file, full screen,
+// dropped files - and the command table.
 #pragma once
 
 #include "app/app_context.h"
@@ -17,6 +18,7 @@ namespace mrv {
 
 class CMainView;
 class CGeneration;
+class CPreviewPane;
 
 class CMainFrame : public QMainWindow {
 public:
@@ -30,6 +32,7 @@ public:
     [[nodiscard]] bool Init();
 
     CMainView& GetView() { return *m_view; }
+    CPreviewPane& GetPreview() { return *m_preview; }
     // Installs the generation behind the Generate button and the form's timer; until one is
     // installed the button stays disabled.
     void SetGeneration(std::unique_ptr<CGeneration> generation);
@@ -80,6 +83,7 @@ private:
 
     CApp& m_app;
     CMainView* m_view;
+    CPreviewPane* m_preview;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentAnchor = nullptr;
     std::vector<QAction*> m_recentActions;

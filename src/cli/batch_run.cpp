@@ -3,6 +3,7 @@
 #include "cli/check_report.h"
 #include "cli/cli_text.h"
 #include "cli/command_line.h"
+#include "cli/frame_export.h"
 #include "cli/progress_line.h"
 #include "cli/task_override.h"
 #include "common/message_ids.h"
@@ -149,12 +150,17 @@ int RunBatch(const std::vector<std::string>& args, const CJobFactory& makeJob, C
         return RunCheck(task, options.m_json, console, terminator);
     }
 
+    const bool oneFrame = options.m_frame > 0;
     std::unique_ptr<CBatchJob> job;
     std::vector<std::string> existing;
     try {
         task.ValidateForGenerate();
-        job = makeJob(task, options.m_jobs);
-        existing = ExistingFiles(job->ListOutputPaths());
+        if (oneFrame) {
+            existing = ExistingFiles({options.m_output});
+        } else {
+            job = makeJob(task, options.m_jobs);
+            existing = ExistingFiles(job->ListOutputPaths());
+        }
     } catch (const my::CException& e) {
         return Fail(console, e.m_text, kExitFailed);
     }
@@ -165,6 +171,10 @@ int RunBatch(const std::vector<std::string>& args, const CJobFactory& makeJob, C
             return kExitInterrupted;
         }
         return kExitNotOverwritten;
+    }
+    if (oneFrame) {
+        return ExportFrame(task, options.m_frame, options.m_output, options.m_quiet, console,
+                           terminator);
     }
 
     RunWithProgress(*job, terminator, console, console.m_errIsTerminal && !options.m_quiet);

@@ -1,7 +1,8 @@
 // One run of the batch command from its words to its exit status: read the project, apply the
 // --set overrides, check the settings as the Generate command does, settle existing output
 // files, run the generation with a progress line and report the outcome. With --check, only
-// START and END are read and paired, and every difference is listed (check_report.h).
+// START and END are read and paired, and every difference is listed (check_report.h); with
+// --frame, one frame is rendered into a PNG file (frame_export.h).
 #pragma once
 
 #include "common/error.h"

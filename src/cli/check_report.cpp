@@ -15,33 +15,6 @@ std::string Message(std::uint32_t id, std::vector<std::string> args = {}) {
     return my::FormatMessage(id, args);
 }
 
-// A position for people: the root and a missing figure get words.
-std::string PositionForText(const mrv::CPairDifference& difference, bool start) {
-    if ((start ? difference.m_start : difference.m_end) == nullptr) {
-        return "(null)";
-    }
-    const std::string position = start ? difference.StartPosition() : difference.EndPosition();
-    return position.empty() ? Message(IDS_CHECK_ROOT) : position;
-}
-
-std::string NameForText(const stroke::CFigure* figure, const std::string& name) {
-    return figure == nullptr ? name : "\"" + name + "\"";
-}
-
-std::string CountLine(const mrv::CPairingCheck& check) {
-    const std::size_t count = check.m_differences.size();
-    if (check.m_more) {
-        return Message(IDS_CHECK_MANY_MORE, {std::to_string(count)});
-    }
-    if (count == 0) {
-        return Message(IDS_CHECK_NONE);
-    }
-    if (count == 1) {
-        return Message(IDS_CHECK_ONE);
-    }
-    return Message(IDS_CHECK_MANY, {std::to_string(count)});
-}
-
 // A JSON string, or null for a side without a figure.
 std::string JsonSide(const stroke::CFigure* figure, const std::string& text) {
     return figure == nullptr ? "null" : JsonString(text);
@@ -97,17 +70,13 @@ std::string FormatCheckText(const mrv::CPairingCheck& check) {
     std::string text;
     for (const mrv::CPairDifference& d : check.m_differences) {
         text += d.m_message.m_text + "\n";
-        text += Message(IDS_CHECK_START_FIGURE,
-                        {PositionForText(d, true), NameForText(d.m_start, d.StartName())}) +
-                "\n";
-        text += Message(IDS_CHECK_END_FIGURE,
-                        {PositionForText(d, false), NameForText(d.m_end, d.EndName())}) +
-                "\n\n";
+        text += mrv::DifferenceSideText(d, true) + "\n";
+        text += mrv::DifferenceSideText(d, false) + "\n\n";
     }
     if (check.m_more) {
         text += Message(IDS_PAIR_CHECK_MORE) + "\n\n";
     }
-    return text + CountLine(check) + "\n";
+    return text + mrv::CheckCountText(check) + "\n";
 }
 
 std::string FormatCheckJson(const mrv::CPairingCheck& check) {

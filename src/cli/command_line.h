@@ -1,7 +1,7 @@
 // The arguments of morvane-cli: `[--set NAME=VALUE]... [--jobs N] [--overwrite] [--quiet]
 // PROJECT`, plus --help and --version, and `--check [--json]` to list the differences of START
-// and END. Parsing only splits and checks the words; the values of --set are read against the
-// task setting later.
+// and END, and `--frame K --output FILE.png` to render one frame. Parsing only splits and checks
+// the words; the values of --set are read against the task setting later.
 #pragma once
 
 #include <stdexcept>
@@ -26,6 +26,8 @@ struct COptions {
     int m_jobs = 0;       // threads that make frames at once; 0: every hardware thread
     bool m_check = false; // only read and pair START and END, listing every difference
     bool m_json = false;  // the list as JSON (with --check only)
+    int m_frame = 0;      // with --output: render only this output frame (1 = the first)
+    std::string m_output; // the PNG file of --frame
     std::string m_project;
 };
 

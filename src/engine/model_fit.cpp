@@ -117,4 +117,9 @@ void FitToOutput(stroke::CModel& model, const CTaskSetting& setting, const CTrim
     Resize(model, sx, sy, dx, dy, targetW, targetH, dpi);
 }
 
+void ScaleFitted(stroke::CModel& model, double scale) {
+    Resize(model, scale, scale, 0.0, 0.0, model.m_width * scale, model.m_height * scale,
+           model.m_resolution);
+}
+
 } // namespace mrv

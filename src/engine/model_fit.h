@@ -33,4 +33,7 @@ std::pair<double, double> PagePixels(const stroke::CModel& model, double dpi);
 // message for Dpi <= 0. Afterwards the model is in pixels at Dpi.
 void FitToOutput(stroke::CModel& model, const CTaskSetting& setting, const CTrimRect& trim);
 
+// Scales a fitted model (in pixels) by scale about its page's corner; the page scales with it.
+void ScaleFitted(stroke::CModel& model, double scale);
+
 } // namespace mrv

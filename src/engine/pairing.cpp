@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "engine/extract_items.h"
 #include "engine/normalize_model.h"
 #include "platform/color_profile.h"
@@ -94,6 +95,33 @@ CPairingCheck CheckPairing(const CTaskSetting& setting, const stroke::ModelPtr& 
         check.m_more = true;
     }
     return check;
+}
+
+std::string DifferenceSideText(const CPairDifference& difference, bool start) {
+    const stroke::CFigure* figure = start ? difference.m_start : difference.m_end;
+    std::string position = "(null)";
+    std::string name = start ? difference.StartName() : difference.EndName();
+    if (figure != nullptr) {
+        position = start ? difference.StartPosition() : difference.EndPosition();
+        if (position.empty()) {
+            position = my::MessageText(IDS_CHECK_ROOT);
+        }
+        name = "\"" + name + "\"";
+    }
+    const std::vector<std::string> args{position, name};
+    return my::FormatMessage(start ? IDS_CHECK_START_FIGURE : IDS_CHECK_END_FIGURE, args);
+}
+
+std::string CheckCountText(const CPairingCheck& check) {
+    const std::size_t count = check.m_differences.size();
+    const std::vector<std::string> args{std::to_string(count)};
+    if (check.m_more) {
+        return my::FormatMessage(IDS_CHECK_MANY_MORE, args);
+    }
+    if (count == 0) {
+        return my::FormatMessage(IDS_CHECK_NONE);
+    }
+    return count == 1 ? my::FormatMessage(IDS_CHECK_ONE) : my::FormatMessage(IDS_CHECK_MANY, args);
 }
 
 CPairingCheck CheckPairingOf(const CTaskSetting& setting, const CTerminable* terminator,

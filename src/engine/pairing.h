@@ -11,6 +11,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 class CColorProfile;
@@ -49,6 +50,12 @@ struct CPairingCheck {
 // follow START's, as after a run's pairing.
 CPairingCheck CheckPairing(const CTaskSetting& setting, const stroke::ModelPtr& start,
                            const stroke::ModelPtr& end, std::size_t limit = kMaxPairDifferences);
+
+// The line that names one side of a difference for people: position (words for the root and a
+// missing figure) and quoted name, after "START:" or "END:".
+std::string DifferenceSideText(const CPairDifference& difference, bool start);
+// The line that ends a check's list: how many differences, and whether the pair animates.
+std::string CheckCountText(const CPairingCheck& check);
 
 // Reads SrcPath0 and SrcPath1 of the setting as a run does (stroke reader, working colour
 // space) and checks the pair. A file that cannot be read raises its message; when terminator

@@ -1,17 +1,12 @@
 #include "engine/task.h"
 
 #include "common/message_ids.h"
-#include "engine/frame_schedule.h"
+#include "engine/frame_source.h"
 #include "engine/interpolator.h"
-#include "engine/pairing.h"
 #include "engine/worker_pool.h"
 #include "output/codec_saver.h"
 #include "output/output_file.h"
-#include "platform/color_profile.h"
-#include "render/calc_bounds.h"
 #include "render/img_renderer.h"
-#include "render/model_renderer.h"
-#include "stroke/serializer.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
@@ -30,33 +25,6 @@
 namespace mrv {
 
 namespace {
-
-// A page side in whole pixels as the user reads it.
-std::string SideText(double side) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f", std::ceil(side));
-    return text;
-}
-
-// A frame's page in whole pixels. An empty page, or one larger than the renderer can hold, is a
-// size the user chose (the drawing's page or the output size), so the message names it.
-stroke::CPageRect PixelPage(double width, double height) {
-    const double w = std::ceil(width);
-    const double h = std::ceil(height);
-    if (!(w >= 1.0 && h >= 1.0)) {
-        throw my::CException(IDS_PAGE_EMPTY, SideText(width), SideText(height));
-    }
-    if (w > raster::kMaxPageSide || h > raster::kMaxPageSide) {
-        throw my::CException(IDS_IMAGE_TOO_LARGE_TO_DRAW, SideText(width), SideText(height),
-                             raster::kMaxPageSide);
-    }
-    return {0, 0, static_cast<std::int32_t>(w), static_cast<std::int32_t>(h)};
-}
-
-// A colour value of 0..1 as a 16-bit channel, truncated; values outside are held to the range.
-std::uint16_t ChannelOf(double value) {
-    return static_cast<std::uint16_t>(std::clamp(value, 0.0, 1.0) * 65535);
-}
 
 // The memory the frames may take in bytes: the machine's physical memory, or less when the
 // process's address space is limited (ulimit -v); 0 when the system does not say.
@@ -192,18 +160,10 @@ void CTask::Run(const CTerminable* terminator) {
     } catch (const std::exception& e) {
         m_err = my::InternalError(std::string("mrv::CTask::Run()\n") + e.what());
     }
-    m_workingSpace.reset();
     m_progressPos.store(m_progressMax.load());
     if (m_client != nullptr) {
         m_client->OnTaskEnd(*this);
     }
-}
-
-stroke::ModelPtr CTask::Load(const std::string& path) {
-    stroke::ModelPtr model = stroke::CSerializer::ReadModel(path);
-    CheckTerminated();
-    Advance(1);
-    return model;
 }
 
 std::size_t CTask::ThreadCount(std::size_t jobs) const {
@@ -213,40 +173,29 @@ std::size_t CTask::ThreadCount(std::size_t jobs) const {
     return std::clamp<std::size_t>(jobs, 1, threads);
 }
 
-void CTask::MeasurePass(CWorkerPool& pool, const CPassInput& input,
+void CTask::MeasurePass(CWorkerPool& pool, const CFrameSource& source,
                         std::vector<InterpolatorPtr>& interpolators) {
     // The drawn rectangle of each frame is found on any thread; the union is taken in frame
     // order, so that its rounding is that of a pass on one thread.
+    const std::vector<CScheduledFrame>& plan = source.Plan();
     const std::size_t window = 2 * pool.Size();
     std::vector<std::optional<CTrimRect>> drawn(window);
     const auto job = [&](std::size_t i, std::size_t worker) {
-        const stroke::ModelPtr frame =
-            MakeFrameModel(input.m_plan[i], input.m_interFrameCount, input.m_start, input.m_end,
-                           input.m_items, *interpolators[worker]);
-        stroke::CCalcBounds bounds(stroke::FIGURE_LINE | stroke::FIGURE_TEXT);
-        const stroke::CBoundsRect& r = bounds.Calc(*frame);
-        std::optional<CTrimRect>& out = drawn[i % window];
-        out.reset();
-        if (!r.empty) {
-            const CTrimRect rect{r.left, r.top, r.Width(), r.Height()};
-            const CTrimRect page{0.0, 0.0, frame->m_width, frame->m_height};
-            out = rect.Intersect(page);
-        }
+        drawn[i % window] = source.DrawnRect(i, *interpolators[worker]);
     };
     const auto consume = [&](std::size_t i) {
         if (const std::optional<CTrimRect>& rect = drawn[i % window]) {
             m_trim = m_trim.Unite(*rect);
         }
         CheckTerminated();
-        Advance(input.m_plan[i].m_progress);
+        Advance(plan[i].m_progress);
     };
-    if (!pool.Run(input.m_plan.size(), window, job, consume, [this] { return IsTerminating(); })) {
+    if (!pool.Run(plan.size(), window, job, consume, [this] { return IsTerminating(); })) {
         throw my::CException(IDS_TASK_INTERRUPTED);
     }
 }
 
-std::size_t CTask::WorkersForMemory(const stroke::CModel& page, std::size_t threads) const {
-    const stroke::CPageRect pixels = PixelPage(page.m_width, page.m_height);
+std::size_t CTask::WorkersForMemory(const stroke::CPageRect& pixels, std::size_t threads) const {
     const auto width = static_cast<std::uint64_t>(pixels.right);
     const auto height = static_cast<std::uint64_t>(pixels.bottom);
     // Four bytes a pixel; within the renderer's limit the product cannot overflow 64 bits.
@@ -266,33 +215,16 @@ std::size_t CTask::WorkersForMemory(const stroke::CModel& page, std::size_t thre
     return std::size_t(std::clamp<std::uint64_t>(fit, 1, threads));
 }
 
-CImgPtr CTask::RenderFrame(const stroke::ModelPtr& frame) const {
-    stroke::CColor background;
-    if (m_setting.HasFlags(TaskFlags::BkColor)) {
-        // BkColor keeps its channels in the order blue, green, red (the colour dialog's order).
-        const my::colord& c = m_setting.GetBkColor();
-        background = stroke::CColor(ChannelOf(c.c[2]), ChannelOf(c.c[1]), ChannelOf(c.c[0]), 0,
-                                    ChannelOf(c.a));
-    }
-    const stroke::CPageRect page = PixelPage(frame->m_width, frame->m_height);
-    stroke::CImgRenderer renderer;
-    return renderer.Render(page, background, frame, frame->m_resolution);
-}
-
-void CTask::RenderPass(CWorkerPool& pool, std::size_t workers, const CPassInput& input,
+void CTask::RenderPass(CWorkerPool& pool, std::size_t workers, const CFrameSource& source,
                        std::vector<InterpolatorPtr>& interpolators) {
-    const std::vector<CScheduledFrame>& plan = input.m_plan;
-    const auto modelOf = [&](std::size_t source, CInterpolator& interpolator) {
-        return MakeFrameModel(plan[source], input.m_interFrameCount, input.m_start, input.m_end,
-                              input.m_items, interpolator);
-    };
+    const std::vector<CScheduledFrame>& plan = source.Plan();
     m_saver->SetTerminator(GetTerminator());
     CDiscardUnlessFinished discard(*m_saver);
     m_renderedFrames = plan.size();
     const std::int32_t passStart = m_progressPos.load();
     // The first frame decides how an animation is written, so it is made before the others;
     // the calling thread has an interpolator of its own, the last one.
-    const CImgPtr first = RenderFrame(modelOf(0, *interpolators.back()));
+    const CImgPtr first = source.Render(0, *interpolators.back());
     const std::size_t window = 2 * workers;
     const auto stop = [this] { return IsTerminating(); };
 
@@ -311,10 +243,9 @@ void CTask::RenderPass(CWorkerPool& pool, std::size_t workers, const CPassInput&
             CRelayPut put(cut ? &relay : nullptr, j);
             // A replayed frame is rendered again rather than kept: rendering is deterministic,
             // and the outward trip would otherwise stay in memory until it is replayed.
-            const CImgPtr frame = j == 0
-                                      ? first
-                                      : RenderFrame(modelOf(m_saver->SourceIndex(std::uint32_t(j)),
-                                                            *interpolators[worker]));
+            const CImgPtr frame = j == 0 ? first
+                                         : source.Render(m_saver->SourceIndex(std::uint32_t(j)),
+                                                         *interpolators[worker]);
             put.Put(frame);
             if (!m_saver->Admits(*frame)) {
                 throw CRestartPass{};
@@ -364,56 +295,33 @@ void CTask::Execute() {
     // what runs killed earlier left there goes first.
     codec::PrepareOutputFolder(ListOutputPaths());
 
-    const InterpolatorPtr interpolator = CreateInterpolator(m_setting);
     const int n = m_setting.GetInterFrameCount();
     const bool autoTrim = m_setting.HasFlags(TaskFlags::AutoTrim);
     m_progressMax.store(ProgressTotal(n, autoTrim));
 
-    const stroke::ModelPtr start = Load(m_setting.GetSrcPath0());
-    const stroke::ModelPtr end = Load(m_setting.GetSrcPath1());
-    m_workingSpace = boost::make_shared<CColorProfile>();
-    ToWorkingSpace(*start, m_workingSpace);
-    ToWorkingSpace(*end, m_workingSpace);
-
-    AnimateItemList items;
-    PairModels(m_setting, *start, *end, items);
-
-    const double multiple =
-        m_setting.HasFlags(TaskFlags::Phase) ? m_setting.GetPhaseMultiple() : 0.0;
-    m_hasPhase = false;
-    for (const auto& item : items) {
-        if (item->m_phase != 0.0) {
-            item->m_phase *= multiple;
-            m_hasPhase = m_hasPhase || item->m_phase != 0.0;
-        }
-    }
-    m_mirror = interpolator->CanMirrorReturn(items);
+    CFrameSource source(m_setting, [this] {
+        CheckTerminated();
+        Advance(1);
+    });
+    m_mirror = source.IsMirrored();
     m_trim = CTrimRect{};
-
-    const CScheduleParams params{n, m_hasPhase,
-                                 m_setting.GetRoundType() != RoundType::None && !m_mirror};
-    const std::vector<CScheduledFrame> plan = PlanPass(params);
-    const CPassInput input{plan, n, start, end, items};
 
     // Each thread makes its frames with an interpolator of its own (it holds the weights of
     // the frame being made); the last one is the calling thread's.
-    CWorkerPool pool(ThreadCount(std::max<std::size_t>(plan.size(), std::size_t(2 * n + 2))));
+    const std::size_t frames = source.Plan().size();
+    CWorkerPool pool(ThreadCount(std::max<std::size_t>(frames, std::size_t(2 * n + 2))));
     std::vector<InterpolatorPtr> interpolators;
-    for (std::size_t i = 0; i < pool.Size(); ++i) {
-        interpolators.push_back(CreateInterpolator(m_setting));
+    for (std::size_t i = 0; i <= pool.Size(); ++i) {
+        interpolators.push_back(source.NewInterpolator());
     }
-    interpolators.push_back(interpolator);
 
     if (autoTrim) {
-        MeasurePass(pool, input, interpolators);
+        MeasurePass(pool, source, interpolators);
     }
+    source.FitToOutput(m_trim);
+    const std::size_t workers = WorkersForMemory(source.Page(), pool.Size());
 
-    // Both models get the same transform, so the in-betweens made from them fit as well.
-    FitToOutput(*start, m_setting, m_trim);
-    FitToOutput(*end, m_setting, m_trim);
-    const std::size_t workers = WorkersForMemory(*start, pool.Size());
-
-    RenderPass(pool, workers, input, interpolators);
+    RenderPass(pool, workers, source, interpolators);
     Advance(1);
 }
 

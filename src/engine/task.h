@@ -1,16 +1,19 @@
-// mrv::CTask: one generation run. It loads START and END, pairs them, and streams the frames of
-// the schedule through a pool of threads (model, render, encode on each) into the saver of the
-// output format, which writes them in order. Run is made for a worker thread: its progress
-// counters can be read and its stop asked from another thread.
+// mrv::CTask: one generation run. It takes its frames from a CFrameSource (START and END loaded
+// and paired, the schedule, the fitted page) and streams them through a pool of threads (model,
+// render, encode on each) into the saver of the output format, which writes them in order. Run is
+// made for a worker thread: its progress counters can be read and its stop asked from another
+// thread.
 #pragma once
 
 #include "common/error.h"
 #include "common/terminable.h"
 #include "engine/animate_item.h"
 #include "engine/frame_schedule.h"
+#include "engine/interpolator.h"
 #include "engine/model_fit.h"
 #include "engine/saver_factory.h"
 #include "engine/task_setting.h"
+#include "render/model_renderer.h"
 
 #include <atomic>
 #include <boost/enable_shared_from_this.hpp>
@@ -22,6 +25,7 @@
 namespace mrv {
 
 class CTask;
+class CFrameSource;
 class CWorkerPool;
 
 // Told once a run has ended, on the thread that ran it.
@@ -71,25 +75,15 @@ private:
     // Raises the interruption message when a stop was asked for.
     void CheckTerminated() const;
     void Advance(int steps) { m_progressPos.fetch_add(steps); }
-    stroke::ModelPtr Load(const std::string& path);
-    // What the frames of a pass are made from; read by every thread, changed by none.
-    struct CPassInput {
-        const std::vector<CScheduledFrame>& m_plan;
-        int m_interFrameCount;
-        stroke::ModelPtr m_start;
-        stroke::ModelPtr m_end;
-        const AnimateItemList& m_items;
-    };
     // Threads for a run whose passes have at most `jobs` frames.
     std::size_t ThreadCount(std::size_t jobs) const;
-    void MeasurePass(CWorkerPool& pool, const CPassInput& input,
+    void MeasurePass(CWorkerPool& pool, const CFrameSource& source,
                      std::vector<InterpolatorPtr>& interpolators);
     // Refuses a frame that alone does not fit in memory; else the number of the pool's threads
     // whose frames fit at once.
-    std::size_t WorkersForMemory(const stroke::CModel& page, std::size_t threads) const;
-    void RenderPass(CWorkerPool& pool, std::size_t workers, const CPassInput& input,
+    std::size_t WorkersForMemory(const stroke::CPageRect& page, std::size_t threads) const;
+    void RenderPass(CWorkerPool& pool, std::size_t workers, const CFrameSource& source,
                     std::vector<InterpolatorPtr>& interpolators);
-    CImgPtr RenderFrame(const stroke::ModelPtr& frame) const;
 
     CTaskSetting m_setting;
     ImgSaverPtr m_saver;
@@ -97,11 +91,9 @@ private:
     std::atomic<std::int32_t> m_progressPos{-1};
     std::atomic<std::int32_t> m_progressMax{0};
     int m_threadCount = 0;
-    bool m_hasPhase = false;
     bool m_mirror = false;
     std::size_t m_renderedFrames = 0;
     CTrimRect m_trim;
-    boost::shared_ptr<CColorProfile> m_workingSpace;
 };
 
 using TaskPtr = boost::shared_ptr<CTask>;

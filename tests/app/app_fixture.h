@@ -9,6 +9,9 @@
 #include "app/msg.h"
 #include "support/temp_folder.h"
 
+#include <QElapsedTimer>
+#include <QTimer>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -66,6 +69,22 @@ public:
     CFixedShell m_shell;
     mrv::CApp m_app;
     std::unique_ptr<mrv::CMainFrame> m_frame;
+};
+
+// The longest pause of the event loop while it runs: a timer beats every few milliseconds and
+// the longest gap between its beats is kept. onBeat, when given, runs at each beat.
+class CStallMeter {
+public:
+    explicit CStallMeter(int intervalMs, std::function<void()> onBeat = {});
+    void Start();
+    void Stop() { m_beat.stop(); }
+    qint64 Longest() const { return m_longest; }
+
+private:
+    QTimer m_beat;
+    QElapsedTimer m_clock;
+    qint64 m_last = 0;
+    qint64 m_longest = 0;
 };
 
 // Writes a small file (the drop and browse rules only look at names and folders).

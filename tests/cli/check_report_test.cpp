@@ -3,7 +3,7 @@
 #include "common/message_ids.h"
 #include "json_reader.h"
 #include "settings/project_file.h"
-#include "support/strk_writer.h"
+#include "support/pair_drawings.h"
 #include "support/temp_folder.h"
 
 #include <filesystem>
@@ -14,41 +14,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using morvane::test::StrkFigure;
-using morvane::test::StrkTexture;
 using morvane::test::StrkWriter;
 
-// layer "L" with lines "l1" .. "l<lines>", each stroked in one colour with one part of two
-// points; change(index, line) may alter a line.
-template <class Change> StrkWriter Drawing(int lines, Change change) {
-    StrkWriter writer;
-    StrkFigure& layer = writer.Model().Layer(u"L");
-    for (int i = 0; i < lines; ++i) {
-        StrkFigure& line = layer.Line(u"l" + std::u16string(1, char16_t(u'1' + i % 9)));
-        line.Stroke(morvane::test::Mono(stroke::CColor(100, 0, 0, 0, 65535)));
-        line.Part().Point(i, 0).Point(i, 5);
-        change(i, line);
-    }
-    return writer;
-}
-StrkWriter Drawing(int lines) {
-    return Drawing(lines, [](int, StrkFigure&) {});
-}
-
-// The pair of the three differences: one point more in l1, a texture for l2's colour, and
-// another cap for l4 (l3 is the same).
-StrkWriter ThreeDifferences() {
-    return Drawing(4, [](int i, StrkFigure& line) {
-        if (i == 0) {
-            line.parts[0].Point(9, 9);
-        } else if (i == 1) {
-            StrkTexture texture;
-            texture.path = u"paper.png";
-            line.Stroke(texture);
-        } else if (i == 3) {
-            line.lineCap = stroke::CAP_SQUARE;
-        }
-    });
-}
+using morvane::test::LineDrawing;
+using morvane::test::ThreeDifferences;
 
 class CheckRun : public ::testing::Test {
 protected:
@@ -71,8 +40,8 @@ protected:
         m_out.str("");
         m_err.str("");
         cli::CConsole console{in, m_out, m_err, false, false};
-        const cli::CJobFactory noJob =
-            [](const mrv::CTaskSetting&, int) -> std::unique_ptr<cli::CBatchJob> {
+        const cli::CJobFactory noJob = [](const mrv::CTaskSetting&,
+                                          int) -> std::unique_ptr<cli::CBatchJob> {
             ADD_FAILURE() << "a check makes no generation job";
             return nullptr;
         };
@@ -96,7 +65,7 @@ protected:
 };
 
 TEST_F(CheckRun, EveryDifferenceIsPrintedAsABlock) {
-    Pair(Drawing(4), ThreeDifferences());
+    Pair(LineDrawing(4), ThreeDifferences());
     EXPECT_EQ(Run({"--check"}), cli::kExitFailed);
     EXPECT_EQ(m_err.str(), "");
     EXPECT_EQ(m_out.str(),
@@ -115,7 +84,7 @@ TEST_F(CheckRun, EveryDifferenceIsPrintedAsABlock) {
 }
 
 TEST_F(CheckRun, JsonHoldsTheSameEntries) {
-    Pair(Drawing(4), ThreeDifferences());
+    Pair(LineDrawing(4), ThreeDifferences());
     EXPECT_EQ(Run({"--check", "--json"}), cli::kExitFailed);
     const jsontest::CValue json = jsontest::Parse(m_out.str());
     const mrv::CPairingCheck expected = Expected();
@@ -135,9 +104,9 @@ TEST_F(CheckRun, JsonHoldsTheSameEntries) {
     EXPECT_EQ(json.m_array[2]["startPosition"].m_string, "1-4");
 
     // A missing layer: one entry, at the page itself.
-    StrkWriter twoLayers = Drawing(1);
+    StrkWriter twoLayers = LineDrawing(1);
     twoLayers.Model().Layer(u"sea").Line(u"wave").Part().Point(0, 0).Point(1, 1);
-    Pair(twoLayers, Drawing(1));
+    Pair(twoLayers, LineDrawing(1));
     EXPECT_EQ(Run({"--check", "--json"}), cli::kExitFailed);
     const jsontest::CValue one = jsontest::Parse(m_out.str());
     ASSERT_EQ(one.m_array.size(), 1u);
@@ -159,13 +128,13 @@ TEST_F(CheckRun, IdenticalDrawingsAnimate) {
     EXPECT_EQ(jsontest::Parse(m_out.str()).m_array.size(), 0u);
 
     // --set applies: END replaced by START.
-    Pair(Drawing(4), ThreeDifferences());
+    Pair(LineDrawing(4), ThreeDifferences());
     EXPECT_EQ(Run({"--set", "SrcPath1=start.strk", "--check"}), cli::kExitOk);
 }
 
 TEST_F(CheckRun, ALongListIsCutWithAndMore) {
     const auto allButt = [](int, StrkFigure& line) { line.lineCap = stroke::CAP_BUTT; };
-    Pair(Drawing(205), Drawing(205, allButt));
+    Pair(LineDrawing(205), LineDrawing(205, allButt));
     EXPECT_EQ(Run({"--check"}), cli::kExitFailed);
     const std::string text = m_out.str();
     EXPECT_NE(text.find("\n\n… and more\n\nMore than 200 differences"), std::string::npos);
@@ -182,7 +151,7 @@ TEST_F(CheckRun, ALongListIsCutWithAndMore) {
 }
 
 TEST_F(CheckRun, UnreadableFilesAndMisuse) {
-    Pair(Drawing(1), Drawing(1));
+    Pair(LineDrawing(1), LineDrawing(1));
     fs::remove(m_folder / "end.strk");
     EXPECT_EQ(Run({"--check", "--json"}), cli::kExitFailed);
     EXPECT_EQ(m_out.str(), "") << "nothing that could be read as a list";

@@ -56,3 +56,28 @@ TEST(CommandLine, RefusesWhatCannotBeRun) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(CommandLine, FrameTakesANumberFromOneAndAnOutputFile) {
+    const COptions o = ParseCommandLine({"--frame", "3", "--output", "f.png", "a.mrva"});
+    EXPECT_EQ(o.m_frame, 3);
+    EXPECT_EQ(o.m_output, "f.png");
+    const COptions joined = ParseCommandLine({"--frame=12", "--output=x/f.png", "a.mrva"});
+    EXPECT_EQ(joined.m_frame, 12);
+    EXPECT_EQ(joined.m_output, "x/f.png");
+    EXPECT_EQ(ParseCommandLine({"a.mrva"}).m_frame, 0);
+    for (const char* bad : {"0", "-1", "x", "", "1.5", "9999999999"}) {
+        EXPECT_THROW(ParseCommandLine({"--frame", bad, "--output", "f.png", "a.mrva"}), CUsageError)
+            << bad;
+    }
+    // Each needs the other, a value of its own, and no --check beside it.
+    EXPECT_THROW(ParseCommandLine({"--frame", "1", "a.mrva"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"--output", "f.png", "a.mrva"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"a.mrva", "--output", "f.png", "--frame"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"a.mrva", "--frame", "1", "--output"}), CUsageError);
+    EXPECT_THROW(ParseCommandLine({"--check", "--frame", "1", "--output", "f.png", "a.mrva"}),
+                 CUsageError);
+}
+
+} // namespace

@@ -163,6 +163,63 @@ TEST_F(CliRun, EveryExampleBecomesAnAnimatedGifAndAnApng) {
     }
 }
 
+TEST_F(CliRun, FrameIsTheFileTheSequenceWritesForThatFrame) {
+    // A return trip replayed where the example allows it, and a trimmed, resized page: every
+    // step of the run's frame making.
+    const std::vector<std::string> variant = {
+        "--set", "DstFormat=PNG",
+        "--set", "Flags=AutoTrim|Resize|KeepProportion|BkColor",
+        "--set", "RoundFlags=ReverseColor|ReverseAlpha|ReverseAngle|ReverseRate|ReverseOffset"};
+    for (const std::string name : {"morph", "widths", "curved_text", "phased_dots"}) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> args = variant;
+        args.insert(args.end(), {"--set", "DstName=s", "--set", "Digits=3", Project(name)});
+        const CResult run = Cli(args);
+        ASSERT_EQ(run.m_status, 0) << run.m_err;
+        std::vector<std::string> files;
+        for (const auto& entry : fs::directory_iterator(m_out)) {
+            files.push_back(entry.path().filename().string());
+        }
+        std::sort(files.begin(), files.end());
+        ASSERT_GE(files.size(), 3u);
+        for (const std::size_t k : {std::size_t(1), files.size() / 2 + 1, files.size()}) {
+            const fs::path single = m_out.parent_path() / (name + "-frame.png");
+            args = variant;
+            args.insert(args.end(), {"--frame", std::to_string(k), "--output", single.string(),
+                                     "--overwrite", Project(name)});
+            const CResult frame = Cli(args);
+            ASSERT_EQ(frame.m_status, 0) << frame.m_err;
+            EXPECT_EQ(frame.m_out, single.string() + "\n");
+            EXPECT_TRUE(ReadAll(single) == ReadAll(m_out / files[k - 1])) << "frame " << k;
+        }
+        fs::remove_all(m_out);
+        fs::create_directories(m_out);
+    }
+}
+
+TEST_F(CliRun, FrameRefusesAMissingFrameAndAnExistingFile) {
+    const fs::path single = m_out / "one.png";
+    const CResult beyond = Cli({"--set", "RoundType=None", "--set", "InterFrameCount=2", "--frame",
+                                "5", "--output", single.string(), Project("morph")});
+    EXPECT_EQ(beyond.m_status, 2);
+    EXPECT_NE(beyond.m_err.find("Frame 5 does not exist: these settings make 4 frames"),
+              std::string::npos)
+        << beyond.m_err;
+    EXPECT_FALSE(fs::exists(single));
+
+    std::ofstream(single) << "mine";
+    const CResult refused = Cli({"--frame", "1", "--output", single.string(), Project("morph")});
+    EXPECT_EQ(refused.m_status, 4);
+    EXPECT_EQ(ReadAll(single), "mine");
+
+    const std::string otherEnd = (s_root / "examples" / "phased_dots_end.strk").string();
+    const CResult mismatch = Cli({"--set", "SrcPath1=" + otherEnd, "--frame", "1", "--output",
+                                  single.string(), "--overwrite", Project("morph")});
+    EXPECT_EQ(mismatch.m_status, 1);
+    EXPECT_NE(mismatch.m_err.find("一致しません"), std::string::npos) << mismatch.m_err;
+    EXPECT_EQ(ReadAll(single), "mine");
+}
+
 TEST_F(CliRun, ExistingOutputsNeedOverwrite) {
     ASSERT_EQ(Cli({"--quiet", Project("morph")}).m_status, 0);
     const fs::path gif = m_out / "morph.gif";
