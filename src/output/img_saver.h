@@ -10,6 +10,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -164,6 +165,12 @@ protected:
     // file's failure (IDS_FILE_SAVE_FAILED: its path and the system's reason).
     void CreateFile();
     void WriteFile(const std::vector<std::uint8_t>& bytes);
+    // The tail of every Save: runs `run` (Begin and the frames; false when the terminator
+    // stopped it), then Finish. A stop or a failure discards the run, so nothing is left behind.
+    [[nodiscard]] bool SaveRun(const std::function<bool()>& run);
+    // Raises IDS_IMAGE_FORMAT_UNSUPPORTED unless every frame has the first one's pixel type and
+    // size (images is not empty).
+    static void CheckSameFormat(const std::vector<CImgPtr>& images);
 
     // The run begun last.
     CAnimationHeader m_header;
