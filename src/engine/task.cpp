@@ -1,5 +1,6 @@
 #include "engine/task.h"
 
+#include "common/format.h"
 #include "common/message_ids.h"
 #include "engine/frame_schedule.h"
 #include "engine/interpolator.h"
@@ -17,7 +18,6 @@
 #include <boost/make_shared.hpp>
 #include <cmath>
 #include <condition_variable>
-#include <cstdio>
 #include <limits>
 #include <map>
 #include <mutex>
@@ -31,11 +31,9 @@ namespace mrv {
 
 namespace {
 
-// A page side in whole pixels as the user reads it.
+// A page side in whole pixels as the user reads it: a part of a pixel takes a whole one.
 std::string SideText(double side) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f", std::ceil(side));
-    return text;
+    return my::WholeNumberText(std::ceil(side));
 }
 
 // A frame's page in whole pixels. An empty page, or one larger than the renderer can hold, is a
