@@ -75,7 +75,7 @@ struct CEncodedFrame {
 // output folder; Discard, a failure or destroying the saver removes them, so a run that does
 // not complete leaves the folder as it was.
 //
-// Slot 0 (CanTerminate) comes from CCanTerminate: Save asks the terminator before each frame.
+// CanTerminate comes from CCanTerminate: Save asks the terminator before each frame.
 class CImgSaver : public CCanTerminate {
 public:
     CImgSaver();
