@@ -1,6 +1,7 @@
 #include "app/color_dialog.h"
 
 #include "app/color_dialog_text.h"
+#include "app/form_text.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
 
@@ -24,11 +25,18 @@ namespace {
 
 // Opacity of the preset buttons, left to right.
 constexpr double kPresetOpacities[] = {0.0, 0.25, 0.5, 0.75, 1.0};
-const char* const kPresetLabels[] = {"透明", "25%", "50%", "75%", "不透明"};
+// The label of a preset: a message for the two ends, the percentage between them.
+QString PresetLabel(std::size_t i) {
+    const double opacity = kPresetOpacities[i];
+    if (opacity == 0.0 || opacity == 1.0) {
+        return FormQText(opacity == 0.0 ? IDS_COLOR_PRESET_CLEAR : IDS_COLOR_PRESET_OPAQUE);
+    }
+    return QString::number(std::lround(opacity * 100)) + QLatin1Char('%');
+}
 
-const char* const kRgbLabels[CColorDialog::kRows] = {
-    "赤(&R):", "緑(&G):", "青(&B):", "濃さ(&A):", "濃さ(&A):"};
-const char* const kOpacityLabel = "濃さ(&A):";
+const std::uint32_t kRgbLabels[CColorDialog::kRows] = {
+    IDS_COLOR_LABEL_RED, IDS_COLOR_LABEL_GREEN, IDS_COLOR_LABEL_BLUE, IDS_COLOR_LABEL_OPACITY,
+    IDS_COLOR_LABEL_OPACITY};
 
 CRgb NamedRgb(const CNamedColor& named) {
     return {named.r / 255.0, named.g / 255.0, named.b / 255.0};
@@ -65,21 +73,20 @@ CColorDialog::~CColorDialog() {
 }
 
 void CColorDialog::Build() {
-    setWindowTitle(QString::fromUtf8("色の設定"));
+    setWindowTitle(FormQText(IDS_COLOR_DIALOG_TITLE));
     setModal(true);
     auto* root = new QVBoxLayout(this);
 
     auto* top = new QHBoxLayout;
     auto* samples = new QGridLayout;
     m_newSwatch = new CColorSwatch(this);
-    m_newSwatch->setToolTip(QString::fromUtf8("選択した色"));
+    m_newSwatch->setToolTip(FormQText(IDS_COLOR_NEW_SWATCH));
     m_oldSwatch = new CColorSwatch(this);
-    m_oldSwatch->setToolTip(QString::fromUtf8("変更前の色 (クリックで戻します)"));
+    m_oldSwatch->setToolTip(FormQText(IDS_COLOR_OLD_SWATCH));
     m_code = new QComboBox(this);
     m_code->setEditable(true);
     m_code->setInsertPolicy(QComboBox::NoInsert);
-    m_code->setToolTip(m_cmyk ? QString::fromUtf8("色のコード (#CCMMYYKK) または色の名前")
-                              : QString::fromUtf8("色のコード (#RRGGBB) または色の名前"));
+    m_code->setToolTip(FormQText(m_cmyk ? IDS_COLOR_CODE_CMYK_TIP : IDS_COLOR_CODE_RGB_TIP));
     for (const CNamedColor& named : NamedColors()) {
         m_code->addItem(SwatchIcon(DisplayColor(FromRgb(NamedRgb(named)))), NamedColorLabel(named));
     }
@@ -93,9 +100,9 @@ void CColorDialog::Build() {
     samples->setRowStretch(0, 1);
     top->addLayout(samples);
     m_picker = new CHueSatPicker(this);
-    m_picker->setToolTip(QString::fromUtf8("色相と彩度"));
+    m_picker->setToolTip(FormQText(IDS_COLOR_PICKER_TIP));
     m_strip = new CLightnessStrip(this);
-    m_strip->setToolTip(QString::fromUtf8("明度"));
+    m_strip->setToolTip(FormQText(IDS_COLOR_STRIP_TIP));
     top->addWidget(m_picker, 1);
     top->addWidget(m_strip);
     root->addLayout(top);
@@ -109,12 +116,11 @@ void CColorDialog::Build() {
         r.slider = new QSlider(Qt::Horizontal, this);
         r.slider->setRange(0, 255);
         r.slider->setPageStep(16);
-        QString text = QString::fromUtf8(kRgbLabels[row]);
+        QString text = FormQText(kRgbLabels[row]);
         if (m_cmyk) {
             static constexpr std::uint32_t kInks[] = {IDS_LABEL_CYAN, IDS_LABEL_MAGENTA,
                                                       IDS_LABEL_YELLOW, IDS_LABEL_BLACK};
-            text = row < 4 ? QString::fromUtf8(my::MessageText(kInks[row], my::Language::Japanese))
-                           : QString::fromUtf8(kOpacityLabel);
+            text = row < 4 ? FormQText(kInks[row]) : FormQText(IDS_COLOR_LABEL_OPACITY);
         }
         r.label = new QLabel(text, this);
         r.label->setBuddy(r.edit);
@@ -132,15 +138,15 @@ void CColorDialog::Build() {
 
     auto* presets = new QHBoxLayout;
     for (std::size_t i = 0; i < m_presets.size(); ++i) {
-        m_presets[i] = new QPushButton(QString::fromUtf8(kPresetLabels[i]), this);
+        m_presets[i] = new QPushButton(PresetLabel(i), this);
         m_presets[i]->setAutoDefault(false);
         presets->addWidget(m_presets[i]);
     }
     root->addLayout(presets);
 
     auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    m_cancel = buttons->addButton(QString::fromUtf8("キャンセル"), QDialogButtonBox::RejectRole);
+    m_ok = buttons->addButton(FormQText(IDS_COLOR_OK), QDialogButtonBox::AcceptRole);
+    m_cancel = buttons->addButton(FormQText(IDS_COLOR_CANCEL), QDialogButtonBox::RejectRole);
     m_ok->setDefault(true);
     root->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -311,7 +317,7 @@ void CColorDialog::ApplyOpacity(double opacity) {
 void CColorDialog::FinishRowEdit(int row) {
     CChannelRow& r = m_rows[static_cast<std::size_t>(row)];
     if (!ParseChannelText(r.edit->text())) {
-        Refuse(r.edit, QString::fromUtf8("0 から 255 までの整数を入力してください。"));
+        Refuse(r.edit, FormQText(IDS_COLOR_CHANNEL_INVALID));
     }
     // Shows the value held: the last good one after a refusal, the plain number otherwise.
     ShowAll(nullptr);
@@ -320,10 +326,8 @@ void CColorDialog::FinishRowEdit(int row) {
 void CColorDialog::FinishCodeEdit() {
     const std::optional<my::colord> color = ParseCode(m_code->currentText());
     if (!color) {
-        Refuse(m_code, m_cmyk ? QString::fromUtf8("色は #CCMMYYKK の形の 16 進数コードか色の"
-                                                  "名前で入力してください。")
-                              : QString::fromUtf8("色は #RRGGBB の形の 16 進数コードか色の"
-                                                  "名前で入力してください。"));
+        Refuse(m_code,
+               FormQText(m_cmyk ? IDS_COLOR_CODE_CMYK_INVALID : IDS_COLOR_CODE_RGB_INVALID));
     } else if (Code(*color) != Code(m_color)) {
         ApplyColor(*color, nullptr);
     }

@@ -6,7 +6,9 @@
 #include "app/msg.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
+#include "engine/saver_factory.h"
 #include "platform/app_data.h"
+#include "platform/path.h"
 #include "settings/app_setting_file.h"
 #include "settings/project_file.h"
 
@@ -34,7 +36,7 @@ bool IsFolder(const std::string& path) {
 // The nearest existing folder above path; empty when none exists.
 std::string NearestFolder(std::string path) {
     while (!path.empty()) {
-        path = FolderOf(path);
+        path = my::FolderOf(path);
         if (IsFolder(path)) {
             return path;
         }
@@ -70,7 +72,7 @@ void TakeImage(CApp& app, int index, const std::string& path) {
 
 void TakeFolderOfImage(CApp& app, const std::string& path) {
     CTaskSetting& task = app.m_doc.GetTask();
-    const std::string folder = FolderOf(path);
+    const std::string folder = my::FolderOf(path);
     if (task.GetDstFolder().empty()) {
         task.SetDstFolder(folder);
     }
@@ -146,30 +148,8 @@ void RememberTaskPaths(CAppSetting& setting, const CTaskSetting& task) {
     }
 }
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
-}
-
 std::string FirstOutputPath(const CTaskSetting& task) {
-    const DstFormat format = task.GetDstFormat();
-    const bool animated = IsAnimatedFormat(format);
-    std::string name = task.GetDstName();
-    if (!animated) {
-        std::string number = std::to_string(task.GetStartNo());
-        if (static_cast<std::int32_t>(number.size()) < task.GetDigits()) {
-            number.insert(0, static_cast<std::size_t>(task.GetDigits()) - number.size(), '0');
-        }
-        name += number;
-    }
-    name += format == DstFormat::WEBP                                 ? ".webp"
-            : (format == DstFormat::GIF || format == DstFormat::AGIF) ? ".gif"
-                                                                      : ".png";
-    const std::string& folder = task.GetDstFolder();
-    if (folder.empty() || folder.back() == '/') {
-        return folder + name;
-    }
-    return folder + "/" + name;
+    return CreateSaver(task)->GetFilePath(0);
 }
 
 void CCommandQuit::DoExecute(bool perform) {
@@ -346,7 +326,7 @@ void CCommandDropOpen::DoExecute(bool perform) {
             m_app.m_setting.m_dstFolders.Add(path);
         } else {
             const fs::path p(path);
-            task.SetDstFolder(FolderOf(path));
+            task.SetDstFolder(my::FolderOf(path));
             task.SetDstName(p.stem().string());
             m_app.m_setting.m_dstFolders.Add(task.GetDstFolder());
             m_app.m_setting.m_dstNames.Add(task.GetDstName());

@@ -192,7 +192,5 @@ bool SaveModified(CApp& app);
 std::string FirstOutputPath(const CTaskSetting& task);
 // The task's images, output folder and name (those not empty) join their lists.
 void RememberTaskPaths(CAppSetting& setting, const CTaskSetting& task);
-// The text before the last "/" (empty when there is none).
-std::string FolderOf(const std::string& path);
 
 } // namespace mrv

@@ -1,5 +1,6 @@
 #include "app/main_frame.h"
 
+#include "app/form_text.h"
 #include "app/generation.h"
 #include "app/main_view.h"
 #include "app/msg.h"
@@ -116,34 +117,36 @@ bool CMainFrame::Init() {
 }
 
 void CMainFrame::BuildMenu() {
-    m_fileMenu = menuBar()->addMenu(QString::fromUtf8("ファイル(&F)"));
-    QAction* fresh = m_fileMenu->addAction(QString::fromUtf8("新規(&N)"));
+    m_fileMenu = menuBar()->addMenu(FormQText(IDS_MENU_FILE));
+    QAction* fresh = m_fileMenu->addAction(FormQText(IDS_MENU_NEW));
     fresh->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(fresh, &QAction::triggered, this, [this] { m_new->Execute(true, false); });
-    QAction* open = m_fileMenu->addAction(QString::fromUtf8("開く(&O)..."));
+    QAction* open = m_fileMenu->addAction(FormQText(IDS_MENU_OPEN));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, [this] { m_open->Execute(true, false); });
-    QAction* save = m_fileMenu->addAction(QString::fromUtf8("上書き保存(&S)"));
+    QAction* save = m_fileMenu->addAction(FormQText(IDS_MENU_SAVE));
     save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(save, &QAction::triggered, this, [this] { m_save->Execute(true, false); });
-    QAction* saveAs = m_fileMenu->addAction(QString::fromUtf8("名前を付けて保存(&A)..."));
+    QAction* saveAs = m_fileMenu->addAction(FormQText(IDS_MENU_SAVE_AS));
     connect(saveAs, &QAction::triggered, this, [this] { m_saveAs->Execute(true, false); });
     m_fileMenu->addSeparator();
     m_recentAnchor = m_fileMenu->addSeparator();
-    QAction* exit = m_fileMenu->addAction(QString::fromUtf8("終了(&X)"));
+    QAction* exit = m_fileMenu->addAction(FormQText(IDS_MENU_EXIT));
     exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     connect(exit, &QAction::triggered, this, [this] { close(); });
 
-    QMenu* help = menuBar()->addMenu(QString::fromUtf8("ヘルプ(&H)"));
-    QAction* about = help->addAction(QString::fromUtf8("バージョン情報(&A)..."));
+    QMenu* help = menuBar()->addMenu(FormQText(IDS_MENU_HELP));
+    QAction* about = help->addAction(FormQText(IDS_MENU_ABOUT));
     connect(about, &QAction::triggered, this, [this] {
+        const std::string name(my::MessageText(IDS_APP_NAME));
+        const std::string home(my::MessageText(IDS_URL_HOME));
         QMessageBox::about(this, Text(IDS_APP_NAME),
-                           QStringLiteral("<b>%1</b><br>Version 1.0.0.0<br><a href=\"%2\">%2</a>")
-                               .arg(Text(IDS_APP_NAME), Text(IDS_URL_HOME)));
+                           QString::fromStdString(my::FormatMessage(
+                               IDS_ABOUT_TEXT, std::vector<std::string>{name, home, home})));
     });
-    QAction* home = help->addAction(QString::fromUtf8("ホームページを開く(&H)"));
+    QAction* home = help->addAction(FormQText(IDS_MENU_HOME_PAGE));
     connect(home, &QAction::triggered, this, [this] { RunCommand(58375); });
-    QAction* usage = help->addAction(QString::fromUtf8("使い方ページを開く(&U)"));
+    QAction* usage = help->addAction(FormQText(IDS_MENU_USAGE_PAGE));
     connect(usage, &QAction::triggered, this, [this] { RunCommand(58376); });
     RebuildRecentMenu();
 }
@@ -157,7 +160,7 @@ void CMainFrame::RebuildRecentMenu() {
     const auto& items = m_app.m_setting.m_mruPathes.GetItems();
     const int count = std::min<int>(static_cast<int>(items.size()), kRecentLast - kRecentFirst + 1);
     if (count == 0) {
-        auto* placeholder = new QAction(QString::fromUtf8("最近使用したファイル"), m_fileMenu);
+        auto* placeholder = new QAction(FormQText(IDS_MENU_RECENT_FILES), m_fileMenu);
         placeholder->setEnabled(false);
         m_fileMenu->insertAction(m_recentAnchor, placeholder);
         m_recentActions.push_back(placeholder);

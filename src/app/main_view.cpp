@@ -1,6 +1,7 @@
 #include "app/main_view.h"
 
 #include "app/app_context.h"
+#include "app/form_text.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
 #include "engine/task_setting.h"
@@ -29,13 +30,8 @@ QString TooltipOf(std::uint32_t id) {
     return cut < 0 ? text : text.mid(cut + 1);
 }
 
-// The form's texts are Japanese whatever the language of platform messages.
-std::string FormText(std::uint32_t id) {
-    return std::string(my::MessageText(id, my::Language::Japanese));
-}
-
-QLabel* Label(const char* text, QWidget* buddy, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
+QLabel* Label(std::uint32_t id, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(FormQText(id), parent);
     label->setBuddy(buddy);
     return label;
 }
@@ -70,7 +66,7 @@ CMainView::CMainView(CApp& app, QWidget* parent) : QWidget(parent), m_app(app) {
 QPushButton* CMainView::MakeButton(int id, QWidget* parent, bool browse) {
     QPushButton* button = nullptr;
     if (browse) {
-        button = new QPushButton(QString::fromUtf8("参照..."), parent);
+        button = new QPushButton(FormQText(IDS_FORM_BROWSE), parent);
     } else {
         const bool show = id == kCmdShowStart || id == kCmdShowEnd || id == kCmdShowOutput;
         const QIcon icon = style()->standardIcon(show ? QStyle::SP_DirOpenIcon
@@ -91,10 +87,7 @@ QPushButton* CMainView::MakeButton(int id, QWidget* parent, bool browse) {
 void CMainView::Build() {
     auto* root = new QVBoxLayout(this);
 
-    auto* images = new QGroupBox(
-        QString::fromUtf8(
-            "アニメーションの最初と最後の画像をストローク形式の画像ファイル (.strk) で指定します"),
-        this);
+    auto* images = new QGroupBox(FormQText(IDS_FORM_IMAGES_GROUP), this);
     auto* imagesGrid = new QGridLayout(images);
     m_srcPath0 = new CComboBoxString(images);
     m_browse0 = MakeButton(kCmdBrowseStart, images, true);
@@ -104,12 +97,12 @@ void CMainView::Build() {
     m_browse1 = MakeButton(kCmdBrowseEnd, images, true);
     m_show1 = MakeButton(kCmdShowEnd, images, false);
     m_open1 = MakeButton(kCmdOpenEnd, images, false);
-    imagesGrid->addWidget(Label("開始(&S):", m_srcPath0, images), 0, 0);
+    imagesGrid->addWidget(Label(IDS_FORM_START, m_srcPath0, images), 0, 0);
     imagesGrid->addWidget(m_srcPath0, 0, 1);
     imagesGrid->addWidget(m_browse0, 0, 2);
     imagesGrid->addWidget(m_show0, 0, 3);
     imagesGrid->addWidget(m_open0, 0, 4);
-    imagesGrid->addWidget(Label("終了(&E):", m_srcPath1, images), 1, 0);
+    imagesGrid->addWidget(Label(IDS_FORM_END, m_srcPath1, images), 1, 0);
     imagesGrid->addWidget(m_srcPath1, 1, 1);
     imagesGrid->addWidget(m_browse1, 1, 2);
     imagesGrid->addWidget(m_show1, 1, 3);
@@ -117,8 +110,7 @@ void CMainView::Build() {
     imagesGrid->setColumnStretch(1, 1);
     root->addWidget(images);
 
-    auto* output =
-        new QGroupBox(QString::fromUtf8("作成するファイルの種類や場所を指定します"), this);
+    auto* output = new QGroupBox(FormQText(IDS_FORM_OUTPUT_GROUP), this);
     auto* outputGrid = new QGridLayout(output);
     m_dstFormat = new CComboBoxEnum({{FormText(IDS_FORMAT_PNG), 0},
                                      {FormText(IDS_FORMAT_APNG), 1},
@@ -128,9 +120,9 @@ void CMainView::Build() {
                                     output);
     m_webpQuality = new CComboBoxInt<0>(0, CTaskSetting::kWebpLossless, output);
     m_webpQuality->SetEntries({100, 95, 90, 85, 80, 75, 70, 60, 50});
-    m_webpQuality->setToolTip(QString::fromStdString(FormText(IDS_WEBP_QUALITY_TOOLTIP)));
-    m_autoTrimFrames = new CButtonFlags(QString::fromUtf8("後続フレームの自動トリミング"),
-                                        TaskFlags::AutoTrimFrames, output);
+    m_webpQuality->setToolTip(FormQText(IDS_WEBP_QUALITY_TOOLTIP));
+    m_autoTrimFrames =
+        new CButtonFlags(FormQText(IDS_FORM_AUTO_TRIM_FRAMES), TaskFlags::AutoTrimFrames, output);
     m_dstFolder = new CComboBoxString(output);
     m_browseFolder = MakeButton(kCmdBrowseFolder, output, true);
     m_showOutput = MakeButton(kCmdShowOutput, output, false);
@@ -141,40 +133,48 @@ void CMainView::Build() {
     m_startNo->SetRange(0, 99);
     auto* kindRow = new QHBoxLayout;
     kindRow->addWidget(m_dstFormat);
-    kindRow->addWidget(Label(FormText(IDS_WEBP_QUALITY_LABEL).c_str(), m_webpQuality, output));
+    kindRow->addWidget(Label(IDS_WEBP_QUALITY_LABEL, m_webpQuality, output));
     kindRow->addWidget(m_webpQuality);
     kindRow->addWidget(m_autoTrimFrames);
     kindRow->addStretch();
-    outputGrid->addWidget(Label("種類(&T):", m_dstFormat, output), 0, 0);
+    outputGrid->addWidget(Label(IDS_FORM_KIND, m_dstFormat, output), 0, 0);
     outputGrid->addLayout(kindRow, 0, 1);
-    outputGrid->addWidget(Label("フォルダー(&F):", m_dstFolder, output), 1, 0);
+    outputGrid->addWidget(Label(IDS_FORM_FOLDER, m_dstFolder, output), 1, 0);
     outputGrid->addWidget(m_dstFolder, 1, 1);
     outputGrid->addWidget(m_browseFolder, 1, 2);
     outputGrid->addWidget(m_showOutput, 1, 3);
     outputGrid->addWidget(m_openOutput, 1, 4);
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(m_dstName, 1);
-    nameRow->addWidget(Label("連番桁(&D):", m_digits, output));
+    nameRow->addWidget(Label(IDS_FORM_DIGITS, m_digits, output));
     nameRow->addWidget(m_digits);
-    nameRow->addWidget(Label("開始番号(&0):", m_startNo, output));
+    nameRow->addWidget(Label(IDS_FORM_START_NO, m_startNo, output));
     nameRow->addWidget(m_startNo);
-    outputGrid->addWidget(Label("ファイル名(&N):", m_dstName, output), 2, 0);
+    outputGrid->addWidget(Label(IDS_FORM_FILE_NAME, m_dstName, output), 2, 0);
     outputGrid->addLayout(nameRow, 2, 1);
     outputGrid->setColumnStretch(1, 1);
     root->addWidget(output);
 
-    auto* animation = new QGroupBox(QString::fromUtf8("アニメーションの属性を指定します"), this);
+    auto* animation = new QGroupBox(FormQText(IDS_FORM_ANIMATION_GROUP), this);
     auto* animationGrid = new QGridLayout(animation);
     m_interFrameCount = new CComboBoxInt<0>(0, CTaskSetting::kMaxInterFrameCount, animation);
     m_interFrameCount->SetRange(1, 99);
-    m_roundType = new CComboBoxEnum({{"なし", 0}, {"反転", 1}, {"回転", 2}}, animation);
-    const char* reverseLabels[] = {"色", "濃さ", "角度", "拡大率", "開始位置"};
+    m_roundType = new CComboBoxEnum({{FormText(IDS_FORM_ROUND_NONE), 0},
+                                     {FormText(IDS_FORM_ROUND_REVERSE), 1},
+                                     {FormText(IDS_FORM_ROUND_ROTATE), 2}},
+                                    animation);
+    const std::uint32_t reverseLabels[] = {IDS_FORM_REVERSE_COLOR, IDS_FORM_REVERSE_OPACITY,
+                                           IDS_FORM_REVERSE_ANGLE, IDS_FORM_REVERSE_SCALE,
+                                           IDS_FORM_REVERSE_START};
     for (int bit = 0; bit < 5; ++bit) {
         m_roundFlags.push_back(
-            new CButtonFlags(QString::fromUtf8(reverseLabels[bit]), 1u << bit, animation));
+            new CButtonFlags(FormQText(reverseLabels[bit]), 1u << bit, animation));
     }
-    m_interpolateType = new CComboBoxEnum(
-        {{"直線 - 線形", 0}, {"直線 - 三角関数", 1}, {"円、楕円", 2}, {"円弧", 3}}, animation);
+    m_interpolateType = new CComboBoxEnum({{FormText(IDS_FORM_INTERPOLATE_LINEAR), 0},
+                                           {FormText(IDS_FORM_INTERPOLATE_SINE), 1},
+                                           {FormText(IDS_FORM_INTERPOLATE_CIRCLE), 2},
+                                           {FormText(IDS_FORM_INTERPOLATE_ARC), 3}},
+                                          animation);
     m_interpolateAmp = new CComboBoxDouble<2>(-100, 100, animation);
     m_interpolateAmp->SetEntries(
         {-10, -9, -8, -7, -6, -5, -4, -3, -2, -1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10});
@@ -183,24 +183,24 @@ void CMainView::Build() {
     m_loopCount = new CComboBoxInt<0>(0, 65535, animation);
     m_loopCount->SetRange(0, 10);
     m_summary = new QLabel(animation);
-    animationGrid->addWidget(Label("補間フレーム数(&C):", m_interFrameCount, animation), 0, 0);
+    animationGrid->addWidget(Label(IDS_FORM_INTER_FRAME_COUNT, m_interFrameCount, animation), 0, 0);
     animationGrid->addWidget(m_interFrameCount, 0, 1);
-    animationGrid->addWidget(Label("復路:", m_roundType, animation), 0, 2);
+    animationGrid->addWidget(Label(IDS_FORM_RETURN, m_roundType, animation), 0, 2);
     animationGrid->addWidget(m_roundType, 0, 3);
     auto* reverseRow = new QHBoxLayout;
-    reverseRow->addWidget(new QLabel(QString::fromUtf8("復路で反転:"), animation));
+    reverseRow->addWidget(new QLabel(FormQText(IDS_FORM_REVERSE_ON_RETURN), animation));
     for (CButtonFlags* box : m_roundFlags) {
         reverseRow->addWidget(box);
     }
     reverseRow->addStretch();
     animationGrid->addLayout(reverseRow, 1, 0, 1, 4);
-    animationGrid->addWidget(Label("補間方法(&I):", m_interpolateType, animation), 2, 0);
+    animationGrid->addWidget(Label(IDS_FORM_INTERPOLATE, m_interpolateType, animation), 2, 0);
     animationGrid->addWidget(m_interpolateType, 2, 1);
-    animationGrid->addWidget(Label("振幅(&A):", m_interpolateAmp, animation), 2, 2);
+    animationGrid->addWidget(Label(IDS_FORM_AMPLITUDE, m_interpolateAmp, animation), 2, 2);
     animationGrid->addWidget(m_interpolateAmp, 2, 3);
-    animationGrid->addWidget(Label("フレームレート(&P):", m_frameRate, animation), 3, 0);
+    animationGrid->addWidget(Label(IDS_FORM_FRAME_RATE, m_frameRate, animation), 3, 0);
     animationGrid->addWidget(m_frameRate, 3, 1);
-    animationGrid->addWidget(Label("リピート回数(&R):", m_loopCount, animation), 3, 2);
+    animationGrid->addWidget(Label(IDS_FORM_LOOP_COUNT, m_loopCount, animation), 3, 2);
     animationGrid->addWidget(m_loopCount, 3, 3);
     animationGrid->addWidget(m_summary, 4, 0, 1, 4);
     root->addWidget(animation);
@@ -209,51 +209,51 @@ void CMainView::Build() {
     auto* middle = new QHBoxLayout;
     auto* phase = new QGroupBox(this);
     auto* phaseGrid = new QGridLayout(phase);
-    m_phase = new CButtonFlags(QString::fromUtf8("位相"), TaskFlags::Phase, phase);
+    m_phase = new CButtonFlags(FormQText(IDS_FORM_PHASE), TaskFlags::Phase, phase);
     m_phaseMultiple = new CComboBoxDouble<2>(-100, 100, phase);
     m_phaseMultiple->SetEntries({-10, -5, -2, -1, -0.5, 0.5, 1, 2, 5, 10});
     m_braceOpen = new CComboBoxString(phase);
-    m_braceOpen->SetEntries({"{", "(", "[", "<", "「", "【"});
+    // Bracket characters, values of the setting: the two Japanese ones written as escapes.
+    m_braceOpen->SetEntries({"{", "(", "[", "<", "\u300C", "\u3010"});
     m_braceClose = new CComboBoxString(phase);
-    m_braceClose->SetEntries({"}", ")", "]", ">", "」", "】"});
+    m_braceClose->SetEntries({"}", ")", "]", ">", "\u300D", "\u3011"});
     phaseGrid->addWidget(m_phase, 0, 0, 1, 2);
-    phaseGrid->addWidget(Label("倍率:", m_phaseMultiple, phase), 1, 0);
+    phaseGrid->addWidget(Label(IDS_FORM_PHASE_MULTIPLE, m_phaseMultiple, phase), 1, 0);
     phaseGrid->addWidget(m_phaseMultiple, 1, 1);
-    phaseGrid->addWidget(Label("括弧:", m_braceOpen, phase), 2, 0);
+    phaseGrid->addWidget(Label(IDS_FORM_BRACE_OPEN, m_braceOpen, phase), 2, 0);
     phaseGrid->addWidget(m_braceOpen, 2, 1);
-    phaseGrid->addWidget(Label("括弧閉じ:", m_braceClose, phase), 3, 0);
+    phaseGrid->addWidget(Label(IDS_FORM_BRACE_CLOSE, m_braceClose, phase), 3, 0);
     phaseGrid->addWidget(m_braceClose, 3, 1);
     phaseGrid->setRowStretch(4, 1);
     middle->addWidget(phase);
 
     auto* size = new QGroupBox(this);
     auto* sizeGrid = new QGridLayout(size);
-    m_resize = new CButtonFlags(QString::fromUtf8("出力サイズ"), TaskFlags::Resize, size);
+    m_resize = new CButtonFlags(FormQText(IDS_FORM_RESIZE), TaskFlags::Resize, size);
     m_width = new CComboBoxInt<0>(1, kIntMax, size);
     m_width->SetEntries(kSizes);
     m_height = new CComboBoxInt<0>(1, kIntMax, size);
     m_height->SetEntries(kSizes);
     m_keepProportion =
-        new CButtonFlags(QString::fromUtf8("縦横比を保つ"), TaskFlags::KeepProportion, size);
-    m_autoTrim = new CButtonFlags(QString::fromUtf8("自動トリミング - 透明部分を除去"),
-                                  TaskFlags::AutoTrim, size);
+        new CButtonFlags(FormQText(IDS_FORM_KEEP_PROPORTION), TaskFlags::KeepProportion, size);
+    m_autoTrim = new CButtonFlags(FormQText(IDS_FORM_AUTO_TRIM), TaskFlags::AutoTrim, size);
     m_dpi = new CComboBoxDouble<2>(1, 100000, size);
     m_dpi->SetEntries({72, 100, 144, 150, 288, 300, 350, 360, 400, 420, 450, 480, 576, 600});
     sizeGrid->addWidget(m_resize, 0, 0, 1, 4);
-    sizeGrid->addWidget(Label("幅(&W):", m_width, size), 1, 0);
+    sizeGrid->addWidget(Label(IDS_FORM_WIDTH, m_width, size), 1, 0);
     sizeGrid->addWidget(m_width, 1, 1);
-    sizeGrid->addWidget(Label("高さ(&H):", m_height, size), 1, 2);
+    sizeGrid->addWidget(Label(IDS_FORM_HEIGHT, m_height, size), 1, 2);
     sizeGrid->addWidget(m_height, 1, 3);
     sizeGrid->addWidget(m_keepProportion, 2, 0, 1, 4);
     sizeGrid->addWidget(m_autoTrim, 3, 0, 1, 4);
-    sizeGrid->addWidget(Label("解像度:", m_dpi, size), 4, 0);
+    sizeGrid->addWidget(Label(IDS_FORM_RESOLUTION, m_dpi, size), 4, 0);
     sizeGrid->addWidget(m_dpi, 4, 1);
-    sizeGrid->addWidget(new QLabel(QStringLiteral("DPI"), size), 4, 2);
+    sizeGrid->addWidget(new QLabel(FormQText(IDS_FORM_DPI), size), 4, 2);
     middle->addWidget(size, 1);
 
     auto* background = new QGroupBox(this);
     auto* backgroundGrid = new QVBoxLayout(background);
-    m_bkColorOn = new CButtonFlags(QString::fromUtf8("背景色"), TaskFlags::BkColor, background);
+    m_bkColorOn = new CButtonFlags(FormQText(IDS_FORM_BACKGROUND), TaskFlags::BkColor, background);
     m_bkColor = new CColorBtn(background);
     m_bkColor->setAutoDefault(true);
     backgroundGrid->addWidget(m_bkColorOn);
@@ -263,7 +263,7 @@ void CMainView::Build() {
     root->addLayout(middle);
 
     auto* bottom = new QHBoxLayout;
-    m_generate = new QPushButton(QString::fromUtf8("生成"), this);
+    m_generate = new QPushButton(FormQText(IDS_FORM_GENERATE), this);
     m_generate->setDefault(true);
     m_generate->setAutoDefault(true);
     m_generateCaption = m_generate->text();

@@ -51,8 +51,9 @@ bool IsYes(std::string answer) {
     while (!answer.empty() && (answer.back() == '\r' || answer.back() == ' ')) {
         answer.pop_back();
     }
+    // The English answers in any language, and the Japanese word for yes.
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes" ||
-           answer == "YES" || answer == "はい";
+           answer == "YES" || answer == my::MessageText(IDS_CLI_ANSWER_YES, my::Language::Japanese);
 }
 
 // True when the run may write over `existing`.
@@ -67,16 +68,12 @@ bool SettleOverwrite(const std::vector<std::string>& existing, bool overwrite, C
             one ? my::FormatMessage(IDS_CONFIRM_OVERWRITE_FILE, std::vector{PathLines(existing)})
                 : my::FormatMessage(IDS_CONFIRM_OVERWRITE_FILES,
                                     std::vector{count, PathLines(existing)});
-        console.m_err << question << Say("[y/N] ", "[y/N] ") << std::flush;
+        console.m_err << question << Say(IDS_CLI_YES_NO) << std::flush;
         std::string answer;
         return std::getline(console.m_in, answer) && IsYes(answer);
     }
-    console.m_err << Say(one ? "1 output file exists; nothing was written (give --overwrite to "
-                               "replace it):\n"
-                             : count + " output files exist; nothing was written (give "
-                                       "--overwrite to replace them):\n",
-                         count + " 個の出力ファイルが既にあるため、何も書き出しませんでした"
-                                 " (置き換えるには --overwrite を指定してください):\n")
+    console.m_err << (one ? Say(IDS_CLI_OVERWRITE_REFUSED_ONE)
+                          : Say(IDS_CLI_OVERWRITE_REFUSED, count))
                   << PathLines(existing);
     return false;
 }

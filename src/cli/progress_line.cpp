@@ -32,13 +32,13 @@ std::string FormatProgress(int position, int total, std::chrono::milliseconds el
         total < 1 ? 0 : static_cast<int>(static_cast<long long>(pos) * kBarWidth / total);
     std::string line = "[" + std::string(filled, '#') + std::string(kBarWidth - filled, '.') + "]";
     line += "  " + std::to_string(pos) + "/" + std::to_string(std::max(total, 0));
-    line += "  " + FormatDuration(elapsed) + Say(" elapsed", " 経過");
+    line += "  " + Say(IDS_CLI_ELAPSED, FormatDuration(elapsed));
     std::string left = "--:--";
     if (pos > 0 && total >= 1) {
         const long long ms = elapsed.count() * (total - pos) / pos;
         left = FormatDuration(std::chrono::milliseconds(ms));
     }
-    line += "  " + Say(left + " left", "残り " + left);
+    line += "  " + Say(IDS_CLI_LEFT, left);
     return line;
 }
 

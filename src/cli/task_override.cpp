@@ -17,10 +17,8 @@ namespace {
 
 using mrv::CTaskSetting;
 
-[[noreturn]] void BadValue(std::string_view name, std::string_view value, std::string_view en,
-                           std::string_view ja) {
-    throw CUsageError("--set " + std::string(name) + ": " + Say(en, ja) + ": \"" +
-                      std::string(value) + "\"");
+[[noreturn]] void BadValue(std::string_view name, std::string_view value, std::uint32_t reason) {
+    throw CUsageError(Say(IDS_CLI_SET_BAD_VALUE, name, Say(reason), value));
 }
 
 // The whole text must be one whole number of the field's range, an optional sign and digits.
@@ -37,15 +35,10 @@ std::int32_t ReadInt(std::string_view name, std::string_view value) {
     if (ec != std::errc() || ptr != end || (value.starts_with('+') && digits.starts_with('-'))) {
         std::string hint;
         if (name == "FrameRate") {
-            hint = "\n" + Say("FrameRate counts hundredths of a frame per second: 2997 is 29.97 "
-                              "frames per second",
-                              "FrameRate は 1 秒あたりのフレーム数の 100 倍です: 2997 で毎秒 29.97 "
-                              "フレームです");
+            hint = "\n" + Say(IDS_CLI_FRAME_RATE_HINT);
         }
-        throw CUsageError("--set " + std::string(name) + ": " +
-                          Say("not a whole number from -2147483648 to 2147483647",
-                              "-2147483648 から 2147483647 までの整数ではありません") +
-                          ": \"" + std::string(value) + "\"" + hint);
+        throw CUsageError(Say(IDS_CLI_SET_BAD_VALUE, name, Say(IDS_CLI_NOT_A_WHOLE_NUMBER), value) +
+                          hint);
     }
     return result;
 }
@@ -58,7 +51,7 @@ double ReadDouble(std::string_view name, std::string_view value) {
     const char* end = value.data() + value.size();
     const auto [ptr, ec] = std::from_chars(value.data(), end, result);
     if (value.empty() || ec != std::errc() || ptr != end || !std::isfinite(result)) {
-        BadValue(name, value, "not a number", "数値ではありません");
+        BadValue(name, value, IDS_CLI_NOT_A_NUMBER);
     }
     return result;
 }
@@ -80,8 +73,7 @@ my::colord ReadColor(std::string_view name, std::string_view value) {
     while (true) {
         const std::size_t comma = rest.find(',');
         if (count == v.size()) {
-            BadValue(name, value, "expects five numbers joined by commas",
-                     "カンマで区切った 5 つの数値を指定してください");
+            BadValue(name, value, IDS_CLI_NOT_FIVE_NUMBERS);
         }
         v[count++] = ReadDouble(name, rest.substr(0, comma));
         if (comma == std::string_view::npos) {
@@ -90,8 +82,7 @@ my::colord ReadColor(std::string_view name, std::string_view value) {
         rest.remove_prefix(comma + 1);
     }
     if (count != v.size()) {
-        BadValue(name, value, "expects five numbers joined by commas",
-                 "カンマで区切った 5 つの数値を指定してください");
+        BadValue(name, value, IDS_CLI_NOT_FIVE_NUMBERS);
     }
     return my::colord(v[0], v[1], v[2], v[3], v[4]);
 }
@@ -186,8 +177,7 @@ void ApplyOverride(CTaskSetting& task, std::string_view name, std::string_view v
     for (const CField& field : Fields()) {
         known += (known.empty() ? "" : ", ") + std::string(field.m_name);
     }
-    throw CUsageError("--set: " + Say("unknown name ", "不明な名前です ") + "\"" +
-                      std::string(name) + "\"\n" + Say("Names: ", "指定できる名前: ") + known);
+    throw CUsageError(Say(IDS_CLI_UNKNOWN_NAME, name, known));
 }
 
 std::vector<std::string_view> OverrideNames() {

@@ -2,6 +2,8 @@
 
 #include "common/error.h"
 
+#include <cstdio>
+
 namespace my {
 
 std::string FormatFlags(std::uint32_t value, std::span<const std::string_view> names) {
@@ -18,6 +20,12 @@ std::string FormatFlags(std::uint32_t value, std::span<const std::string_view> n
         }
     }
     return out;
+}
+
+std::string WholeNumberText(double value) {
+    char text[400]; // DBL_MAX has 309 digits
+    std::snprintf(text, sizeof text, "%.0f", value);
+    return text;
 }
 
 std::string FormatFixed(std::int64_t value, int decimals) {

@@ -18,4 +18,9 @@ std::string FormatFlags(std::uint32_t value, std::span<const std::string_view> n
 // FormatFixed(1050, 2) == "10.5", FormatFixed(1005, 2) == "10.05", FormatFixed(1000, 2) == "10".
 std::string FormatFixed(std::int64_t value, int decimals = 2);
 
+// A whole number of any size as digits, never in exponent form: a page side in pixels as the
+// user reads it in a message. value is rounded to the nearest whole number (the caller rounds
+// first when it counts sides another way).
+std::string WholeNumberText(double value);
+
 } // namespace my

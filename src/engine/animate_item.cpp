@@ -1,6 +1,8 @@
 #include "engine/animate_item.h"
 
 #include "common/error.h"
+#include "common/message_ids.h"
+#include "common/messages.h"
 #include "common/text.h"
 
 #include <array>
@@ -12,9 +14,10 @@ namespace mrv {
 namespace {
 
 // The names of the FigureType bits in bit order, as the messages about pairing show them.
-constexpr std::array<std::string_view, 10> kKindLabels = {
-    "レイヤー",     "図形",         "制御点",   "接線ハンドル", "線要素", "バウンディングボックス",
-    "拡縮ハンドル", "回転ハンドル", "テキスト", "キャレット",
+constexpr std::array<std::uint32_t, 10> kKindLabels = {
+    IDS_KIND_LAYER,        IDS_KIND_FIGURE,       IDS_KIND_CONTROL_POINT, IDS_KIND_TANGENT_HANDLE,
+    IDS_KIND_LINE_ELEMENT, IDS_KIND_BOUNDING_BOX, IDS_KIND_SCALE_HANDLE,  IDS_KIND_ROTATE_HANDLE,
+    IDS_KIND_TEXT,         IDS_KIND_CARET,
 };
 
 } // namespace
@@ -48,7 +51,9 @@ std::string FigureKindLabel(std::uint32_t type) {
     if (type == 0 || !std::has_single_bit(type) || std::countr_zero(type) >= 10) {
         return std::to_string(type);
     }
-    return std::string(kKindLabels[static_cast<std::size_t>(std::countr_zero(type))]);
+    // In Japanese, as the pairing messages that show them always are.
+    return std::string(my::MessageText(
+        kKindLabels[static_cast<std::size_t>(std::countr_zero(type))], my::Language::Japanese));
 }
 
 std::string FigureKindLabel(const stroke::CFigure* figure) {

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "common/text.h"
 #include "engine/phase_name.h"
 #include "stroke/gradation.h"
@@ -174,7 +175,9 @@ bool CExtractItems::FillsDiffer(FillSide side, const stroke::FillPtr& start,
     // both names and the position.
     const auto report = [&](std::uint32_t id, std::vector<std::string> values) {
         Report(&startFigure, &endFigure, false, [&] {
-            std::vector<std::string> args{side == FillSide::Line ? "線の塗り" : "塗り"};
+            std::vector<std::string> args{std::string(
+                my::MessageText(side == FillSide::Line ? IDS_FILL_LABEL_LINE : IDS_FILL_LABEL,
+                                my::Language::Japanese))};
             args.insert(args.end(), values.begin(), values.end());
             args.insert(args.end(), {FigureKindLabel(&startFigure), FigureNameText(&startFigure),
                                      FigureNameText(&endFigure), PositionText()});

@@ -1,6 +1,7 @@
 #include "engine/frame_source.h"
 
 #include "common/error.h"
+#include "common/format.h"
 #include "common/message_ids.h"
 #include "engine/pairing.h"
 #include "platform/color_profile.h"
@@ -11,7 +12,6 @@
 #include <algorithm>
 #include <boost/make_shared.hpp>
 #include <cmath>
-#include <cstdio>
 
 namespace mrv {
 
@@ -19,9 +19,7 @@ namespace {
 
 // A page side in whole pixels as the user reads it.
 std::string SideText(double side) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f", std::ceil(side));
-    return text;
+    return my::WholeNumberText(std::ceil(side));
 }
 
 // A colour value of 0..1 as a 16-bit channel, truncated; values outside are held to the range.

@@ -100,7 +100,7 @@ private:
     void VisitSequence(const stroke::ChildList<T>& start, const stroke::ChildList<T>& end,
                        const stroke::CFigure& startHolder, const stroke::CFigure& endHolder,
                        std::uint32_t countMessage, Visit visit);
-    // Slot 7 for the elements of a typed sequence: missing elements are reported like missing
+    // The check of the elements of a typed sequence: missing elements are reported like missing
     // figures. True when both are there.
     bool CheckPresent(const stroke::CFigure* start, const stroke::CFigure* end) const;
     void ReportClassMismatch(bool startWrong, const char* label, const stroke::CFigure& start,

@@ -12,7 +12,6 @@
 #include <boost/make_shared.hpp>
 #include <cmath>
 #include <condition_variable>
-#include <cstdio>
 #include <limits>
 #include <map>
 #include <mutex>

@@ -6,6 +6,7 @@
 #include "output/codec_saver.h"
 #include "output/frame_region.h"
 #include "output/output_file.h"
+#include "platform/path.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -65,11 +66,7 @@ std::string CImgSaver::GetFileName(std::int32_t index) const {
 }
 
 std::string CImgSaver::GetFilePath(std::int32_t index) const {
-    std::string path = m_dstFolder;
-    if (!path.empty() && path.back() != '/' && path.back() != '\\' && path.back() != ':') {
-        path += '/';
-    }
-    return path + GetFileName(index);
+    return my::JoinPath(m_dstFolder, GetFileName(index));
 }
 
 void CImgSaver::ListFilePaths(std::vector<std::string>& paths, std::int32_t interFrameCount) const {
@@ -219,6 +216,30 @@ void CImgSaver::Discard() noexcept {
     m_cutRegions = false;
 }
 
+bool CImgSaver::SaveRun(const std::function<bool()>& run) {
+    try {
+        if (!run()) {
+            Discard();
+            return false;
+        }
+        Finish();
+    } catch (...) {
+        Discard();
+        throw;
+    }
+    return true;
+}
+
+void CImgSaver::CheckSameFormat(const std::vector<CImgPtr>& images) {
+    const CImg& first = *images.at(0);
+    for (const CImgPtr& img : images) {
+        if (img->m_pixelType != first.m_pixelType || img->m_width != first.m_width ||
+            img->m_height != first.m_height) {
+            throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
+        }
+    }
+}
+
 bool CImgSaver::Save(const CFrameList& list) {
     const std::vector<CImgPtr>& images = list.m_images;
     for (const CImgPtr& img : images) {
@@ -227,48 +248,34 @@ bool CImgSaver::Save(const CFrameList& list) {
         }
         CheckBuffer(*img);
     }
-    if (images.empty()) {
-        return true;
-    }
-    try {
-        for (bool translucent = false;; translucent = true) {
-            const std::uint32_t count =
-                Begin(images.size(), list.m_roundTrip, *images[0], translucent);
-            if (m_cutRegions) {
-                const CImg& first = *images[0];
-                for (const CImgPtr& img : images) {
-                    if (img->m_pixelType != first.m_pixelType || img->m_width != first.m_width ||
-                        img->m_height != first.m_height) {
-                        throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
-                    }
-                }
-            }
-            const std::unique_ptr<codec::CImgSaver> encoder = MakeEncoder();
-            CEncodedFrame encoded;
-            bool admitted = true;
-            for (std::uint32_t j = 0; j < count && admitted; ++j) {
-                if (CanTerminate()) {
-                    Discard();
-                    return false;
-                }
-                const CImgPtr& img = images[SourceIndex(j)];
-                admitted = Admits(*img);
-                if (admitted) {
-                    const CImg* previous = j > 0 ? images[SourceIndex(j - 1)].get() : nullptr;
-                    Encode(j, previous, img, *encoder, encoded);
-                    Append(encoded);
-                }
-            }
-            if (admitted) {
-                break;
-            }
-        }
-        Finish();
-    } catch (...) {
-        Discard();
-        throw;
-    }
-    return true;
+    return images.empty() || SaveRun([&] {
+               for (bool translucent = false;; translucent = true) {
+                   const std::uint32_t count =
+                       Begin(images.size(), list.m_roundTrip, *images[0], translucent);
+                   if (m_cutRegions) {
+                       CheckSameFormat(images);
+                   }
+                   const std::unique_ptr<codec::CImgSaver> encoder = MakeEncoder();
+                   CEncodedFrame encoded;
+                   bool admitted = true;
+                   for (std::uint32_t j = 0; j < count && admitted; ++j) {
+                       if (CanTerminate()) {
+                           return false;
+                       }
+                       const CImgPtr& img = images[SourceIndex(j)];
+                       admitted = Admits(*img);
+                       if (admitted) {
+                           const CImg* previous =
+                               j > 0 ? images[SourceIndex(j - 1)].get() : nullptr;
+                           Encode(j, previous, img, *encoder, encoded);
+                           Append(encoded);
+                       }
+                   }
+                   if (admitted) {
+                       return true;
+                   }
+               }
+           });
 }
 
 } // namespace mrv

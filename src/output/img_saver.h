@@ -10,6 +10,7 @@
 
 #include <boost/shared_ptr.hpp>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -74,7 +75,7 @@ struct CEncodedFrame {
 // output folder; Discard, a failure or destroying the saver removes them, so a run that does
 // not complete leaves the folder as it was.
 //
-// Slot 0 (CanTerminate) comes from CCanTerminate: Save asks the terminator before each frame.
+// CanTerminate comes from CCanTerminate: Save asks the terminator before each frame.
 class CImgSaver : public CCanTerminate {
 public:
     CImgSaver();
@@ -164,6 +165,12 @@ protected:
     // file's failure (IDS_FILE_SAVE_FAILED: its path and the system's reason).
     void CreateFile();
     void WriteFile(const std::vector<std::uint8_t>& bytes);
+    // The tail of every Save: runs `run` (Begin and the frames; false when the terminator
+    // stopped it), then Finish. A stop or a failure discards the run, so nothing is left behind.
+    [[nodiscard]] bool SaveRun(const std::function<bool()>& run);
+    // Raises IDS_IMAGE_FORMAT_UNSUPPORTED unless every frame has the first one's pixel type and
+    // size (images is not empty).
+    static void CheckSameFormat(const std::vector<CImgPtr>& images);
 
     // The run begun last.
     CAnimationHeader m_header;

@@ -167,43 +167,29 @@ bool CWebpSaver::Save(const CFrameList& list) {
             throw my::InternalError("mrv::CWebpSaver::Save()\nEmpty frame in the frame list");
         }
     }
-    if (images.empty()) {
-        return true;
-    }
-    try {
-        const std::uint32_t count = Begin(images.size(), list.m_roundTrip, *images[0]);
-        const CImg& first = *images[0];
-        for (const CImgPtr& img : images) {
-            if (img->m_pixelType != first.m_pixelType || img->m_width != first.m_width ||
-                img->m_height != first.m_height) {
-                throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
-            }
-        }
-        std::vector<CEncodedFrame> encoded(count);
-        const bool done = ForEachFrame(count, ThreadCount(m_threads), [&](std::size_t j) {
-            if (CanTerminate()) {
-                return false;
-            }
-            const auto index = std::uint32_t(j);
-            const CImg* previous =
-                j > 0 && CutsRegions() ? images[SourceIndex(index - 1)].get() : nullptr;
-            return EncodeFrame(index, previous, *images[SourceIndex(index)], encoded[j]);
-        });
-        if (!done) {
-            Discard();
-            return false; // no partial animation is left
-        }
-        for (CEncodedFrame& frame : encoded) {
-            Append(frame);
-            // The container holds its own copy.
-            std::vector<std::uint8_t>().swap(frame.m_bytes);
-        }
-        Finish();
-    } catch (...) {
-        Discard();
-        throw;
-    }
-    return true;
+    return images.empty() || SaveRun([&] {
+               const std::uint32_t count = Begin(images.size(), list.m_roundTrip, *images[0]);
+               CheckSameFormat(images);
+               std::vector<CEncodedFrame> encoded(count);
+               const bool done = ForEachFrame(count, ThreadCount(m_threads), [&](std::size_t j) {
+                   if (CanTerminate()) {
+                       return false;
+                   }
+                   const auto index = std::uint32_t(j);
+                   const CImg* previous =
+                       j > 0 && CutsRegions() ? images[SourceIndex(index - 1)].get() : nullptr;
+                   return EncodeFrame(index, previous, *images[SourceIndex(index)], encoded[j]);
+               });
+               if (!done) {
+                   return false; // no partial animation is left
+               }
+               for (CEncodedFrame& frame : encoded) {
+                   Append(frame);
+                   // The container holds its own copy.
+                   std::vector<std::uint8_t>().swap(frame.m_bytes);
+               }
+               return true;
+           });
 }
 
 } // namespace mrv

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "platform/file_input_stream.h"
 #include "platform/lcms_support.h"
 
@@ -62,12 +63,12 @@ std::optional<std::u16string> LocalizedDescription(cmsHPROFILE profile) {
 std::optional<std::u16string> ReadDescription(cmsHPROFILE profile, std::string& reason) {
     const cmsUInt32Number size = cmsReadRawTag(profile, cmsSigProfileDescriptionTag, nullptr, 0);
     if (size == 0) {
-        reason = "the profile has no description tag";
+        reason = std::string(my::MessageText(IDS_REASON_PROFILE_NO_DESCRIPTION));
         return std::nullopt;
     }
     std::vector<std::uint8_t> tag(size);
     if (cmsReadRawTag(profile, cmsSigProfileDescriptionTag, tag.data(), size) != size) {
-        reason = "the description tag cannot be read";
+        reason = std::string(my::MessageText(IDS_REASON_PROFILE_DESCRIPTION_UNREADABLE));
         return std::nullopt;
     }
     if (size > 12 && BigEndian32(tag.data()) == cmsSigTextDescriptionType) {
@@ -84,7 +85,7 @@ std::optional<std::u16string> ReadDescription(cmsHPROFILE profile, std::string& 
             return name;
         }
     }
-    reason = "the description tag is malformed";
+    reason = std::string(my::MessageText(IDS_REASON_PROFILE_DESCRIPTION_MALFORMED));
     return std::nullopt;
 }
 
@@ -182,7 +183,9 @@ void CColorProfile::LoadFromMemory(std::vector<std::uint8_t> bytes) {
 void CColorProfile::Load(const std::string& path) {
     io::CFileInputStream file(path);
     if (file.Size() > kMaxProfileBytes) {
-        throw my::CException(IDS_ICM_PROFILE_OPEN_FAILED, path + ": the file is too large");
+        throw my::CException(
+            IDS_ICM_PROFILE_OPEN_FAILED,
+            my::FormatMessage(IDS_REASON_PROFILE_FILE_TOO_LARGE, std::vector<std::string>{path}));
     }
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(file.Size()));
     file.ReadExactly(bytes.data(), bytes.size());
@@ -199,21 +202,22 @@ void CColorProfile::OpenBytes(std::vector<std::uint8_t> bytes, const std::string
                               origin.empty() ? reason : origin + ": " + reason);
     };
     if (bytes.size() < kHeaderSize) {
-        throw fail(bytes.empty() ? "the profile is empty"
-                                 : "the profile is shorter than its header");
+        throw fail(std::string(my::MessageText(
+            bytes.empty() ? IDS_REASON_PROFILE_EMPTY : IDS_REASON_PROFILE_SHORTER_THAN_HEADER)));
     }
     if (bytes.size() > kMaxProfileBytes) {
-        throw fail("the profile is too large");
+        throw fail(std::string(my::MessageText(IDS_REASON_PROFILE_TOO_LARGE)));
     }
     // The engine would skip the tags that lie beyond the end and fail only later.
     if (BigEndian32(bytes.data()) > bytes.size()) {
-        throw fail("the profile is shorter than its header says");
+        throw fail(std::string(my::MessageText(IDS_REASON_PROFILE_SHORTER_THAN_STATED)));
     }
     auto opened = std::make_unique<COpened>();
     opened->handle.reset(cmsOpenProfileFromMemTHR(opened->context.Get(), bytes.data(),
                                                   static_cast<cmsUInt32Number>(bytes.size())));
     if (!opened->handle) {
-        throw fail(opened->context.TakeError("the bytes are not an ICC profile"));
+        throw fail(
+            opened->context.TakeError(std::string(my::MessageText(IDS_REASON_NOT_A_PROFILE))));
     }
     std::string reason;
     std::optional<std::u16string> name = ReadDescription(opened->handle.get(), reason);

@@ -3,6 +3,7 @@
 #include "common/color.h"
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "platform/lcms_support.h"
 
 #include <algorithm>
@@ -12,10 +13,6 @@
 namespace icm {
 
 namespace {
-
-const char* TypeName(std::uint32_t colorType) {
-    return colorType == stroke::COLOR_CMYK ? "CMYK" : "RGB";
-}
 
 void CheckType(std::uint32_t colorType) {
     if (colorType != stroke::COLOR_RGB && colorType != stroke::COLOR_CMYK) {
@@ -49,13 +46,14 @@ CColorTransform::CColorTransform(const CColorProfile& source, std::uint32_t sour
     : m_impl(std::make_unique<CImpl>()) {
     CheckType(sourceType);
     CheckType(destinationType);
-    for (const auto& [profile, type, role] :
-         {std::tuple(&source, sourceType, "source"),
-          std::tuple(&destination, destinationType, "destination")}) {
+    for (const auto& [profile, type, notRgb, notCmyk] :
+         {std::tuple(&source, sourceType, IDS_REASON_SOURCE_NOT_RGB, IDS_REASON_SOURCE_NOT_CMYK),
+          std::tuple(&destination, destinationType, IDS_REASON_DESTINATION_NOT_RGB,
+                     IDS_REASON_DESTINATION_NOT_CMYK)}) {
         if (!ProfileMatchesType(*profile, type)) {
-            throw my::CException(IDS_ICM_TRANSFORM_CREATE_FAILED, std::string("the ") + role +
-                                                                      " profile is not a " +
-                                                                      TypeName(type) + " profile");
+            throw my::CException(
+                IDS_ICM_TRANSFORM_CREATE_FAILED,
+                std::string(my::MessageText(type == stroke::COLOR_CMYK ? notCmyk : notRgb)));
         }
     }
     m_impl->inChannels = sourceType == stroke::COLOR_CMYK ? 4 : 3;
@@ -73,7 +71,8 @@ CColorTransform::CColorTransform(const CColorProfile& source, std::uint32_t sour
         cmsFLAGS_NOOPTIMIZE));
     if (!m_impl->transform) {
         throw my::CException(IDS_ICM_TRANSFORM_CREATE_FAILED,
-                             m_impl->context.TakeError("the profiles cannot be combined"));
+                             m_impl->context.TakeError(
+                                 std::string(my::MessageText(IDS_REASON_PROFILES_INCOMPATIBLE))));
     }
 }
 

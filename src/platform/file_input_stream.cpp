@@ -3,12 +3,11 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
+#include "platform/read_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace io {
@@ -21,34 +20,16 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 } // namespace
 
 CFileInputStream::CFileInputStream(const std::string& path) : m_path(path) {
-    // Opening a FIFO for reading waits for a writer, for ever and deaf to Ctrl-C; without
-    // blocking it returns at once, and the kind of file is checked before anything is read.
-    int fd = -1;
-    do {
-        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) {
-        throw my::CException::FromCode(IDS_FILE_OPEN_FAILED, errno, path);
+    COpenedFile file;
+    if (const int error = OpenRegularFile(path, file)) {
+        if (error == EINVAL) {
+            // Pipes, devices and sockets have no size to check counts against, and may never end.
+            throw my::CException(IDS_FILE_OPEN_FAILED, path, my::MessageText(IDS_FILE_NOT_REGULAR));
+        }
+        throw my::CException::FromCode(IDS_FILE_OPEN_FAILED, error, path);
     }
-    m_fd.Reset(fd);
-    struct stat info {};
-    if (::fstat(m_fd.Get(), &info) != 0) {
-        throw my::CException::FromCode(IDS_STREAM_SEEK_FAILED, errno);
-    }
-    if (S_ISDIR(info.st_mode)) {
-        throw my::CException::FromCode(IDS_FILE_OPEN_FAILED, EISDIR, path);
-    }
-    if (!S_ISREG(info.st_mode)) {
-        // Pipes, devices and sockets have no size to check counts against, and may never end.
-        throw my::CException(IDS_FILE_OPEN_FAILED, path, my::MessageText(IDS_FILE_NOT_REGULAR));
-    }
-    // Reads then wait for data as usual: a few network file systems honour the flag for regular
-    // files too.
-    const int flags = ::fcntl(m_fd.Get(), F_GETFL);
-    if (flags >= 0) {
-        (void)::fcntl(m_fd.Get(), F_SETFL, flags & ~O_NONBLOCK);
-    }
-    m_size = static_cast<std::uint64_t>(info.st_size);
+    m_fd = std::move(file.m_fd);
+    m_size = file.m_size;
     m_buffer = std::make_unique<std::uint8_t[]>(kBufferSize);
 }
 

@@ -3,6 +3,7 @@
 #include "common/color.h"
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "platform/color_transform.h"
 #include "platform/lcms_support.h"
 
@@ -45,12 +46,13 @@ void CheckRows(const CImg& img, const char* role) {
     }
 }
 
-void CheckProfile(const CColorProfile& profile, std::uint32_t pixelType, const char* role) {
+// notRgb and notCmyk: the messages that name the profile's role.
+void CheckProfile(const CColorProfile& profile, std::uint32_t pixelType, std::uint32_t notRgb,
+                  std::uint32_t notCmyk) {
     if (!ProfileMatchesType(profile, ColorTypeOf(pixelType))) {
-        throw my::CException(
-            IDS_WIC_TRANSFORM_CREATE_FAILED,
-            std::string("the ") + role + " profile is not a" +
-                (ColorTypeOf(pixelType) == stroke::COLOR_CMYK ? " CMYK" : "n RGB") + " profile");
+        throw my::CException(IDS_WIC_TRANSFORM_CREATE_FAILED,
+                             std::string(my::MessageText(
+                                 ColorTypeOf(pixelType) == stroke::COLOR_CMYK ? notCmyk : notRgb)));
     }
 }
 
@@ -140,8 +142,10 @@ void TransformImage(const CImg& src, const CColorProfile& srcProfile, CImg& dst,
     }
     CheckRows(src, "source");
     CheckRows(dst, "target");
-    CheckProfile(srcProfile, src.m_pixelType, "source");
-    CheckProfile(dstProfile, dst.m_pixelType, "target");
+    CheckProfile(srcProfile, src.m_pixelType, IDS_REASON_SOURCE_NOT_RGB,
+                 IDS_REASON_SOURCE_NOT_CMYK);
+    CheckProfile(dstProfile, dst.m_pixelType, IDS_REASON_TARGET_NOT_RGB,
+                 IDS_REASON_TARGET_NOT_CMYK);
     if (src.m_width == 0 || src.m_height == 0) {
         return;
     }
@@ -155,8 +159,9 @@ void TransformImage(const CImg& src, const CColorProfile& srcProfile, CImg& dst,
             cmsCreateTransformTHR(context.Get(), srcProfile.Handle(), EngineFormat(src.m_pixelType),
                                   dstProfile.Handle(), EngineFormat(dst.m_pixelType), kIntent, 0));
         if (!transform) {
-            throw my::CException(IDS_WIC_TRANSFORM_CREATE_FAILED,
-                                 context.TakeError("the profiles cannot be combined"));
+            throw my::CException(
+                IDS_WIC_TRANSFORM_CREATE_FAILED,
+                context.TakeError(std::string(my::MessageText(IDS_REASON_PROFILES_INCOMPATIBLE))));
         }
         cmsDoTransformLineStride(transform.get(), src.m_bits.data(), dst.m_bits.data(),
                                  cmsUInt32Number(src.m_width), cmsUInt32Number(src.m_height),

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "platform/png_reader.h"
 
 #include <cstring>
@@ -24,9 +25,11 @@ std::string SizeText(std::int64_t width, std::int64_t height) {
 void CheckSize(const CPngReader& reader, const CImg& img) {
     if (img.m_width <= 0 || img.m_height <= 0 || reader.Width() != std::uint32_t(img.m_width) ||
         reader.Height() != std::uint32_t(img.m_height)) {
-        throw my::CException(IDS_WIC_FORMAT_UNKNOWN,
-                             "the PNG stream holds " + SizeText(reader.Width(), reader.Height()) +
-                                 " pixels, the bitmap " + SizeText(img.m_width, img.m_height));
+        throw my::CException(
+            IDS_WIC_FORMAT_UNKNOWN,
+            my::FormatMessage(IDS_REASON_PNG_SIZE_MISMATCH,
+                              std::vector{SizeText(reader.Width(), reader.Height()),
+                                          SizeText(img.m_width, img.m_height)}));
     }
 }
 
@@ -34,7 +37,7 @@ void CheckSize(const CPngReader& reader, const CImg& img) {
 void CheckCmykStream(const CPngReader& reader) {
     if (reader.ColorType() != PNG_COLOR_TYPE_RGB_ALPHA || reader.BitDepth() != 8) {
         throw my::CException(IDS_WIC_FORMAT_UNKNOWN,
-                             "a CMYK bitmap needs a PNG stream of 32 bits per pixel (8-bit RGBA)");
+                             std::string(my::MessageText(IDS_REASON_CMYK_NEEDS_RGBA)));
     }
 }
 
@@ -58,7 +61,9 @@ void SetBit(std::uint8_t* row, std::uint32_t x) {
 
 unsigned PngStreamCount(std::uint32_t pixelType) {
     if (CImg::BitsPerPixel(pixelType) == 0) {
-        throw my::CException(IDS_WIC_FORMAT_UNKNOWN, "pixel format " + std::to_string(pixelType));
+        throw my::CException(
+            IDS_WIC_FORMAT_UNKNOWN,
+            my::FormatMessage(IDS_REASON_PIXEL_FORMAT, std::vector{std::to_string(pixelType)}));
     }
     return pixelType == CImg::PIXEL_CMYKA40 ? 2 : 1;
 }
@@ -67,7 +72,8 @@ void DecodePng(io::CInputStream& png, CImg& img, const CPngLimits& limits) {
     const std::uint32_t type = img.m_pixelType;
     if (PngStreamCount(type) != 1) {
         throw my::CException(IDS_WIC_FORMAT_UNKNOWN,
-                             "pixel format " + std::to_string(type) + " needs two PNG streams");
+                             my::FormatMessage(IDS_REASON_PIXEL_FORMAT_TWO_STREAMS,
+                                               std::vector{std::to_string(type)}));
     }
     CPngReader reader(png, limits);
     CheckSize(reader, img);

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 
 #include <csetjmp>
 #include <cstring>
@@ -43,7 +44,8 @@ my::CException TooLargeError(const std::string& size, const std::string& limit) 
 }
 
 std::string PixelsText(std::uint64_t width, std::uint64_t height) {
-    return std::to_string(width) + " x " + std::to_string(height) + " pixels";
+    return my::FormatMessage(IDS_SIZE_PIXELS,
+                             std::vector{std::to_string(width), std::to_string(height)});
 }
 
 std::string PixelBytesText(std::uint64_t width, std::uint64_t height, std::uint64_t bytes) {
@@ -51,7 +53,7 @@ std::string PixelBytesText(std::uint64_t width, std::uint64_t height, std::uint6
 }
 
 std::string ByteLimitText(std::uint64_t bytes) {
-    return MebibytesText(bytes) + " of pixels";
+    return my::FormatMessage(IDS_PIXEL_BYTES, std::vector{MebibytesText(bytes)});
 }
 
 CPngReader::CHandles::CHandles() {
@@ -60,7 +62,8 @@ CPngReader::CHandles::CHandles() {
     info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr) {
         png_destroy_read_struct(&png, nullptr, nullptr);
-        throw my::CException(IDS_WIC_PIXEL_FORMAT_FAILED, "libpng could not start");
+        throw my::CException(IDS_WIC_PIXEL_FORMAT_FAILED,
+                             std::string(my::MessageText(IDS_REASON_PNG_START_FAILED)));
     }
 }
 
@@ -86,8 +89,8 @@ CPngReader::CPngReader(io::CInputStream& stream, const CPngLimits& limits)
     const std::uint64_t size = m_stream.Size();
     if (size < (UINT64_MAX - kInflateSlack) / kMaxInflateRatio &&
         rawBytes > size * kMaxInflateRatio + kInflateSlack) {
-        Fail(("the stream is too short for " + std::to_string(m_width) + " x " +
-              std::to_string(m_height) + " pixels")
+        Fail(my::FormatMessage(IDS_REASON_PNG_TOO_SHORT,
+                               std::vector{std::to_string(m_width), std::to_string(m_height)})
                  .c_str());
     }
 }

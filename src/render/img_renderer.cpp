@@ -1,6 +1,7 @@
 #include "render/img_renderer.h"
 
 #include "common/error.h"
+#include "common/format.h"
 #include "common/message_ids.h"
 #include "platform/img.h"
 #include "render/cairo_paths.h"
@@ -9,7 +10,6 @@
 #include "render/texture_painter.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <numbers>
 #include <string>
@@ -25,9 +25,7 @@ namespace {
 
 // A page side in whole pixels as the user reads it, however large.
 std::string SizeText(double side) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.0f", std::round(side));
-    return text;
+    return my::WholeNumberText(std::round(side));
 }
 
 bool IsCmykType(std::uint32_t pixelType) {

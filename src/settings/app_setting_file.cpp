@@ -3,6 +3,7 @@
 #include "common/message_ids.h"
 #include "common/messages.h"
 #include "platform/app_data.h"
+#include "platform/path.h"
 #include "settings/task_element.h"
 
 #include <cerrno>
@@ -34,7 +35,7 @@ bool ReadAppSettingAtStart(CAppSetting& setting, const std::string& path,
 }
 
 void WriteAppSettingAtQuit(CAppSetting& setting, const std::string& path) {
-    const std::string folder = FolderOf(path);
+    const std::string folder = my::FolderOf(path);
     if (!folder.empty()) {
         my::CreateFolders(folder);
     }

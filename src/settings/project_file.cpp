@@ -1,5 +1,6 @@
 #include "settings/project_file.h"
 
+#include "platform/path.h"
 #include "settings/task_element.h"
 #include "settings/xml_document.h"
 
@@ -15,7 +16,7 @@ constexpr std::string_view kRoot = "MorvaneFile";
 std::string BaseFolderOf(const std::string& path) {
     std::error_code ec;
     const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-    return FolderOf(ec ? path : absolute.lexically_normal().string());
+    return my::FolderOf(ec ? path : absolute.lexically_normal().string());
 }
 
 } // namespace

@@ -175,8 +175,3 @@ bool ReadTaskElement(CXmlDocument& doc, CXmlElement parent, CTaskSetting& task) 
     CTaskReader reader(doc, element, task);
     return TransferTask(reader);
 }
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash == 0 ? 1 : slash);
-}

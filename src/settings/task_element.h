@@ -25,6 +25,3 @@ std::string DocumentTemplate(std::string_view root);
 // Reads the Task element field by field through the task's setters; the first failure ends
 // the read, leaving the fields read before it set.
 [[nodiscard]] bool ReadTaskElement(CXmlDocument& doc, CXmlElement parent, mrv::CTaskSetting& task);
-
-// The folder of a path: the text before its last "/" ("" when it has none).
-std::string FolderOf(const std::string& path);

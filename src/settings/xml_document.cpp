@@ -2,7 +2,9 @@
 
 #include "common/message_ids.h"
 #include "common/messages.h"
-#include "settings/atomic_file.h"
+#include "platform/path.h"
+#include "platform/read_file.h"
+#include "platform/replace_file.h"
 #include "settings/xml_values.h"
 
 #include <algorithm>
@@ -144,9 +146,9 @@ bool CXmlDocument::Create(std::string_view text) {
 }
 
 bool CXmlDocument::Load(const std::string& path) {
-    my::RemoveStaleTempFiles(path);
+    io::RemoveStaleTempFiles(my::FolderOf(path));
     std::string data;
-    if (const int error = my::ReadWholeFile(path, kMaxFileSize, data)) {
+    if (const int error = io::ReadWholeFile(path, kMaxFileSize, data)) {
         // A FIFO, device or socket is refused unread; "Invalid argument" would not say why.
         return Fail(IDS_XML_LOAD_FAILED, error,
                     error == EINVAL ? std::string(my::MessageText(IDS_FILE_NOT_REGULAR))
@@ -190,8 +192,8 @@ bool CXmlDocument::Save(const std::string& path) {
             text += c;
         }
     }
-    my::RemoveStaleTempFiles(path);
-    if (const int error = my::ReplaceFile(path, text)) {
+    io::RemoveStaleTempFiles(my::FolderOf(path));
+    if (const int error = io::ReplaceFile(path, text)) {
         // The message has room for the reason only; the path goes with it, since a reason such
         // as "File name too long" or "Permission denied" means little without it.
         return Fail(IDS_XML_SAVE_FAILED, error, my::SystemErrorText(error) + "\n\n" + path);

@@ -9,8 +9,8 @@
 #include "platform/color_profile.h"
 #include "platform/img.h"
 #include "platform/input_stream.h"
+#include "platform/read_file.h"
 #include "render/model_renderer.h"
-#include "settings/atomic_file.h"
 #include "settings/project_file.h"
 #include "stroke/serializer.h"
 #include "thumbnail/limits.h"
@@ -102,7 +102,7 @@ int ParseSize(std::string_view text) {
 
 std::vector<std::uint8_t> ReadInputFile(const std::string& path, std::uint64_t limit) {
     std::string data;
-    const int error = my::ReadWholeFile(path, static_cast<std::size_t>(limit), data);
+    const int error = io::ReadWholeFile(path, static_cast<std::size_t>(limit), data);
     if (error == EINVAL) {
         // A pipe, a device or a socket: never opened for reading, so nothing blocks.
         throw my::CException(IDS_FILE_OPEN_FAILED, path, my::MessageText(IDS_FILE_NOT_REGULAR));

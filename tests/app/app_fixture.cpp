@@ -19,6 +19,7 @@ CStallMeter::CStallMeter(int intervalMs, std::function<void()> onBeat) {
         const qint64 now = m_clock.elapsed();
         m_longest = std::max(m_longest, now - m_last);
         m_last = now;
+        ++m_beats;
         if (onBeat) {
             onBeat();
         }
@@ -29,6 +30,7 @@ void CStallMeter::Start() {
     m_clock.start();
     m_last = 0;
     m_longest = 0;
+    m_beats = 0;
     m_beat.start();
 }
 

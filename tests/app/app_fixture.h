@@ -79,12 +79,15 @@ public:
     void Start();
     void Stop() { m_beat.stop(); }
     qint64 Longest() const { return m_longest; }
+    // How many beats the loop let through since Start.
+    int Beats() const { return m_beats; }
 
 private:
     QTimer m_beat;
     QElapsedTimer m_clock;
     qint64 m_last = 0;
     qint64 m_longest = 0;
+    int m_beats = 0;
 };
 
 // Writes a small file (the drop and browse rules only look at names and folders).

@@ -2,9 +2,8 @@
 #include "common/format.h"
 #include "common/message_ids.h"
 
-#include <gtest/gtest.h>
-
 #include <array>
+#include <gtest/gtest.h>
 #include <limits>
 #include <string_view>
 
@@ -38,9 +37,17 @@ TEST(FormatFixed, HundredthsDropTrailingZeros) {
     EXPECT_EQ(my::FormatFixed(5), "0.05");
     EXPECT_EQ(my::FormatFixed(-1050), "-10.5");
     EXPECT_EQ(my::FormatFixed(-5), "-0.05");
-    EXPECT_EQ(my::FormatFixed(std::numeric_limits<std::int64_t>::min()),
-              "-92233720368547758.08");
+    EXPECT_EQ(my::FormatFixed(std::numeric_limits<std::int64_t>::min()), "-92233720368547758.08");
     EXPECT_EQ(my::FormatFixed(12, 0), "12");
+}
+
+TEST(WholeNumberText, HugeSidesKeepEveryDigit) {
+    EXPECT_EQ(my::WholeNumberText(1920.4), "1920");
+    EXPECT_EQ(my::WholeNumberText(1e20), "100000000000000000000");
+    // The largest double has 309 digits: none is cut off.
+    const std::string most = my::WholeNumberText(std::numeric_limits<double>::max());
+    EXPECT_EQ(most.size(), 309u);
+    EXPECT_EQ(most.substr(0, 6), "179769");
 }
 
 } // namespace

@@ -19,17 +19,6 @@ namespace {
 
 using namespace outtest;
 
-std::vector<std::uint8_t> Rgba(const CImg& img) {
-    std::vector<std::uint8_t> out;
-    for (int y = 0; y < img.m_height; ++y) {
-        for (int x = 0; x < img.m_width; ++x) {
-            const Bgra p = PixelAt(img, x, y);
-            out.insert(out.end(), {p.r, p.g, p.b, p.a});
-        }
-    }
-    return out;
-}
-
 void Configure(mrv::CApngSaver& saver, const CTempFolder& dir) {
     saver.m_dstFolder = dir.Str();
     saver.m_dstName = "anim";

@@ -45,6 +45,17 @@ void SetPixel(CImg& img, int x, int y, Bgra c) {
     p[3] = c.a;
 }
 
+std::vector<std::uint8_t> Rgba(const CImg& img) {
+    std::vector<std::uint8_t> out;
+    for (int y = 0; y < img.m_height; ++y) {
+        for (int x = 0; x < img.m_width; ++x) {
+            const Bgra p = PixelAt(img, x, y);
+            out.insert(out.end(), {p.r, p.g, p.b, p.a});
+        }
+    }
+    return out;
+}
+
 boost::shared_ptr<CImg> Copy(const CImg& img) {
     return boost::make_shared<CImg>(img);
 }

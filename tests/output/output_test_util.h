@@ -30,6 +30,9 @@ boost::shared_ptr<CImg> Solid(int width, int height, Bgra color);
 // Pixel (x, y) of a frame of pixel type 0.
 Bgra PixelAt(const CImg& img, int x, int y);
 void SetPixel(CImg& img, int x, int y, Bgra color);
+// The pixels of a frame of pixel type 0 as straight R, G, B, A bytes, rows packed: what the
+// decoders of the written files give back.
+std::vector<std::uint8_t> Rgba(const CImg& img);
 // A copy that can be changed without touching the original.
 boost::shared_ptr<CImg> Copy(const CImg& img);
 

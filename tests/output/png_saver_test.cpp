@@ -1,6 +1,5 @@
 #include "common/error.h"
 #include "common/message_ids.h"
-#include "output/output_file.h"
 #include "output/png_saver.h"
 #include "output_test_util.h"
 #include "png_reader.h"
@@ -11,8 +10,6 @@
 #include <boost/make_shared.hpp>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
@@ -113,93 +110,6 @@ TEST(PngSequence, FramesThatPngCannotHoldAreRefused) {
     EXPECT_EQ(e.m_id, IDS_LIBPNG_ERROR);
     EXPECT_EQ(e.m_text, "Failed to encode the PNG image\nInvalid image size: 0 x 3");
     EXPECT_TRUE(dir.Files().empty());
-}
-
-TEST(OutputFile, TargetChangesOnlyOnCommit) {
-    CTempFolder dir;
-    const auto target = dir.Path() / "t.bin";
-    std::ofstream(target) << "old";
-    {
-        codec::COutputFile file(target.string());
-        ASSERT_TRUE(file.Write("new", 3));
-        EXPECT_EQ(dir.Files().size(), 2u); // the target and the hidden temporary file
-    }
-    EXPECT_EQ(ReadFile(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(dir.Files(), std::vector<std::string>{"t.bin"});
-    {
-        codec::COutputFile file(target.string());
-        std::vector<std::uint8_t> big(200000, 7);
-        ASSERT_TRUE(file.Write("ab", 2));
-        ASSERT_TRUE(file.Write(big));
-        ASSERT_TRUE(file.Commit());
-    }
-    const auto bytes = ReadFile(target);
-    ASSERT_EQ(bytes.size(), 200002u);
-    EXPECT_EQ(bytes[0], 'a');
-    EXPECT_EQ(bytes[200001], 7);
-    EXPECT_EQ(dir.Files(), std::vector<std::string>{"t.bin"});
-}
-
-TEST(OutputFile, FailedReplaceIsReported) {
-    CTempFolder dir;
-    std::filesystem::create_directory(dir.Path() / "taken");
-    std::ofstream(dir.Path() / "taken" / "inside") << "x"; // a non-empty folder cannot be replaced
-    codec::COutputFile file((dir.Path() / "taken").string());
-    ASSERT_TRUE(file.Write("x", 1));
-    EXPECT_FALSE(file.Commit());
-    const my::CException e = file.Failure();
-    EXPECT_EQ(e.m_id, IDS_FILE_SAVE_FAILED);
-    EXPECT_EQ(e.m_text, "Failed to save file - " + (dir.Path() / "taken").string() + "\n\n" +
-                            my::SystemErrorText(int(e.m_code)));
-}
-
-TEST(OutputFile, ANameTooLongForTheFolderIsRefusedBeforeAnythingIsWritten) {
-    CTempFolder dir;
-    const std::string path = (dir.Path() / (std::string(252, 'x') + ".png")).string();
-    const CSimpleErr e = FailureOf([&] { codec::COutputFile file(path); });
-    EXPECT_EQ(e.m_id, IDS_FILE_CREATE_FAILED);
-    EXPECT_EQ(e.m_text, "Failed to create file - " + path + "\n\nFile name too long");
-    EXPECT_TRUE(dir.Files().empty());
-    // 255 bytes fit.
-    codec::COutputFile fits((dir.Path() / (std::string(251, 'x') + ".png")).string());
-    EXPECT_TRUE(fits.Commit());
-}
-
-TEST(OutputFile, OnlyTemporaryFilesOfEndedProcessesAreRemoved) {
-    const pid_t child = fork();
-    if (child == 0) {
-        _exit(0);
-    }
-    ASSERT_GT(child, 0);
-    waitpid(child, nullptr, 0); // its pid now names no process
-    const std::string dead = std::to_string(child);
-    const std::string self = std::to_string(getpid());
-    CTempFolder dir;
-    const std::vector<std::string> kept = {
-        ".morvane-" + self + "-0.tmp",  // this process: a file being written
-        ".morvane-1-0.tmp",             // init never ends
-        ".morvane-0-0.tmp",             // not a process id (kill would signal the group)
-        ".morvane--" + dead + "-0.tmp", // nor is a negative one
-        // Names of another pattern.
-        ".morvane-" + dead + "-x.tmp",
-        ".morvane-" + dead + "-0.tmp~",
-        "morvane-" + dead + "-0.tmp",
-        ".morvane-" + dead + ".tmp",
-        "photo.png",
-    };
-    for (const std::string& name : kept) {
-        std::ofstream(dir.Path() / name) << "x";
-    }
-    std::filesystem::create_directory(dir.Path() / (".morvane-" + dead + "-7.tmp"));
-    std::ofstream(dir.Path() / (".morvane-" + dead + "-0.tmp")) << "left by a killed run";
-    std::ofstream(dir.Path() / (".morvane-" + dead + "-12.tmp")) << "left by a killed run";
-
-    EXPECT_EQ(codec::RemoveStaleTempFiles(dir.Str()), 2u);
-    std::vector<std::string> expected = kept;
-    expected.push_back(".morvane-" + dead + "-7.tmp"); // a folder is not one of our files
-    std::sort(expected.begin(), expected.end());
-    EXPECT_EQ(dir.Files(), expected);
-    EXPECT_EQ(codec::RemoveStaleTempFiles((dir.Path() / "missing").string()), 0u);
 }
 
 } // namespace

@@ -4,35 +4,21 @@
 #include "output/apng_saver.h"
 #include "output/gif_saver.h"
 #include "output/png_saver.h"
+#include "output/webp_saver.h"
 #include "output_test_util.h"
 #include "support/failure.h"
+#include "support/file_size_limit.h"
+#include "support/open_files.h"
 #include "support/temp_folder.h"
 
 #include <cerrno>
-#include <csignal>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 namespace {
 
 using namespace outtest;
-
-// Limits the size of files this process may write, as a full disk would; writes beyond it fail
-// with EFBIG instead of raising SIGXFSZ.
-class CFileSizeLimit {
-public:
-    explicit CFileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_saved);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~CFileSizeLimit() { setrlimit(RLIMIT_FSIZE, &m_saved); }
-
-private:
-    rlimit m_saved{};
-};
+using morvane::test::CFileSizeLimit;
+using morvane::test::OpenDescriptorCount;
 
 // Runs a save that must fail on writing; returns the error record (ID 0 when none came).
 template <class Saver> CSimpleErr FailingSave(const CTempFolder& dir) {
@@ -47,13 +33,19 @@ template <class Saver> CSimpleErr FailingSave(const CTempFolder& dir) {
     return FailureOf([&] { (void)saver.Save(Frames(frames)); });
 }
 
+// Every saver, when the system refuses a write after its file was opened: the error names the
+// file, and neither a descriptor nor a temporary file is left.
 TEST(WriteFailure, EveryEncoderNamesTheFileAndTheSystemError) {
-    for (int format : {0, 1, 3}) {
+    for (int format : {0, 1, 2, 3, 4}) {
         SCOPED_TRACE(format);
         CTempFolder dir;
+        const std::size_t descriptors = OpenDescriptorCount();
         const CSimpleErr e = format == 0   ? FailingSave<mrv::CPngSaver>(dir)
                              : format == 1 ? FailingSave<mrv::CApngSaver>(dir)
-                                           : FailingSave<mrv::CAgifSaver>(dir);
+                             : format == 2 ? FailingSave<mrv::CGifSaver>(dir)
+                             : format == 3 ? FailingSave<mrv::CAgifSaver>(dir)
+                                           : FailingSave<mrv::CWebpSaver>(dir);
+        EXPECT_EQ(OpenDescriptorCount(), descriptors);
         EXPECT_EQ(e.m_id, IDS_FILE_SAVE_FAILED);
         EXPECT_EQ(e.m_code, std::uint32_t(EFBIG));
         const std::string text = e.m_text;

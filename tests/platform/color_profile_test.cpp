@@ -4,6 +4,7 @@
 #include "platform/test_helpers.h"
 #include "support/failure.h"
 #include "support/icc_fixture.h"
+#include "support/open_files.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -115,7 +116,9 @@ TEST(ColorProfile, LoadReadsAFileAndNamesItInFailures) {
     EXPECT_EQ(profile.Name(), u"From file");
 
     const std::string junk = folder.Write("junk.icc", std::vector<std::uint8_t>(200, 7));
+    const std::size_t descriptors = morvane::test::OpenDescriptorCount();
     const CSimpleErr err = morvane::test::FailureOf([&] { profile.Load(junk); });
+    EXPECT_EQ(morvane::test::OpenDescriptorCount(), descriptors);
     EXPECT_EQ(err.m_id, IDS_ICM_PROFILE_OPEN_FAILED);
     EXPECT_NE(err.m_text.find(junk), std::string::npos) << err.m_text;
     EXPECT_EQ(

@@ -3,6 +3,7 @@
 #include "platform/file_input_stream.h"
 #include "platform/input_stream.h"
 #include "support/failure.h"
+#include "support/open_files.h"
 #include "support/temp_folder.h"
 
 #include <chrono>
@@ -16,6 +17,7 @@
 namespace {
 
 using morvane::test::FailureOf;
+using morvane::test::OpenDescriptorCount;
 
 std::vector<std::uint8_t> Counting(std::size_t n) {
     std::vector<std::uint8_t> bytes(n);
@@ -88,21 +90,11 @@ TEST(FileInputStream, OpenFailuresNameThePathAndTheSystemReason) {
     EXPECT_NE(folderErr.m_text.find("Is a directory"), std::string::npos) << folderErr.m_text;
 }
 
-// Descriptors this process holds open.
-std::size_t OpenDescriptors() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry :
-         std::filesystem::directory_iterator("/proc/self/fd")) {
-        ++count;
-    }
-    return count;
-}
-
 TEST(FileInputStream, AFifoOrADeviceIsRefusedAtOnceNamingThePath) {
     const morvane::test::CTempFolder folder;
     const std::string fifo = (folder.Path() / "drawing.strk").string();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::size_t before = OpenDescriptors();
+    const std::size_t before = OpenDescriptorCount();
 
     // Opened on another thread: a reader that waits for a writer is released by one below,
     // so that the test fails instead of hanging.
@@ -126,7 +118,22 @@ TEST(FileInputStream, AFifoOrADeviceIsRefusedAtOnceNamingThePath) {
     EXPECT_EQ(device.m_text.rfind("Failed to open file - /dev/null\n\nNot a regular file", 0), 0u)
         << device.m_text;
     // The refused descriptors were closed.
-    EXPECT_EQ(OpenDescriptors(), before);
+    EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+// A reader that fails after the file was opened (a short file) closes it as the failure
+// leaves the stream's scope.
+TEST(FileInputStream, AReadFailingAfterOpeningLeavesNoDescriptor) {
+    const morvane::test::CTempFolder folder;
+    const std::string path = folder.Write("short.strk", Counting(10));
+    const std::size_t before = OpenDescriptorCount();
+    const CSimpleErr e = FailureOf([&] {
+        io::CFileInputStream stream(path);
+        std::uint8_t buffer[16];
+        stream.ReadExactly(buffer, sizeof buffer);
+    });
+    EXPECT_EQ(e.m_id, IDS_STREAM_READ_FAILED);
+    EXPECT_EQ(OpenDescriptorCount(), before);
 }
 
 } // namespace

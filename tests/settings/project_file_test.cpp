@@ -2,6 +2,7 @@
 #include "settings/project_file.h"
 #include "settings/task_element.h"
 #include "settings_test_util.h"
+#include "support/open_files.h"
 #include "support/temp_folder.h"
 
 #include <chrono>
@@ -181,7 +182,9 @@ TEST(ProjectFile, AFailedReadLeavesTheRecordAsItWas) {
         WriteFile(folder / "bad.mrva", ProjectText(folder.Str(), c.from, c.to));
         CTaskSetting task = before;
         CSimpleErr err;
+        const std::size_t descriptors = morvane::test::OpenDescriptorCount();
         EXPECT_FALSE(LoadProject(folder / "bad.mrva", task, err)) << c.from;
+        EXPECT_EQ(morvane::test::OpenDescriptorCount(), descriptors) << c.from;
         EXPECT_EQ(err.m_id, c.id) << c.from;
         if (c.text) {
             EXPECT_EQ(err.m_text, c.text);

@@ -1,11 +1,13 @@
 // The stroke file reader over files made by the test writer: every field read back, every
 // failure with its message, and the bounds that keep hostile files harmless.
+#include "common/message_ids.h"
 #include "stroke/figures.h"
 #include "stroke/gradation.h"
 #include "stroke/serializer.h"
 #include "stroke/texture.h"
 #include "support/failure.h"
 #include "support/icc_fixture.h"
+#include "support/open_files.h"
 #include "support/strk_writer.h"
 #include "support/temp_folder.h"
 
@@ -357,6 +359,12 @@ TEST(SerializerTest, ReadsFilesAndNamesTheOnesItCannotOpen) {
     const CSimpleErr err = FailureOf([&] { CSerializer::ReadModel(missing); });
     EXPECT_EQ(err.m_id, 58932);
     EXPECT_EQ(err.m_text, "Failed to open file - " + missing + "\n\nNo such file or directory");
+
+    // A file that fails half-way through the read closes as the failure leaves the reader.
+    std::filesystem::resize_file(path, std::filesystem::file_size(path) - 3);
+    const std::size_t descriptors = morvane::test::OpenDescriptorCount();
+    EXPECT_EQ(FailureOf([&] { CSerializer::ReadModel(path); }).m_id, IDS_STREAM_READ_FAILED);
+    EXPECT_EQ(morvane::test::OpenDescriptorCount(), descriptors);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // temporary folder) and checks exit statuses, messages and the decoded outputs.
 #include "apng_walker.h"
 #include "engine/task_setting.h"
+#include "examples_fixture.h"
 #include "gif_reader.h"
 #include "run_program.h"
 #include "settings/project_file.h"
@@ -27,36 +28,8 @@ using clitest::CResult;
 using clitest::Execute;
 using clitest::ReadAll;
 
-class CliRun : public ::testing::Test {
+class CliRun : public clitest::CExamplesRun {
 protected:
-    static void SetUpTestSuite() {
-        s_root = fs::temp_directory_path() / ("morvane-cli-it-" + std::to_string(getpid()));
-        fs::remove_all(s_root);
-        fs::create_directories(s_root / "scratch");
-        const CResult made =
-            Execute({MAKE_EXAMPLES, (s_root / "examples").string()}, s_root / "scratch");
-        ASSERT_EQ(made.m_status, 0) << made.m_err;
-    }
-    static void TearDownTestSuite() { fs::remove_all(s_root); }
-
-    void SetUp() override {
-        m_out =
-            s_root /
-            ("out-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_out);
-        fs::create_directories(m_out);
-    }
-
-    static std::string Project(const std::string& name) {
-        return (s_root / "examples" / (name + ".mrva")).string();
-    }
-    static mrv::CTaskSetting Task(const std::string& name) {
-        mrv::CTaskSetting task;
-        CSimpleErr err;
-        EXPECT_TRUE(LoadProject(Project(name), task, err)) << err.m_text;
-        return task;
-    }
-
     // morvane-cli with the output redirected into this test's folder.
     CResult Cli(std::vector<std::string> args,
                 std::chrono::milliseconds interruptAfter = std::chrono::milliseconds(0)) {
@@ -133,9 +106,6 @@ protected:
         EXPECT_TRUE(r.m_signalled) << "the run ended before it wrote: " << r.m_err;
         return r;
     }
-
-    static inline fs::path s_root;
-    fs::path m_out;
 };
 
 TEST_F(CliRun, EveryExampleBecomesAnAnimatedGifAndAnApng) {

@@ -2,6 +2,7 @@
 // animation decoder and compared with the PNG sequence of the same run.
 #include "engine/task_setting.h"
 #include "engine/task_setting_names.h"
+#include "examples_fixture.h"
 #include "png_reader.h"
 #include "run_program.h"
 #include "settings/project_file.h"
@@ -22,36 +23,8 @@ using clitest::Execute;
 // Few in-between frames keep the runs quick; the return trip doubles them.
 constexpr int kInterFrames = 3;
 
-class WebpRun : public ::testing::Test {
+class WebpRun : public clitest::CExamplesRun {
 protected:
-    static void SetUpTestSuite() {
-        s_root = fs::temp_directory_path() / ("morvane-webp-it-" + std::to_string(getpid()));
-        fs::remove_all(s_root);
-        fs::create_directories(s_root / "scratch");
-        const CResult made =
-            Execute({MAKE_EXAMPLES, (s_root / "examples").string()}, s_root / "scratch");
-        ASSERT_EQ(made.m_status, 0) << made.m_err;
-    }
-    static void TearDownTestSuite() { fs::remove_all(s_root); }
-
-    void SetUp() override {
-        m_out =
-            s_root /
-            ("out-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_out);
-        fs::create_directories(m_out);
-    }
-
-    static mrv::CTaskSetting Task(const std::string& name) {
-        mrv::CTaskSetting task;
-        CSimpleErr err;
-        EXPECT_TRUE(LoadProject(Project(name), task, err)) << err.m_text;
-        return task;
-    }
-    static std::string Project(const std::string& name) {
-        return (s_root / "examples" / (name + ".mrva")).string();
-    }
-
     // One run of an example into this test's folder with the settings given.
     CResult Run(const std::string& name, std::vector<std::string> sets) {
         std::vector<std::string> argv = {MORVANE_CLI,
@@ -88,9 +61,6 @@ protected:
             frames.push_back(decoded.m_rgba);
         }
     }
-
-    static inline fs::path s_root;
-    fs::path m_out;
 };
 
 const char* const kExamples[] = {"morph", "widths", "curved_text", "phased_dots"};
