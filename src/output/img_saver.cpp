@@ -167,7 +167,8 @@ void CImgSaver::Append(const CEncodedFrame& frame) {
 void CImgSaver::AppendFrame(const CEncodedFrame& frame) {
     auto file = std::make_unique<codec::COutputFile>(
         GetFilePath(codec::CheckedCast<std::int32_t>(frame.m_index)));
-    if (!file->Write(frame.m_bytes) || !file->Close()) {
+    // The frames are flushed to the disk together when the run is committed (Finish).
+    if (!file->Write(frame.m_bytes) || !file->CloseUnsynced()) {
         throw file->Failure();
     }
     m_files.push_back(std::move(file));
@@ -196,10 +197,8 @@ void CImgSaver::Finish() {
         if (m_file && !m_file->Commit()) {
             throw m_file->Failure();
         }
-        for (const auto& file : m_files) {
-            if (!file->Commit()) {
-                throw file->Failure();
-            }
+        if (const io::CReplaceFile* failed = io::CReplaceFile::CommitAll(m_files)) {
+            throw failed->Failure();
         }
     } catch (...) {
         Discard();

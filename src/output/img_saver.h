@@ -15,9 +15,13 @@
 #include <string>
 #include <vector>
 
+namespace io {
+class CReplaceFile;
+}
+
 namespace codec {
 class CImgSaver;
-class COutputFile;
+using COutputFile = io::CReplaceFile;
 } // namespace codec
 
 namespace mrv {

@@ -10,10 +10,7 @@
 namespace codec {
 
 // An output image under its temporary name until Commit (see io::CReplaceFile).
-class COutputFile : public io::CReplaceFile {
-public:
-    using io::CReplaceFile::CReplaceFile;
-};
+using COutputFile = io::CReplaceFile;
 
 // Readies the folder of an output run before anything is rendered, so that a run that cannot
 // write learns it at once: removes what killed runs left there (io::RemoveStaleTempFiles),

@@ -12,9 +12,13 @@
 
 struct CImg;
 
+namespace io {
+class CReplaceFile;
+}
+
 namespace codec {
 
-class COutputFile;
+using COutputFile = io::CReplaceFile;
 
 // Frame control of an APNG frame: its rectangle, delay fraction and dispose/blend operations.
 struct CPngFrameControl {

@@ -77,6 +77,16 @@ void SyncFolder(const std::string& folder) {
     }
 }
 
+// Flushes the data of every file on the file system of folder (the temporary files of a run
+// among them) in one call; 0, or the errno of the failure.
+int SyncFileSystem(const std::string& folder) {
+    const CUniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.IsOpen()) {
+        return errno;
+    }
+    return ::syncfs(dir.Get()) == 0 ? 0 : errno;
+}
+
 } // namespace
 
 CReplaceFile::CTempName::~CTempName() {
@@ -167,6 +177,14 @@ bool CReplaceFile::Write(const void* data, std::size_t size) noexcept {
 }
 
 bool CReplaceFile::Close() noexcept {
+    return CloseFile(true);
+}
+
+bool CReplaceFile::CloseUnsynced() noexcept {
+    return CloseFile(false);
+}
+
+bool CReplaceFile::CloseFile(bool sync) noexcept {
     if (m_closed && m_errno == 0) {
         return true;
     }
@@ -184,7 +202,7 @@ bool CReplaceFile::Close() noexcept {
         // to refuse the save.
         (void)::fchmod(m_fd.Get(), m_mode);
     }
-    if (::fsync(m_fd.Get()) != 0) {
+    if (sync && ::fsync(m_fd.Get()) != 0) {
         const int error = errno;
         m_fd.Reset();
         return Fail(error);
@@ -193,6 +211,15 @@ bool CReplaceFile::Close() noexcept {
         return Fail(error);
     }
     m_closed = true;
+    m_synced = sync;
+    return true;
+}
+
+bool CReplaceFile::Rename() noexcept {
+    if (::rename(m_temp.m_path.c_str(), m_target.c_str()) != 0) {
+        return Fail(errno);
+    }
+    m_temp.m_keep = true;
     return true;
 }
 
@@ -200,12 +227,58 @@ bool CReplaceFile::Commit() noexcept {
     if (!Close()) {
         return false;
     }
-    if (::rename(m_temp.m_path.c_str(), m_target.c_str()) != 0) {
-        return Fail(errno);
+    if (!m_synced) {
+        if (const int error = SyncFileSystem(my::FolderToOpen(m_target))) {
+            return Fail(error);
+        }
+        m_synced = true;
     }
-    m_temp.m_keep = true;
+    if (!Rename()) {
+        return false;
+    }
     SyncFolder(my::FolderToOpen(m_target));
     return true;
+}
+
+CReplaceFile*
+CReplaceFile::CommitAll(std::span<const std::unique_ptr<CReplaceFile>> files) noexcept {
+    // The files of a run share one folder; a link among them may lead elsewhere, so every
+    // change of folder is flushed too.
+    std::string flushed;
+    for (const auto& file : files) {
+        if (!file->m_closed && !file->CloseUnsynced()) {
+            return file.get();
+        }
+        if (file->m_synced) {
+            continue;
+        }
+        std::string folder = my::FolderToOpen(file->m_target);
+        if (folder != flushed) {
+            if (const int error = SyncFileSystem(folder)) {
+                file->Fail(error);
+                return file.get();
+            }
+            flushed = std::move(folder);
+        }
+        file->m_synced = true;
+    }
+    std::string renamed;
+    for (const auto& file : files) {
+        if (!file->Rename()) {
+            return file.get();
+        }
+        std::string folder = my::FolderToOpen(file->m_target);
+        if (folder != renamed) {
+            if (!renamed.empty()) {
+                SyncFolder(renamed);
+            }
+            renamed = std::move(folder);
+        }
+    }
+    if (!renamed.empty()) {
+        SyncFolder(renamed);
+    }
+    return nullptr;
 }
 
 my::CException CReplaceFile::Failure() const {

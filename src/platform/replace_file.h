@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -38,9 +39,19 @@ public:
     // Flushes the temporary file to the disk and closes it; it stays until Commit or
     // destruction, and its buffer is given back, so that many closed files cost no memory.
     [[nodiscard]] bool Close() noexcept;
+    // Closes like Close without flushing the data to the disk yet: for the many files of one run
+    // that CommitAll makes durable with a single flush of their file system, where a flush of
+    // each file would cost more than writing it. A file closed so and committed alone is
+    // flushed by Commit.
+    [[nodiscard]] bool CloseUnsynced() noexcept;
     // Closes (unless closed already), renames the temporary file over the target (an existing
     // file is replaced) and flushes the folder, so that the rename itself survives a crash.
     [[nodiscard]] bool Commit() noexcept;
+    // Commits files as one, in order: closes those still open without a flush, flushes the file
+    // system of their folder once for the data of all, renames each over its target, then
+    // flushes the folder once. Returns the first file that failed (its Error tells why; the
+    // files before it are in place, it and those after are not), or nullptr.
+    static CReplaceFile* CommitAll(std::span<const std::unique_ptr<CReplaceFile>> files) noexcept;
 
     // The path given (the target as named, not where a link leads).
     const std::string& Path() const { return m_path; }
@@ -61,6 +72,9 @@ private:
 
     [[nodiscard]] bool WriteAll(const std::uint8_t* data, std::size_t size) noexcept;
     [[nodiscard]] bool Flush() noexcept;
+    [[nodiscard]] bool CloseFile(bool sync) noexcept;
+    // Renames the closed, flushed temporary file over the target.
+    [[nodiscard]] bool Rename() noexcept;
     bool Fail(int code) noexcept;
 
     // First, so that it is made before anything can throw and closed last of all.
@@ -69,6 +83,7 @@ private:
     std::string m_path;
     std::string m_target; // where the rename goes: m_path, or the file a link there leads to
     bool m_closed = false;
+    bool m_synced = false; // the data is on the disk (Close, or the flush of CommitAll)
     int m_errno = 0;
     std::uint32_t m_mode = 0; // the old file's permission bits; 0 when there was none
     std::vector<std::uint8_t> m_buffer;

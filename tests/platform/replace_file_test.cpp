@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -101,6 +102,42 @@ TEST(ReplaceFile, AFailedRenameIsReportedAndLeavesNothing) {
                   "Failed to save file - " + path + "\n\n" + my::SystemErrorText(int(e.m_code)));
     }
     EXPECT_EQ(dir.Files(), std::vector<std::string>{"t.bin"});
+}
+
+TEST(ReplaceFile, FilesCommittedTogetherArePlacedInOrderUpToTheFirstFailure) {
+    CTempFolder dir;
+    const auto write = [&](const char* name, bool closeFirst) {
+        auto file = std::make_unique<io::CReplaceFile>(dir / name);
+        EXPECT_TRUE(file->Write(name, 1));
+        if (closeFirst) {
+            EXPECT_TRUE(file->CloseUnsynced());
+        }
+        return file;
+    };
+    {
+        std::vector<std::unique_ptr<io::CReplaceFile>> files;
+        files.push_back(write("a", true));
+        files.push_back(write("b", false)); // still open: CommitAll closes it
+        EXPECT_EQ(io::CReplaceFile::CommitAll(files), nullptr);
+    }
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(ReadFile(dir.Path() / "b"), std::vector<std::uint8_t>{'b'});
+    {
+        std::vector<std::unique_ptr<io::CReplaceFile>> files;
+        for (const char* name : {"c", "d", "e"}) {
+            files.push_back(write(name, true));
+        }
+        // A folder takes the second name while the files are written: that rename fails.
+        std::filesystem::create_directories(dir.Path() / "d/inside");
+        EXPECT_EQ(io::CReplaceFile::CommitAll(files), files[1].get());
+        EXPECT_EQ(files[1]->Failure().m_id, IDS_FILE_SAVE_FAILED);
+    }
+    // The first is in place, the failed one and the one after it left no temporary file.
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"a", "b", "c", "d"}));
+    // A file closed without a flush and committed alone is flushed and placed all the same.
+    auto alone = write("f", true);
+    EXPECT_TRUE(alone->Commit());
+    EXPECT_EQ(ReadFile(dir.Path() / "f"), std::vector<std::uint8_t>{'f'});
 }
 
 TEST(ReplaceFile, ANameTooLongForTheFolderIsRefusedBeforeAnythingIsWritten) {
