@@ -43,9 +43,9 @@ CDifferenceView::CDifferenceView(QWidget* parent) : QWidget(parent) {
     grid->addWidget(m_start, 1, 0);
     grid->addWidget(m_end, 1, 1);
     grid->addLayout(side, 0, 2, 2, 1);
-    grid->setColumnStretch(0, 2);
-    grid->setColumnStretch(1, 2);
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(0, 3);
+    grid->setColumnStretch(1, 3);
+    grid->setColumnStretch(2, 2);
     grid->setRowStretch(1, 1);
     connect(m_list, &QListWidget::currentRowChanged, this, [this](int row) { Emphasise(row); });
 }
