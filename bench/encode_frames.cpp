@@ -6,12 +6,14 @@
 //   encode_frames save PROJECT FORMAT DST_FOLDER DST_NAME FRAME.png...
 //   encode_frames psnr PROJECT ANIMATION.gif|ANIMATION.webp FRAME.png...
 //
-// FORMAT is PNG, APNG, AGIF, WEBP (lossless) or WEBP:Q (lossy with quality Q, 0 to 99).
+// FORMAT is PNG, APNG, AGIF, WEBP (lossless) or WEBP:Q (lossy with quality Q, 0 to 99); for
+// measurements, AGIF:S:D sets libimagequant's speed S (1 to 10) and dithering level D (0 to 1).
 #include "engine/saver_factory.h"
 #include "engine/task_setting_names.h"
 #include "engine/worker_pool.h"
 #include "frame_files.h"
 #include "output/codec_saver.h"
+#include "output/gif_saver.h"
 #include "platform/file_input_stream.h"
 #include "settings/project_file.h"
 
@@ -59,6 +61,10 @@ void ParseFormat(const std::string& name, mrv::CTaskSetting& setting) {
             }
             setting.SetWebpQuality(std::stoi(quality));
         }
+        return;
+    }
+    if (kind == "AGIF" && kind.size() < name.size()) {
+        setting.SetDstFormat(mrv::DstFormat::AGIF);
         return;
     }
     if (kind == name && (name == "PNG" || name == "APNG" || name == "AGIF")) {
@@ -122,6 +128,16 @@ int Save(const std::vector<std::string>& args) {
     setting.SetDstName(args[3]);
     setting.SetRoundType(mrv::RoundType::None);
     const mrv::ImgSaverPtr saver = mrv::CreateSaver(setting);
+    if (auto* gif = dynamic_cast<mrv::CAgifSaver*>(saver.get()); gif && args[1] != "AGIF") {
+        // AGIF:SPEED:DITHERING, for measuring the quantiser's settings.
+        const std::string rest = args[1].substr(5);
+        const std::size_t colon = rest.find(':');
+        if (colon == std::string::npos) {
+            throw std::invalid_argument("AGIF takes :SPEED:DITHERING, not " + args[1]);
+        }
+        gif->m_quantizerSpeed = std::stoi(rest.substr(0, colon));
+        gif->m_dithering = std::stof(rest.substr(colon + 1));
+    }
     WriteFrames(*saver, bench::ReadFrames({args.begin() + 4, args.end()}));
     return 0;
 }

@@ -15,6 +15,14 @@ bool RowsDiffer(const CImg& a, const CImg& b, std::int32_t y, std::size_t rowByt
 }
 
 bool PixelsDiffer(const std::uint8_t* a, const std::uint8_t* b, std::size_t x, std::size_t bpp) {
+    if (bpp == 4) {
+        // The frames' own format: one word each, without a call to memcmp per pixel.
+        std::uint32_t p = 0;
+        std::uint32_t q = 0;
+        std::memcpy(&p, a + x * 4, 4);
+        std::memcpy(&q, b + x * 4, 4);
+        return p != q;
+    }
     return std::memcmp(a + x * bpp, b + x * bpp, bpp) != 0;
 }
 

@@ -17,11 +17,9 @@ namespace codec {
 namespace {
 
 struct CLiqFree {
-    void operator()(liq_attr* p) const noexcept { liq_attr_destroy(p); }
     void operator()(liq_image* p) const noexcept { liq_image_destroy(p); }
     void operator()(liq_result* p) const noexcept { liq_result_destroy(p); }
 };
-using CLiqAttr = std::unique_ptr<liq_attr, CLiqFree>;
 using CLiqImage = std::unique_ptr<liq_image, CLiqFree>;
 using CLiqResult = std::unique_ptr<liq_result, CLiqFree>;
 
@@ -158,6 +156,26 @@ bool MoveTransparentToFront(std::vector<CPaletteColor>& palette,
     return true;
 }
 
+void CQuantizer::CAttrFree::operator()(liq_attr* attr) const noexcept {
+    liq_attr_destroy(attr);
+}
+
+CQuantizer::CQuantizer(int speed, float dithering)
+    : m_attr(liq_attr_create()), m_dithering(dithering) {
+    if (!m_attr) {
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "Out of memory for the quantiser");
+    }
+    if (liq_set_speed(m_attr.get(), speed) != LIQ_OK || !(dithering >= 0.0f && dithering <= 1.0f)) {
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
+                             "Invalid quantiser speed or dithering: " + std::to_string(speed) +
+                                 ", " + std::to_string(dithering));
+    }
+}
+
+CQuantizer::~CQuantizer() = default;
+CQuantizer::CQuantizer(CQuantizer&&) noexcept = default;
+CQuantizer& CQuantizer::operator=(CQuantizer&&) noexcept = default;
+
 void CQuantizer::Quantize(const CImg& img, bool transparent, std::size_t maxColors,
                           CIndexedImage& out) {
     maxColors = std::clamp<std::size_t>(maxColors, 2, 256);
@@ -198,16 +216,12 @@ bool CQuantizer::TryExact(std::size_t pixelCount, std::size_t maxColors, CIndexe
 void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t maxColors,
                         CIndexedImage& out) {
     const bool transparent = out.m_transparent;
-    CLiqAttr attr(liq_attr_create());
-    if (!attr) {
-        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "Out of memory for the quantiser");
-    }
-    if (liq_set_max_colors(attr.get(), int(maxColors)) != LIQ_OK ||
-        liq_set_speed(attr.get(), m_speed) != LIQ_OK) {
+    liq_attr* attr = m_attr.get();
+    if (liq_set_max_colors(attr, int(maxColors)) != LIQ_OK) {
         throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
-                             "Invalid quantiser speed: " + std::to_string(m_speed));
+                             "Invalid palette size: " + std::to_string(maxColors));
     }
-    CLiqImage image(liq_image_create_rgba(attr.get(), m_rgba.data(), width, height, 0.0));
+    CLiqImage image(liq_image_create_rgba(attr, m_rgba.data(), width, height, 0.0));
     if (!image) {
         throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "liq_image_create_rgba() failed for " +
                                                                 std::to_string(width) + " x " +
@@ -222,13 +236,13 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
         }
     }
     liq_result* raw = nullptr;
-    const liq_error e = liq_image_quantize(image.get(), attr.get(), &raw);
+    const liq_error e = liq_image_quantize(image.get(), attr, &raw);
     CLiqResult result(raw);
     if (e != LIQ_OK || !result) {
         throw my::CException(IDS_WIC_PALETTE_INIT_FAILED,
                              "liq_image_quantize(): " + LiqErrorText(e));
     }
-    liq_set_dithering_level(result.get(), 0.0f);
+    liq_set_dithering_level(result.get(), m_dithering);
     const liq_error remap = liq_write_remapped_image(result.get(), image.get(),
                                                      out.m_indices.data(), out.m_indices.size());
     if (remap != LIQ_OK) {
