@@ -171,6 +171,31 @@ TEST(GifPalette, ExactColoursUpTo256AndTransparentEntryAlwaysFirst) {
     }
 }
 
+TEST(GifPalette, OneQuantiserServesFramesOfEverySizeAndRefusesBadSettings) {
+    // The quantiser keeps libimagequant's settings from frame to frame: a frame quantised after
+    // others of other sizes and palette limits comes out as from a fresh quantiser.
+    const auto gradient = Gradient(64, 48, 9);
+    codec::CQuantizer fresh(codec::CQuantizer::kDefaultSpeed, 1.0f);
+    codec::CIndexedImage expected;
+    fresh.Quantize(*gradient, false, 256, expected);
+    codec::CQuantizer reused(codec::CQuantizer::kDefaultSpeed, 1.0f);
+    codec::CIndexedImage indexed;
+    reused.Quantize(*Gradient(100, 20, 1), true, 16, indexed);
+    EXPECT_LE(indexed.m_palette.size(), 16u);
+    reused.Quantize(*gradient, false, 256, indexed);
+    EXPECT_EQ(indexed.m_palette, expected.m_palette);
+    EXPECT_EQ(indexed.m_indices, expected.m_indices);
+    // Dithering changes which index a pixel gets, not the palette's limit.
+    codec::CQuantizer plain;
+    plain.Quantize(*gradient, false, 256, indexed);
+    EXPECT_NE(indexed.m_indices, expected.m_indices);
+
+    EXPECT_EQ(morvane::test::FailureId([] { codec::CQuantizer(11, 0.0f); }),
+              IDS_WIC_PALETTE_CREATE_FAILED);
+    EXPECT_EQ(morvane::test::FailureId([] { codec::CQuantizer(7, 1.5f); }),
+              IDS_WIC_PALETTE_CREATE_FAILED);
+}
+
 TEST(GifStop, StopLeavesNoAnimation) {
     CTempFolder dir;
     mrv::CAgifSaver animation;
