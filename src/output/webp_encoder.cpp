@@ -13,16 +13,12 @@ namespace codec {
 
 namespace {
 
-// Chosen by measurement against img2webp on 100 rendered frames of the examples (bench/
-// peers.sh): lossless method 4 at effort 50 makes files 0.4 % smaller than libwebp's default
-// effort 75 in a fifth less time (methods below 4 add 2 to 7 %, effort 100 saves 1.5 % at 15 %
-// more time, method 6 saves 7 % at six times the time). Lossy frames take libwebp's plain RGB
-// to YUV conversion and a spatial noise shaping of 60: the sharp conversion without noise
-// shaping took 40 % more time and 22 % more bytes for 1.5 dB more, where these frames already
-// reach 43 to 44 dB on average and at least 39.5 dB each.
+// Method 4 as libwebp's tools use it. For lossless frames effort 50, chosen by measurement
+// against img2webp on 100 rendered frames of the examples (bench/peers.sh): 0.4 % fewer bytes
+// than libwebp's default effort 75 in a fifth less time; methods below 4 add 2 to 7 %, effort
+// 100 saves 1.5 % at 15 % more time, method 6 saves 7 % at six times the time.
 constexpr int kMethod = 4;
 constexpr float kLosslessEffort = 50.0f;
-constexpr int kLossyNoiseShaping = 60;
 // Lossy frames leave whole blocks of this size alone when they did not change.
 constexpr std::int32_t kStillBlock = 8;
 
@@ -235,7 +231,14 @@ bool EncodeWebpFrame(const CImg* previous, const CImg& frame, std::int32_t quali
     config.lossless = lossless ? 1 : 0;
     config.quality = lossless ? kLosslessEffort : float(quality);
     if (!lossless) {
-        config.sns_strength = kLossyNoiseShaping;
+        // Drawings, not photographs: the sharp RGB to YUV conversion keeps saturated edges from
+        // bleeding through the halved colour resolution, and without noise shaping flat areas
+        // get as many bits as detailed ones. Both cost some bytes and gain several dB on our
+        // frames, at the same quality number. Measured: libwebp's plain conversion or any noise
+        // shaping from 20 up (0.8 to 0.9 times the bytes and time) leaves thin lines of the
+        // examples below 38 dB at quality 80.
+        config.use_sharp_yuv = 1;
+        config.sns_strength = 0;
     }
     // A replaced rectangle keeps the colour of its transparent pixels exactly, so that every
     // byte of the frame comes back; in a blended one they only let the canvas through, and the
