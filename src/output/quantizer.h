@@ -1,6 +1,7 @@
 // CQuantizer: the palette of a GIF frame. Up to 256 colours per frame without dithering, from
-// libimagequant, or taken exactly when the frame has few enough colours; when the frame is to
-// be transparent, transparent black is always index 0 and pixels below 50 % alpha map to it.
+// libimagequant (refined in RGB for frames of up to 1024 colours), or taken exactly when the
+// frame has few enough colours; when the frame is to be transparent, transparent black is always
+// index 0 and pixels below 50 % alpha map to it.
 #pragma once
 
 #include <array>
@@ -54,6 +55,14 @@ private:
     };
 
     bool TryExact(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out);
+    // For a frame of up to 1024 colours, replaces libimagequant's palette and indices by the
+    // one of least squared RGB error among: its palette refined by a few rounds of moving each
+    // entry to the mean of the colours nearest to it, and the most frequent colours taken
+    // exactly. libimagequant weighs errors as the eye does and spreads a small error over many
+    // pixels; the frames are judged by their RGB error.
+    void Refine(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out);
+    // Sum over the pixels of the squared RGB distance to their palette entries.
+    std::uint64_t SquaredError(const CIndexedImage& indexed) const;
     void Reduce(std::int32_t width, std::int32_t height, std::size_t maxColors, CIndexedImage& out);
 
     // Settings of libimagequant, made once for all frames.

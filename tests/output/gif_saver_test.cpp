@@ -196,6 +196,37 @@ TEST(GifPalette, OneQuantiserServesFramesOfEverySizeAndRefusesBadSettings) {
               IDS_WIC_PALETTE_CREATE_FAILED);
 }
 
+TEST(GifPalette, AFewColoursOverTheLimitCostOnlyTheRarePixels) {
+    // 256 colours of 16 pixels each, and 160 single pixels 3 levels of red off their block's
+    // colour: only those 160 may be off, by no more than those 3 levels.
+    const auto base = [](int x, int y) {
+        const int k = (y * 64 + x) / 16;
+        return Bgra{std::uint8_t(k), std::uint8_t(255 - k), std::uint8_t(k / 16 * 16), 255};
+    };
+    const auto img = MakeImage(64, 64, [&](int x, int y) {
+        Bgra p = base(x, y);
+        if (x % 16 == 5 && y < 40) {
+            p.r = std::uint8_t(p.r + 3);
+        }
+        return p;
+    });
+    codec::CQuantizer quantizer;
+    codec::CIndexedImage indexed;
+    quantizer.Quantize(*img, false, 256, indexed);
+    EXPECT_FALSE(indexed.m_exact);
+    ASSERT_LE(indexed.m_palette.size(), 256u);
+    std::uint64_t squared = 0;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const Bgra p = PixelAt(*img, x, y);
+            const codec::CPaletteColor& c = indexed.m_palette[indexed.m_indices[y * 64 + x]];
+            const int d[3] = {c.r - p.r, c.g - p.g, c.b - p.b};
+            squared += std::uint64_t(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        }
+    }
+    EXPECT_LE(squared, 160u * 9u);
+}
+
 TEST(GifStop, StopLeavesNoAnimation) {
     CTempFolder dir;
     mrv::CAgifSaver animation;
