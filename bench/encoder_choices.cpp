@@ -2,7 +2,7 @@
 // frames from disk. For each way of choosing the scanline filters and each libdeflate level it
 // prints the bytes of all frames and the CPU time filtering and compressing took.
 //
-//   encoder_choices png FRAME.png...
+//   encoder_choices png[:LEVEL] FRAME.png...   (LEVEL: that level only)
 #include "frame_files.h"
 #include "output/deflater.h"
 #include "output/png_encoder.h"
@@ -61,13 +61,16 @@ CTotals Measure(const std::vector<mrv::CImgPtr>& frames, const std::string& stra
     return totals;
 }
 
-int Png(const std::vector<std::string>& paths) {
+int Png(const std::vector<std::string>& paths, int onlyLevel) {
     const std::vector<mrv::CImgPtr> frames = bench::ReadFrames(paths);
     std::printf("%-8s %5s %12s %9s\n", "filters", "level", "bytes", "seconds");
     for (const char* strategy : {"none", "minsad", "both", "ours"}) {
         // The slowest levels only for the plain and our own choice: the others never beat them.
         const bool all = std::string(strategy) == "none" || std::string(strategy) == "ours";
         for (int level = 1; level <= (all ? 12 : 9); ++level) {
+            if (onlyLevel != 0 && level != onlyLevel) {
+                continue;
+            }
             const CTotals t = Measure(frames, strategy, level);
             std::printf("%-8s %5d %12zu %9.3f\n", strategy, level, t.m_bytes, t.m_seconds);
             std::fflush(stdout);
@@ -80,12 +83,13 @@ int Png(const std::vector<std::string>& paths) {
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() < 2 || args[0] != "png") {
-        std::fputs("usage: encoder_choices png FRAME.png...\n", stderr);
+    if (args.size() < 2 || args[0].substr(0, 3) != "png") {
+        std::fputs("usage: encoder_choices png[:LEVEL] FRAME.png...\n", stderr);
         return 2;
     }
     try {
-        return Png({args.begin() + 1, args.end()});
+        const int level = args[0].size() > 4 ? std::stoi(args[0].substr(4)) : 0;
+        return Png({args.begin() + 1, args.end()}, level);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "encoder_choices: %s\n", e.what());
         return 1;

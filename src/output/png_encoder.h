@@ -70,7 +70,8 @@ private:
 // Encodes frames of pixel type 0 one after the other, reusing its buffers and compressors.
 // Each frame is deflated once: a sample of its rows is filtered both ways (unfiltered, and
 // per row with the filter of least sum of absolute differences) and compressed, and the whole
-// frame is filtered the way whose sample came out smaller. Small images (up to 128 rows) are
+// frame is filtered when its filtered sample came out smaller by more than a sixteenth, else
+// left unfiltered. Small images (up to 128 rows) are
 // compressed both ways and keep the smaller stream.
 class CPngImageEncoder {
 public:
