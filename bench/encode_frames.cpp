@@ -6,16 +6,18 @@
 //   encode_frames save PROJECT FORMAT DST_FOLDER DST_NAME FRAME.png...
 //   encode_frames psnr PROJECT ANIMATION.gif|ANIMATION.webp FRAME.png...
 //
-// FORMAT is PNG, APNG, AGIF, WEBP (lossless) or WEBP:Q (lossy with quality Q, 0 to 99).
+// FORMAT is PNG, APNG, AGIF, WEBP (lossless) or WEBP:Q (lossy with quality Q, 0 to 99); for
+// measurements, AGIF:S:D sets libimagequant's speed S (1 to 10) and dithering level D (0 to 1).
 #include "engine/saver_factory.h"
 #include "engine/task_setting_names.h"
+#include "engine/worker_pool.h"
+#include "frame_files.h"
+#include "output/codec_saver.h"
+#include "output/gif_saver.h"
 #include "platform/file_input_stream.h"
-#include "platform/png_decoder.h"
 #include "settings/project_file.h"
 
 #include <algorithm>
-#include <array>
-#include <boost/make_shared.hpp>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +26,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 #include <webp/demux.h>
 
@@ -34,100 +37,6 @@ constexpr int kExitFailed = 1;
 
 // PSNR given to a frame decoded without any error, so that the mean stays finite.
 constexpr double kLosslessPsnr = 100.0;
-
-std::uint32_t BigEndian32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 | std::uint32_t(p[2]) << 8 |
-           std::uint32_t(p[3]);
-}
-
-// What DecodePng needs to know before it decodes: the size from IHDR, and the resolution from
-// pHYs so that a saved frame carries the same one as a freshly rendered frame.
-struct CPngHeader {
-    std::int32_t m_width = 0;
-    std::int32_t m_height = 0;
-    double m_dpiX = 0.0;
-    double m_dpiY = 0.0;
-};
-
-CPngHeader ReadPngHeader(io::CInputStream& in, const std::string& path) {
-    static constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P',  'N',  'G',
-                                                               '\r', '\n', 0x1A, '\n'};
-    std::array<std::uint8_t, 8> signature{};
-    in.ReadExactly(signature.data(), signature.size());
-    if (signature != kSignature) {
-        throw std::runtime_error(path + ": not a PNG file");
-    }
-    CPngHeader header;
-    bool first = true;
-    for (;;) {
-        std::array<std::uint8_t, 8> chunk{};
-        in.ReadExactly(chunk.data(), chunk.size());
-        const std::uint32_t length = BigEndian32(chunk.data());
-        const std::string type(reinterpret_cast<const char*>(chunk.data() + 4), 4);
-        if (std::uint64_t(length) + 4 > in.Remaining()) {
-            throw std::runtime_error(path + ": chunk " + type + " runs past the end of the file");
-        }
-        if (first != (type == "IHDR")) {
-            throw std::runtime_error(path + ": IHDR is not the first chunk");
-        }
-        if (type == "IDAT" || type == "IEND") {
-            break;
-        }
-        if (type == "IHDR" || type == "pHYs") {
-            std::array<std::uint8_t, 13> data{};
-            if (length < (type == "IHDR" ? 13u : 9u)) {
-                throw std::runtime_error(path + ": chunk " + type + " is too short");
-            }
-            in.ReadExactly(data.data(), type == "IHDR" ? 13 : 9);
-            in.Seek(in.Position() + length - (type == "IHDR" ? 13 : 9) + 4);
-            if (type == "IHDR") {
-                const std::uint32_t width = BigEndian32(data.data());
-                const std::uint32_t height = BigEndian32(data.data() + 4);
-                if (width == 0 || height == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
-                    throw std::runtime_error(path + ": invalid image size");
-                }
-                header.m_width = std::int32_t(width);
-                header.m_height = std::int32_t(height);
-            } else if (data[8] == 1) {
-                // Pixels per metre, back to dots per inch at the precision a DPI setting has.
-                header.m_dpiX = std::round(BigEndian32(data.data()) * 25.4) / 1000.0;
-                header.m_dpiY = std::round(BigEndian32(data.data() + 4) * 25.4) / 1000.0;
-            }
-        } else {
-            in.Seek(in.Position() + length + 4);
-        }
-        first = false;
-    }
-    in.Seek(0);
-    return header;
-}
-
-// One frame as the renderer hands it over: BGRA rows with the PNG's resolution.
-mrv::CImgPtr ReadFrame(const std::string& path) {
-    io::CFileInputStream in(path);
-    const CPngHeader header = ReadPngHeader(in, path);
-    auto img = boost::make_shared<CImg>();
-    img->m_pixelType = CImg::PIXEL_BGRA32;
-    img->m_width = header.m_width;
-    img->m_height = header.m_height;
-    img->m_dpiX = header.m_dpiX;
-    img->m_dpiY = header.m_dpiY;
-    codec::DecodePng(in, *img);
-    return img;
-}
-
-std::vector<mrv::CImgPtr> ReadFrames(const std::vector<std::string>& paths) {
-    std::vector<mrv::CImgPtr> frames;
-    frames.reserve(paths.size());
-    for (const std::string& path : paths) {
-        frames.push_back(ReadFrame(path));
-        if (frames.back()->m_width != frames.front()->m_width ||
-            frames.back()->m_height != frames.front()->m_height) {
-            throw std::runtime_error(path + ": the frames differ in size");
-        }
-    }
-    return frames;
-}
 
 mrv::CTaskSetting LoadSetting(const std::string& project) {
     mrv::CTaskSetting setting;
@@ -154,11 +63,60 @@ void ParseFormat(const std::string& name, mrv::CTaskSetting& setting) {
         }
         return;
     }
+    if (kind == "AGIF" && kind.size() < name.size()) {
+        setting.SetDstFormat(mrv::DstFormat::AGIF);
+        return;
+    }
     if (kind == name && (name == "PNG" || name == "APNG" || name == "AGIF")) {
         setting.SetDstFormat(mrv::FromName<mrv::DstFormat>(name));
         return;
     }
     throw std::invalid_argument("unknown format " + name + " (PNG, APNG, AGIF, WEBP or WEBP:Q)");
+}
+
+// Signals that a frame needs what the first frame did not choose: the run starts again.
+struct CRestartRun {};
+
+// Writes the frames as a generation task does: every output frame encoded on the threads of a
+// worker pool, each with an encoder of its own, and appended in order on this thread.
+void WriteFrames(mrv::CImgSaver& saver, const std::vector<mrv::CImgPtr>& images) {
+    mrv::CWorkerPool pool(std::max(1u, std::thread::hardware_concurrency()));
+    const std::size_t window = 2 * pool.Size();
+    try {
+        for (bool translucent = false;; translucent = true) {
+            const std::uint32_t count = saver.Begin(images.size(), false, *images[0], translucent);
+            const bool cut = saver.CutsRegions();
+            std::vector<std::unique_ptr<codec::CImgSaver>> encoders(pool.Size());
+            std::vector<mrv::CEncodedFrame> encoded(window);
+            const auto job = [&](std::size_t j, std::size_t worker) {
+                const mrv::CImgPtr& frame = images[saver.SourceIndex(std::uint32_t(j))];
+                if (!saver.Admits(*frame)) {
+                    throw CRestartRun{};
+                }
+                const CImg* previous =
+                    cut && j > 0 ? images[saver.SourceIndex(std::uint32_t(j - 1))].get() : nullptr;
+                std::unique_ptr<codec::CImgSaver>& encoder = encoders[worker];
+                if (!encoder) {
+                    encoder = saver.MakeEncoder();
+                    encoder->SetParallel(false);
+                }
+                saver.Encode(std::uint32_t(j), previous, frame, *encoder, encoded[j % window]);
+            };
+            const auto consume = [&](std::size_t j) { saver.Append(encoded[j % window]); };
+            try {
+                if (!pool.Run(count, window, job, consume, [] { return false; })) {
+                    throw std::runtime_error("the run stopped");
+                }
+            } catch (const CRestartRun&) {
+                continue;
+            }
+            break;
+        }
+        saver.Finish();
+    } catch (...) {
+        saver.Discard();
+        throw;
+    }
 }
 
 // The project's output settings with the format and place replaced. The frames on disk are
@@ -170,10 +128,18 @@ int Save(const std::vector<std::string>& args) {
     setting.SetDstName(args[3]);
     setting.SetRoundType(mrv::RoundType::None);
     const mrv::ImgSaverPtr saver = mrv::CreateSaver(setting);
-
-    mrv::CFrameList list;
-    list.m_images = ReadFrames({args.begin() + 4, args.end()});
-    return saver->Save(list) ? 0 : kExitFailed;
+    if (auto* gif = dynamic_cast<mrv::CAgifSaver*>(saver.get()); gif && args[1] != "AGIF") {
+        // AGIF:SPEED:DITHERING, for measuring the quantiser's settings.
+        const std::string rest = args[1].substr(5);
+        const std::size_t colon = rest.find(':');
+        if (colon == std::string::npos) {
+            throw std::invalid_argument("AGIF takes :SPEED:DITHERING, not " + args[1]);
+        }
+        gif->m_quantizerSpeed = std::stoi(rest.substr(0, colon));
+        gif->m_dithering = std::stof(rest.substr(colon + 1));
+    }
+    WriteFrames(*saver, bench::ReadFrames({args.begin() + 4, args.end()}));
+    return 0;
 }
 
 struct CGifClose {
@@ -358,7 +324,7 @@ int Psnr(const std::vector<std::string>& args) {
     // Source frames are read one at a time: with the shown frames, all of them would need
     // twice the memory of the animation.
     for (std::size_t i = 0; i < count; ++i) {
-        const mrv::CImgPtr source = ReadFrame(args[i + 2]);
+        const mrv::CImgPtr source = bench::ReadFrame(args[i + 2]);
         if (source->m_width != width || source->m_height != height) {
             throw std::runtime_error(args[i + 2] + ": " + std::to_string(source->m_width) + " x " +
                                      std::to_string(source->m_height) + " pixels, the animation " +

@@ -8,7 +8,11 @@
 #
 # Run by `make bench` (after a build with -DMORVANE_BUILD_BENCH=ON). Installs the peers when
 # they are missing: Debian packages through apt-get, gifski through npm into build/peers.
-# Environment: PEERS_PROJECTS (example names), PEERS_SIZES (WxH ...), PEERS_FRAMES, PEERS_RUNS.
+# Environment: PEERS_PROJECTS (example names), PEERS_SIZES (WxH ...), PEERS_FRAMES, PEERS_RUNS,
+# PEERS_SLOW_RUNS (runs of the peers that take several times our time: ImageMagick, gifsicle
+# and gifski; 1 by default, since their median cannot move a ratio that far from its aim).
+# apngasm's default (7-zip) mode, aimed at for its size only, runs once per set of frames: its
+# file is kept in build/peers/cache under the frames' checksum for later runs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -25,6 +29,7 @@ read -r -a projects <<<"${PEERS_PROJECTS:-morph phased_dots}"
 read -r -a sizes <<<"${PEERS_SIZES:-640x480 1280x720}"
 frame_count=${PEERS_FRAMES:-100}
 runs=${PEERS_RUNS:-3}
+slow_runs=${PEERS_SLOW_RUNS:-1}
 # Every tool gets the same number of OpenMP threads (ImageMagick and libimagequant use them).
 export OMP_NUM_THREADS=${OMP_NUM_THREADS:-2}
 export LC_ALL=C
@@ -42,6 +47,9 @@ if ! [[ $frame_count =~ ^[0-9]+$ ]] || [ "$frame_count" -lt 2 ]; then
 fi
 if ! [[ $runs =~ ^[0-9]+$ ]] || [ "$runs" -lt 1 ]; then
     die "PEERS_RUNS must be a number of 1 or more"
+fi
+if ! [[ $slow_runs =~ ^[0-9]+$ ]] || [ "$slow_runs" -lt 1 ]; then
+    die "PEERS_SLOW_RUNS must be a number of 1 or more"
 fi
 
 # --- the peers ---------------------------------------------------------------------------------
@@ -214,13 +222,13 @@ for project in "${projects[@]}"; do
 
         # Animated GIF.
         ours=$(median_seconds "$encoder" save "$project_file" AGIF "$out" ours "${sources[@]}")
-        im=$(median_seconds "$magick" -limit memory 2GiB -limit disk 8GiB -delay "$delay" -loop 0 \
+        im=$(runs=$slow_runs median_seconds "$magick" -limit memory 2GiB -limit disk 8GiB -delay "$delay" -loop 0 \
             "${sources[@]}" -layers Optimize "$out/imagemagick.gif")
-        gs=$(median_seconds gifsicle -O2 "$out/imagemagick.gif" -o "$out/gifsicle.gif")
+        gs=$(runs=$slow_runs median_seconds gifsicle -O2 "$out/imagemagick.gif" -o "$out/gifsicle.gif")
         ff=$(median_seconds ffmpeg -nostdin -v error -y -framerate "$rate/100" -i "$pattern" \
             -lavfi 'split[a][b];[a]palettegen=stats_mode=single[p];[b][p]paletteuse=new=1:dither=none' \
             -loop 0 "$out/ffmpeg.gif")
-        gk=$(median_seconds "$gifski" --quiet --fps "$fps" --width "$width" -o "$out/gifski.gif" \
+        gk=$(runs=$slow_runs median_seconds "$gifski" --quiet --fps "$fps" --width "$width" -o "$out/gifski.gif" \
             "${sources[@]}")
         # gifsicle starts from ImageMagick's GIF: the pipeline takes both.
         imgs=$(awk -v a="$im" -v b="$gs" 'BEGIN { if (a == "failed" || b == "failed") print "failed"; else printf "%.3f", a + b }')
@@ -229,13 +237,13 @@ for project in "${projects[@]}"; do
         agif_s=$ours
         agif_b=$ours_b
         add_row "AGIF vs ImageMagick" "$ours" "$im" "$ours_b" "$(bytes_of "$out/imagemagick.gif")" \
-            "$q_ours" "$(mean_psnr "$out/imagemagick.gif")" "t<1 s<=0.75 d>=2"
+            "$q_ours" "$(mean_psnr "$out/imagemagick.gif")" "t<1 s<1 d>=10"
         add_row "AGIF vs IM+gifsicle -O2" "$ours" "$imgs" "$ours_b" "$(bytes_of "$out/gifsicle.gif")" \
             "$q_ours" "$(mean_psnr "$out/gifsicle.gif")" ""
         add_row "AGIF vs ffmpeg" "$ours" "$ff" "$ours_b" "$(bytes_of "$out/ffmpeg.gif")" \
-            "$q_ours" "$(mean_psnr "$out/ffmpeg.gif")" "t<=0.5 s<=0.75 d>=2"
+            "$q_ours" "$(mean_psnr "$out/ffmpeg.gif")" "t<=0.5 s<=0.85 d>=-0.5"
         add_row "AGIF vs gifski" "$ours" "$gk" "$ours_b" "$(bytes_of "$out/gifski.gif")" \
-            "$q_ours" "$(mean_psnr "$out/gifski.gif")" "t<1 d>=-1"
+            "$q_ours" "$(mean_psnr "$out/gifski.gif")" "t<1 s<1 d>=10"
 
         # APNG: time against apngasm's zlib, size against its default (7zip) compression.
         ours=$(median_seconds "$encoder" save "$project_file" APNG "$out" ours "${sources[@]}")
@@ -244,16 +252,25 @@ for project in "${projects[@]}"; do
         apng_b=$ours_b
         z0=$(median_seconds apngasm "$out/apngasm_z0.png" "${sources[@]}" "$delay" 100 -z0)
         # The default 7zip compression takes minutes at 1280x720, and only its size is aimed
-        # at: one run.
-        z1=$(runs=1 median_seconds apngasm "$out/apngasm.png" "${sources[@]}" "$delay" 100)
+        # at: one run for a set of frames, whose file is kept for later runs.
+        key=$(cat "${sources[@]}" | sha256sum | cut -c1-32)-$delay
+        cached=$work/cache/apngasm-$key.png
+        if [ -s "$cached" ]; then
+            z1=cached
+        else
+            z1=$(runs=1 median_seconds apngasm "$out/apngasm.png" "${sources[@]}" "$delay" 100)
+            mkdir -p "$work/cache"
+            [ "$z1" = failed ] || cp "$out/apngasm.png" "$cached"
+        fi
+        cp "$cached" "$out/apngasm.png" 2>/dev/null || true
         ff=$(median_seconds ffmpeg -nostdin -v error -y -framerate "$rate/100" -i "$pattern" \
             -plays 0 -f apng "$out/ffmpeg_apng.png")
         add_row "APNG vs apngasm -z0" "$ours" "$z0" "$ours_b" "$(bytes_of "$out/apngasm_z0.png")" \
             - - "t<=0.25"
         add_row "APNG vs apngasm (1 run)" "$ours" "$z1" "$ours_b" "$(bytes_of "$out/apngasm.png")" \
-            - - "s<=1.05"
+            - - "s<=1"
         add_row "APNG vs ffmpeg" "$ours" "$ff" "$ours_b" "$(bytes_of "$out/ffmpeg_apng.png")" \
-            - - ""
+            - - "t<=0.5"
 
         # Animated WebP: both sides are libwebp's encoder at its default effort, lossless and
         # lossy at quality 80; then our lossless file against our APNG and animated GIF.
@@ -285,7 +302,9 @@ done
 
 {
     echo "# Side by side with common image tools ($(date -u '+%Y-%m-%d %H:%M UTC'))"
-    echo "# $frame_count frames per case rendered by morvane-cli; median of $runs runs, wall clock;"
+    echo "# $frame_count frames per case rendered by morvane-cli; median of $runs runs, wall clock"
+    echo "# ($slow_runs for ImageMagick, gifsicle and gifski; apngasm's default mode once per set of"
+    echo "# frames, \"cached\" when an earlier run made its file);"
     echo "# OMP_NUM_THREADS=$OMP_NUM_THREADS; time and size columns are ours / peer; PSNR in dB,"
     echo "# mean over the source frames of the RGB PSNR of the frame shown (100 = exact)."
     echo "# aim: t = time ratio, s = size ratio, d = our PSNR minus the peer's."

@@ -144,17 +144,10 @@ CImgSaver::CImgSaver(Container container, TargetFormat target, std::uint32_t opt
 
 CImgSaver::~CImgSaver() = default;
 
-void CImgSaver::SetParallel(bool parallel) {
-    if (parallel != m_parallel) {
-        m_parallel = parallel;
-        m_png.reset();
-    }
-}
-
 void CImgSaver::EncodePngFile(const CImg& img, std::vector<std::uint8_t>& out) {
     CheckPngImage(img);
     if (!m_png) {
-        m_png = std::make_unique<CPngImageEncoder>(9, m_parallel);
+        m_png = std::make_unique<CPngImageEncoder>();
     }
     m_mode = MODE_OTHER;
     // An opaque frame (a painted background) needs no alpha channel: a quarter fewer bytes
@@ -176,7 +169,7 @@ void CImgSaver::EncodePngFile(const CImg& img, std::vector<std::uint8_t>& out) {
 void CImgSaver::EncodePngData(const CImg& img, bool alpha, std::vector<std::uint8_t>& out) {
     CheckPngImage(img);
     if (!m_png) {
-        m_png = std::make_unique<CPngImageEncoder>(9, m_parallel);
+        m_png = std::make_unique<CPngImageEncoder>();
     }
     m_mode = MODE_OTHER;
     const auto data = m_png->Encode(img, alpha);
@@ -234,6 +227,9 @@ void CImgSaver::PutGifFrame(void* stream, const CImg& img, const mrv::CFrameReco
     const auto top = animated ? CheckedCast<std::uint16_t>(record.m_top) : std::uint16_t(0);
 
     m_transparent = (m_options & OPTION_TRANSPARENT) != 0 || HasTranslucentPixel(img);
+    if (!m_parallel) {
+        QuantizeOnCallingThreadOnly();
+    }
     m_quantizer.Quantize(img, m_transparent, PaletteSize(m_target), m_indexed);
 
     std::vector<GifColorType> colors(std::size_t(ColorTableSize(m_indexed.m_palette.size())));

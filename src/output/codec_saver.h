@@ -78,10 +78,13 @@ public:
     // Mode of the last GIF frame and its transparent flag.
     int Mode() const { return m_mode; }
     bool IsTransparent() const { return m_transparent; }
-    void SetQuantizerSpeed(int speed) { m_quantizer = CQuantizer(speed); }
-    // Whether a large PNG frame may compress its two filter candidates on a second thread;
-    // encoders that already run one per thread switch it off.
-    void SetParallel(bool parallel);
+    // libimagequant's speed and dithering level for GIF frames (see CQuantizer).
+    void SetQuantizer(int speed, float dithering) { m_quantizer = CQuantizer(speed, dithering); }
+    // Whether one frame's work may spread over several threads (libimagequant's OpenMP
+    // threads); encoders that already run one per thread switch it off, so that the frame
+    // threads do not compete with threads of the quantiser. PNG frames take one thread either
+    // way.
+    void SetParallel(bool parallel) { m_parallel = parallel; }
 
 private:
     // Writes the frame into an open giflib stream whose screen is screenWidth x screenHeight.

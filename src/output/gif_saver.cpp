@@ -22,8 +22,10 @@ bool CAgifSaver::Admits(const CImg& frame) const {
 std::unique_ptr<codec::CImgSaver> CAgifSaver::MakeEncoder() const {
     const std::uint32_t options =
         codec::OPTION_NO_COLOR_PROFILE | (m_transparent ? codec::OPTION_TRANSPARENT : 0u);
-    return std::make_unique<codec::CImgSaver>(codec::Container::Gif, codec::TargetFormat::Indexed8,
-                                              options);
+    auto encoder = std::make_unique<codec::CImgSaver>(codec::Container::Gif,
+                                                      codec::TargetFormat::Indexed8, options);
+    encoder->SetQuantizer(m_quantizerSpeed, m_dithering);
+    return encoder;
 }
 
 void CAgifSaver::Start(const CImg& first, bool translucent) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "output/img_saver.h"
+#include "output/quantizer.h"
 
 namespace mrv {
 
@@ -30,6 +31,10 @@ public:
     std::string GetExtension() const override { return "gif"; }
     bool Admits(const CImg& frame) const override;
     std::unique_ptr<codec::CImgSaver> MakeEncoder() const override;
+
+    // libimagequant's speed and dithering level for frames of more than 256 colours.
+    int m_quantizerSpeed = codec::CQuantizer::kDefaultSpeed;
+    float m_dithering = codec::CQuantizer::kDefaultDithering;
 
 protected:
     void Start(const CImg& first, bool translucent) override;

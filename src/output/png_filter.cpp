@@ -87,32 +87,49 @@ bool IsOpaque(const CImg& img) {
     return true;
 }
 
-void FilterScanlines(const CImg& img, PngFilterChoice choice, std::vector<std::uint8_t>& out,
-                     bool alpha) {
+std::size_t FilteredRowBytes(const CImg& img, bool alpha) {
+    return 1 + std::size_t(img.m_width) * (alpha ? 4 : 3);
+}
+
+std::span<const std::uint8_t> FilterScanlines(const CImg& img, PngFilterChoice choice,
+                                              std::vector<std::uint8_t>& buffer, bool alpha) {
+    const std::size_t bytes = FilteredRowBytes(img, alpha) * std::size_t(img.m_height);
+    if (buffer.size() < bytes) {
+        buffer.resize(bytes);
+    }
+    if (img.m_height > 0) {
+        FilterRows(img, choice, 0, img.m_height, alpha, buffer.data());
+    }
+    return {buffer.data(), bytes};
+}
+
+void FilterRows(const CImg& img, PngFilterChoice choice, std::int32_t first, std::int32_t last,
+                bool alpha, std::uint8_t* out) {
     const std::size_t width = std::size_t(img.m_width);
-    const std::size_t height = std::size_t(img.m_height);
-    const std::size_t rowBytes = width * (alpha ? 4 : 3);
-    out.resize(height * (rowBytes + 1));
+    const std::size_t rowBytes = FilteredRowBytes(img, alpha) - 1;
 
     if (choice == PngFilterChoice::None) {
-        for (std::size_t y = 0; y < height; ++y) {
-            std::uint8_t* line = out.data() + y * (rowBytes + 1);
-            line[0] = PNG_FILTER_NONE;
-            ToPngRow(img.Row(std::int32_t(y)), line + 1, width, alpha);
+        for (std::int32_t y = first; y < last; ++y, out += rowBytes + 1) {
+            out[0] = PNG_FILTER_NONE;
+            ToPngRow(img.Row(y), out + 1, width, alpha);
         }
         return;
     }
 
-    // Two rows (current and previous) and one scratch row per filter besides None.
+    // Two rows (current and previous) and one scratch row per filter besides None. The row
+    // above the first is zeros for the image's first row, else that row of the image.
     std::vector<std::uint8_t> scratch(rowBytes * 6, 0);
     std::uint8_t* cur = scratch.data();
     std::uint8_t* prev = cur + rowBytes;
+    if (first > 0) {
+        ToPngRow(img.Row(first - 1), prev, width, alpha);
+    }
     std::array<std::uint8_t*, 5> filtered{};
     for (std::size_t f = PNG_FILTER_SUB; f <= PNG_FILTER_PAETH; ++f) {
         filtered[f] = scratch.data() + (f + 1) * rowBytes;
     }
-    for (std::size_t y = 0; y < height; ++y) {
-        ToPngRow(img.Row(std::int32_t(y)), cur, width, alpha);
+    for (std::int32_t y = first; y < last; ++y, out += rowBytes + 1) {
+        ToPngRow(img.Row(y), cur, width, alpha);
         filtered[PNG_FILTER_NONE] = cur;
         if (alpha) {
             FilterRow<4>(cur, prev, rowBytes, filtered);
@@ -128,9 +145,8 @@ void FilterScanlines(const CImg& img, PngFilterChoice choice, std::vector<std::u
                 best = f;
             }
         }
-        std::uint8_t* line = out.data() + y * (rowBytes + 1);
-        line[0] = std::uint8_t(best);
-        std::memcpy(line + 1, filtered[best], rowBytes);
+        out[0] = std::uint8_t(best);
+        std::memcpy(out + 1, filtered[best], rowBytes);
         std::swap(cur, prev);
     }
 }

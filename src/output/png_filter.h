@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 struct CImg;
@@ -25,10 +26,20 @@ enum class PngFilterChoice {
 };
 
 // Bytes of the filtered scanlines of an image of pixel type 0 (height * (1 + 4 * width), or
-// height * (1 + 3 * width) without alpha, when the alpha channel is dropped).
+// height * (1 + 3 * width) without alpha, when the alpha channel is dropped), written at the
+// start of buffer. The buffer only ever grows, so one reused from frame to frame is neither
+// cleared nor zero-filled again; the result is valid until it changes.
 // Flat art with large runs often deflates best unfiltered; photographic gradients with filters.
-void FilterScanlines(const CImg& img, PngFilterChoice choice, std::vector<std::uint8_t>& out,
-                     bool alpha = true);
+std::span<const std::uint8_t> FilterScanlines(const CImg& img, PngFilterChoice choice,
+                                              std::vector<std::uint8_t>& buffer, bool alpha = true);
+
+// The filtered scanlines of rows first .. last - 1 only (0 <= first < last <= height), as they
+// are in the whole image's, into out, which holds (last - first) * (1 + bytes per row) bytes.
+void FilterRows(const CImg& img, PngFilterChoice choice, std::int32_t first, std::int32_t last,
+                bool alpha, std::uint8_t* out);
+
+// Bytes of one filtered scanline: the filter type and the row's samples.
+std::size_t FilteredRowBytes(const CImg& img, bool alpha);
 
 // True when every pixel of an image of pixel type 0 is fully opaque: its PNG needs no alpha.
 bool IsOpaque(const CImg& img);

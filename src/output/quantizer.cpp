@@ -11,17 +11,17 @@
 #include <libimagequant.h>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 
 namespace codec {
 
 namespace {
 
 struct CLiqFree {
-    void operator()(liq_attr* p) const noexcept { liq_attr_destroy(p); }
     void operator()(liq_image* p) const noexcept { liq_image_destroy(p); }
     void operator()(liq_result* p) const noexcept { liq_result_destroy(p); }
 };
-using CLiqAttr = std::unique_ptr<liq_attr, CLiqFree>;
 using CLiqImage = std::unique_ptr<liq_image, CLiqFree>;
 using CLiqResult = std::unique_ptr<liq_result, CLiqFree>;
 
@@ -102,6 +102,72 @@ private:
     }();
 };
 
+// Frames of up to this many colours get their palette refined in RGB, in this many rounds.
+constexpr std::size_t kMaxRefinedColors = 1024;
+constexpr int kRefineRounds = 3;
+
+// A colour of the frame, how many pixels have it, and its palette index.
+struct CColorCount {
+    std::uint32_t m_key;
+    std::uint32_t m_count;
+    std::uint8_t m_index;
+};
+
+std::uint32_t RgbKey(const std::uint8_t* rgba) {
+    return std::uint32_t(rgba[0]) | std::uint32_t(rgba[1]) << 8 | std::uint32_t(rgba[2]) << 16;
+}
+
+// Squared RGB distance between straight RGB(A) bytes and a palette entry; a transparent pixel
+// (alpha 0) and the transparent entry are equal.
+std::uint32_t ColorDistance(const std::uint8_t* rgb, const CPaletteColor& c) {
+    const int r = int(rgb[0]) - c.r;
+    const int g = int(rgb[1]) - c.g;
+    const int b = int(rgb[2]) - c.b;
+    return std::uint32_t(r * r + g * g + b * b);
+}
+
+// Gives each colour the index of its nearest entry from `first` on (the first of equals);
+// returns the sum of squared distances over the pixels.
+std::uint64_t AssignNearest(const std::vector<CPaletteColor>& palette, std::size_t first,
+                            std::vector<CColorCount>& colors) {
+    std::uint64_t error = 0;
+    for (CColorCount& c : colors) {
+        const std::uint8_t rgb[3] = {std::uint8_t(c.m_key), std::uint8_t(c.m_key >> 8),
+                                     std::uint8_t(c.m_key >> 16)};
+        std::uint32_t nearest = UINT32_MAX;
+        for (std::size_t e = first; e < palette.size(); ++e) {
+            const std::uint32_t d = ColorDistance(rgb, palette[e]);
+            if (d < nearest) {
+                nearest = d;
+                c.m_index = std::uint8_t(e);
+            }
+        }
+        error += std::uint64_t(nearest) * c.m_count;
+    }
+    return error;
+}
+
+// Moves every entry that colours are assigned to onto their mean, rounded.
+void MoveToMeans(const std::vector<CColorCount>& colors, std::size_t first,
+                 std::vector<CPaletteColor>& palette) {
+    std::vector<std::array<std::uint64_t, 4>> sums(palette.size(), {0, 0, 0, 0});
+    for (const CColorCount& c : colors) {
+        std::array<std::uint64_t, 4>& s = sums[c.m_index];
+        s[0] += std::uint64_t(c.m_key & 0xFF) * c.m_count;
+        s[1] += std::uint64_t((c.m_key >> 8) & 0xFF) * c.m_count;
+        s[2] += std::uint64_t((c.m_key >> 16) & 0xFF) * c.m_count;
+        s[3] += c.m_count;
+    }
+    for (std::size_t e = first; e < palette.size(); ++e) {
+        const std::array<std::uint64_t, 4>& s = sums[e];
+        if (s[3] != 0) {
+            palette[e] = CPaletteColor{std::uint8_t((s[0] + s[3] / 2) / s[3]),
+                                       std::uint8_t((s[1] + s[3] / 2) / s[3]),
+                                       std::uint8_t((s[2] + s[3] / 2) / s[3]), 255};
+        }
+    }
+}
+
 } // namespace
 
 void QuantizeOnCallingThreadOnly() {
@@ -158,15 +224,120 @@ bool MoveTransparentToFront(std::vector<CPaletteColor>& palette,
     return true;
 }
 
+void CQuantizer::CAttrFree::operator()(liq_attr* attr) const noexcept {
+    liq_attr_destroy(attr);
+}
+
+CQuantizer::CQuantizer(int speed, float dithering)
+    : m_attr(liq_attr_create()), m_dithering(dithering) {
+    if (!m_attr) {
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "Out of memory for the quantiser");
+    }
+    if (liq_set_speed(m_attr.get(), speed) != LIQ_OK || !(dithering >= 0.0f && dithering <= 1.0f)) {
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
+                             "Invalid quantiser speed or dithering: " + std::to_string(speed) +
+                                 ", " + std::to_string(dithering));
+    }
+}
+
+CQuantizer::~CQuantizer() = default;
+CQuantizer::CQuantizer(CQuantizer&&) noexcept = default;
+CQuantizer& CQuantizer::operator=(CQuantizer&&) noexcept = default;
+
 void CQuantizer::Quantize(const CImg& img, bool transparent, std::size_t maxColors,
                           CIndexedImage& out) {
     maxColors = std::clamp<std::size_t>(maxColors, 2, 256);
     ToThresholdedRgba(img, transparent, m_rgba);
     out.m_transparent = transparent;
     const std::size_t pixelCount = std::size_t(img.m_width) * std::size_t(img.m_height);
-    if (!TryExact(pixelCount, maxColors, out)) {
-        Reduce(img.m_width, img.m_height, maxColors, out);
+    if (TryExact(pixelCount, maxColors, out)) {
+        return;
     }
+    Reduce(img.m_width, img.m_height, maxColors, out);
+    Refine(pixelCount, maxColors, out);
+}
+
+void CQuantizer::Refine(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out) {
+    // The frame's colours with their counts, in the order of their values; frames of more
+    // colours keep libimagequant's result.
+    std::unordered_map<std::uint32_t, std::uint32_t> counts;
+    const std::uint8_t* p = m_rgba.data();
+    for (std::size_t i = 0; i < pixelCount; ++i, p += 4) {
+        if (p[3] != 0) {
+            ++counts[RgbKey(p)];
+            if (counts.size() > kMaxRefinedColors) {
+                return;
+            }
+        }
+    }
+    std::vector<CColorCount> colors;
+    colors.reserve(counts.size());
+    for (const auto& [key, count] : counts) {
+        colors.push_back(CColorCount{key, count, 0});
+    }
+    std::sort(colors.begin(), colors.end(),
+              [](const CColorCount& a, const CColorCount& b) { return a.m_key < b.m_key; });
+    const std::size_t first = out.m_transparent ? 1 : 0;
+
+    // libimagequant's palette with every colour at its nearest entry, then moved to the means
+    // of the colours at each entry a few times.
+    std::vector<CPaletteColor> best = out.m_palette;
+    std::uint64_t bestError = SquaredError(out);
+    std::vector<CPaletteColor> palette = out.m_palette;
+    bool improved = false;
+    for (int round = 0; round <= kRefineRounds; ++round) {
+        const std::uint64_t error = AssignNearest(palette, first, colors);
+        if (error < bestError) {
+            bestError = error;
+            best = palette;
+            improved = true;
+        }
+        MoveToMeans(colors, first, palette);
+    }
+    // The most frequent colours exactly, the rare ones at their nearest: best for a frame only
+    // a few colours over the limit (antialiased edges of flat art).
+    std::vector<CColorCount> byCount = colors;
+    std::stable_sort(
+        byCount.begin(), byCount.end(),
+        [](const CColorCount& a, const CColorCount& b) { return a.m_count > b.m_count; });
+    palette.resize(first);
+    for (std::size_t k = 0; k < byCount.size() && palette.size() < maxColors; ++k) {
+        const std::uint32_t key = byCount[k].m_key;
+        palette.push_back(
+            CPaletteColor{std::uint8_t(key), std::uint8_t(key >> 8), std::uint8_t(key >> 16), 255});
+    }
+    if (const std::uint64_t error = AssignNearest(palette, first, colors); error < bestError) {
+        bestError = error;
+        best = palette;
+        improved = true;
+    }
+    if (!improved) {
+        return;
+    }
+    AssignNearest(best, first, colors);
+    out.m_palette = best;
+    p = m_rgba.data();
+    for (std::size_t i = 0; i < pixelCount; ++i, p += 4) {
+        if (p[3] == 0) {
+            out.m_indices[i] = 0;
+            continue;
+        }
+        const auto at =
+            std::lower_bound(colors.begin(), colors.end(), RgbKey(p),
+                             [](const CColorCount& c, std::uint32_t key) { return c.m_key < key; });
+        out.m_indices[i] = at->m_index;
+    }
+}
+
+std::uint64_t CQuantizer::SquaredError(const CIndexedImage& indexed) const {
+    std::uint64_t sum = 0;
+    const std::uint8_t* p = m_rgba.data();
+    for (std::size_t i = 0; i < indexed.m_indices.size(); ++i, p += 4) {
+        if (p[3] != 0) {
+            sum += ColorDistance(p, indexed.m_palette[indexed.m_indices[i]]);
+        }
+    }
+    return sum;
 }
 
 bool CQuantizer::TryExact(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out) {
@@ -198,16 +369,12 @@ bool CQuantizer::TryExact(std::size_t pixelCount, std::size_t maxColors, CIndexe
 void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t maxColors,
                         CIndexedImage& out) {
     const bool transparent = out.m_transparent;
-    CLiqAttr attr(liq_attr_create());
-    if (!attr) {
-        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "Out of memory for the quantiser");
-    }
-    if (liq_set_max_colors(attr.get(), int(maxColors)) != LIQ_OK ||
-        liq_set_speed(attr.get(), m_speed) != LIQ_OK) {
+    liq_attr* attr = m_attr.get();
+    if (liq_set_max_colors(attr, int(maxColors)) != LIQ_OK) {
         throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
-                             "Invalid quantiser speed: " + std::to_string(m_speed));
+                             "Invalid palette size: " + std::to_string(maxColors));
     }
-    CLiqImage image(liq_image_create_rgba(attr.get(), m_rgba.data(), width, height, 0.0));
+    CLiqImage image(liq_image_create_rgba(attr, m_rgba.data(), width, height, 0.0));
     if (!image) {
         throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "liq_image_create_rgba() failed for " +
                                                                 std::to_string(width) + " x " +
@@ -222,13 +389,13 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
         }
     }
     liq_result* raw = nullptr;
-    const liq_error e = liq_image_quantize(image.get(), attr.get(), &raw);
+    const liq_error e = liq_image_quantize(image.get(), attr, &raw);
     CLiqResult result(raw);
     if (e != LIQ_OK || !result) {
         throw my::CException(IDS_WIC_PALETTE_INIT_FAILED,
                              "liq_image_quantize(): " + LiqErrorText(e));
     }
-    liq_set_dithering_level(result.get(), 0.0f);
+    liq_set_dithering_level(result.get(), m_dithering);
     const liq_error remap = liq_write_remapped_image(result.get(), image.get(),
                                                      out.m_indices.data(), out.m_indices.size());
     if (remap != LIQ_OK) {

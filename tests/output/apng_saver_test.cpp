@@ -117,17 +117,9 @@ TEST(Apng, DelayFractionFollowsTheFrameRate) {
     EXPECT_THROW(mrv::ApngDelay(0), my::CException);
 }
 
-TEST(Apng, FiltersAreChosenPerFrameByTheSmallerStream) {
-    codec::CPngImageEncoder encoder;
-    const auto flat = FlatArt(200, 120, 0.4);
-    const std::size_t flatSize = encoder.Encode(*flat).size();
-    EXPECT_EQ(flatSize, std::min(encoder.LastNoneSize(), encoder.LastMinSadSize()));
+TEST(Apng, EveryFilterTypeDecodesBack) {
+    // Gradients are filtered with every filter type; an independent unfilter reads them back.
     const auto gradient = Gradient(200, 120, 3);
-    const std::size_t gradientSize = encoder.Encode(*gradient).size();
-    EXPECT_EQ(gradientSize, std::min(encoder.LastNoneSize(), encoder.LastMinSadSize()));
-    EXPECT_EQ(encoder.LastChoice(), codec::PngFilterChoice::MinSumAbsDiff);
-
-    // Every filter type decodes back through an independent unfilter.
     CTempFolder dir;
     mrv::CApngSaver saver;
     Configure(saver, dir);

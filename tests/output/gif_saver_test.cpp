@@ -171,6 +171,62 @@ TEST(GifPalette, ExactColoursUpTo256AndTransparentEntryAlwaysFirst) {
     }
 }
 
+TEST(GifPalette, OneQuantiserServesFramesOfEverySizeAndRefusesBadSettings) {
+    // The quantiser keeps libimagequant's settings from frame to frame: a frame quantised after
+    // others of other sizes and palette limits comes out as from a fresh quantiser.
+    const auto gradient = Gradient(64, 48, 9);
+    codec::CQuantizer fresh(codec::CQuantizer::kDefaultSpeed, 1.0f);
+    codec::CIndexedImage expected;
+    fresh.Quantize(*gradient, false, 256, expected);
+    codec::CQuantizer reused(codec::CQuantizer::kDefaultSpeed, 1.0f);
+    codec::CIndexedImage indexed;
+    reused.Quantize(*Gradient(100, 20, 1), true, 16, indexed);
+    EXPECT_LE(indexed.m_palette.size(), 16u);
+    reused.Quantize(*gradient, false, 256, indexed);
+    EXPECT_EQ(indexed.m_palette, expected.m_palette);
+    EXPECT_EQ(indexed.m_indices, expected.m_indices);
+    // Dithering changes which index a pixel gets, not the palette's limit.
+    codec::CQuantizer plain;
+    plain.Quantize(*gradient, false, 256, indexed);
+    EXPECT_NE(indexed.m_indices, expected.m_indices);
+
+    EXPECT_EQ(morvane::test::FailureId([] { codec::CQuantizer(11, 0.0f); }),
+              IDS_WIC_PALETTE_CREATE_FAILED);
+    EXPECT_EQ(morvane::test::FailureId([] { codec::CQuantizer(7, 1.5f); }),
+              IDS_WIC_PALETTE_CREATE_FAILED);
+}
+
+TEST(GifPalette, AFewColoursOverTheLimitCostOnlyTheRarePixels) {
+    // 256 colours of 16 pixels each, and 160 single pixels 3 levels of red off their block's
+    // colour: only those 160 may be off, by no more than those 3 levels.
+    const auto base = [](int x, int y) {
+        const int k = (y * 64 + x) / 16;
+        return Bgra{std::uint8_t(k), std::uint8_t(255 - k), std::uint8_t(k / 16 * 16), 255};
+    };
+    const auto img = MakeImage(64, 64, [&](int x, int y) {
+        Bgra p = base(x, y);
+        if (x % 16 == 5 && y < 40) {
+            p.r = std::uint8_t(p.r + 3);
+        }
+        return p;
+    });
+    codec::CQuantizer quantizer;
+    codec::CIndexedImage indexed;
+    quantizer.Quantize(*img, false, 256, indexed);
+    EXPECT_FALSE(indexed.m_exact);
+    ASSERT_LE(indexed.m_palette.size(), 256u);
+    std::uint64_t squared = 0;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 64; ++x) {
+            const Bgra p = PixelAt(*img, x, y);
+            const codec::CPaletteColor& c = indexed.m_palette[indexed.m_indices[y * 64 + x]];
+            const int d[3] = {c.r - p.r, c.g - p.g, c.b - p.b};
+            squared += std::uint64_t(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        }
+    }
+    EXPECT_LE(squared, 160u * 9u);
+}
+
 TEST(GifStop, StopLeavesNoAnimation) {
     CTempFolder dir;
     mrv::CAgifSaver animation;

@@ -1,0 +1,109 @@
+// The PNG encoder's choice of scanline filters: large frames by a sample of their rows, small
+// ones by compressing both ways, and the sample's rows filtered exactly as the whole image's.
+#include "output/png_encoder.h"
+#include "output/png_saver.h"
+#include "output_test_util.h"
+#include "png_reader.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+#include <vector>
+
+namespace {
+
+using namespace outtest;
+
+std::vector<std::uint8_t> Bytes(std::span<const std::uint8_t> s) {
+    return {s.begin(), s.end()};
+}
+
+// The zlib stream of the image filtered one way, from a compressor of the encoder's level.
+std::vector<std::uint8_t> Stream(const CImg& img, codec::PngFilterChoice choice) {
+    codec::CDeflater deflater(codec::CPngImageEncoder::kDefaultLevel);
+    std::vector<std::uint8_t> rows;
+    return Bytes(deflater.Compress(codec::FilterScanlines(img, choice, rows)));
+}
+
+TEST(PngEncoder, RowBandsAreFilteredAsInTheWholeImage) {
+    const auto img = Gradient(37, 50, 5);
+    for (const bool alpha : {true, false}) {
+        std::vector<std::uint8_t> whole;
+        const auto all =
+            codec::FilterScanlines(*img, codec::PngFilterChoice::MinSumAbsDiff, whole, alpha);
+        const std::size_t row = codec::FilteredRowBytes(*img, alpha);
+        ASSERT_EQ(all.size(), row * 50);
+        std::vector<std::uint8_t> band(row * 7, 0xAB);
+        codec::FilterRows(*img, codec::PngFilterChoice::MinSumAbsDiff, 20, 27, alpha, band.data());
+        EXPECT_TRUE(std::equal(band.begin(), band.end(), all.begin() + 20 * row)) << alpha;
+    }
+}
+
+// Each pixel one of two colours at random: unfiltered rows hold two byte patterns, filtered
+// ones several, so this compresses best unfiltered.
+boost::shared_ptr<CImg> TwoColourNoise(int width, int height) {
+    std::mt19937 random(11);
+    return MakeImage(width, height, [&](int, int) {
+        return random() % 2 ? Bgra{30, 60, 90, 255} : Bgra{200, 180, 20, 255};
+    });
+}
+
+TEST(PngEncoder, LargeFramesAreDeflatedOnceTheWayTheirSampleChooses) {
+    codec::CPngImageEncoder encoder;
+    const auto noise = TwoColourNoise(320, 240);
+    const auto noiseStream = Bytes(encoder.Encode(*noise));
+    EXPECT_EQ(encoder.LastChoice(), codec::PngFilterChoice::None);
+    EXPECT_EQ(noiseStream, Stream(*noise, codec::PngFilterChoice::None));
+    const auto gradient = Gradient(320, 240, 7);
+    const auto gradientStream = Bytes(encoder.Encode(*gradient));
+    EXPECT_EQ(encoder.LastChoice(), codec::PngFilterChoice::MinSumAbsDiff);
+    EXPECT_EQ(gradientStream, Stream(*gradient, codec::PngFilterChoice::MinSumAbsDiff));
+    // Art with a gradation band and antialiased shapes: the sample's choice comes within 2 % of
+    // the smaller way for the whole frame.
+    for (const double phase : {0.1, 0.6}) {
+        const auto art = FlatArt(320, 240, phase);
+        const auto stream = Bytes(encoder.Encode(*art));
+        EXPECT_EQ(stream, Stream(*art, encoder.LastChoice()));
+        const std::size_t best =
+            std::min(Stream(*art, codec::PngFilterChoice::None).size(),
+                     Stream(*art, codec::PngFilterChoice::MinSumAbsDiff).size());
+        EXPECT_LE(stream.size(), best + best / 50) << phase;
+    }
+    // The buffers reused for other images leave no trace in the first one's stream.
+    EXPECT_EQ(Bytes(encoder.Encode(*noise)), noiseStream);
+}
+
+TEST(PngEncoder, SmallImagesKeepTheSmallerOfBothStreams) {
+    codec::CPngImageEncoder encoder;
+    for (const auto& img : {FlatArt(90, 60, 0.2), Gradient(90, 60, 2), FlatArt(300, 128, 0.7)}) {
+        const auto none = Stream(*img, codec::PngFilterChoice::None);
+        const auto minSad = Stream(*img, codec::PngFilterChoice::MinSumAbsDiff);
+        const auto stream = Bytes(encoder.Encode(*img));
+        EXPECT_EQ(stream, minSad.size() < none.size() ? minSad : none);
+    }
+}
+
+TEST(PngEncoder, LargeFramesDecodeBackToTheirPixels) {
+    CTempFolder dir;
+    mrv::CPngSaver saver;
+    saver.m_dstFolder = dir.Str();
+    saver.m_dstName = "big";
+    const std::vector<boost::shared_ptr<CImg>> frames = {Gradient(320, 240, 3),
+                                                         FlatArt(320, 240, 0.5, false)};
+    ASSERT_TRUE(saver.Save(Frames(frames)));
+    ASSERT_EQ(dir.Files().size(), 2u);
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        const CDecodedPng png = ReadPng(dir.Path() / dir.Files()[i]);
+        ASSERT_EQ(png.m_error, "");
+        ASSERT_EQ(png.m_rgba.size(), std::size_t{320} * 240 * 4);
+        for (int y = 0; y < 240; ++y) {
+            for (int x = 0; x < 320; ++x) {
+                const std::uint8_t* p = &png.m_rgba[(std::size_t(y) * 320 + std::size_t(x)) * 4];
+                ASSERT_EQ((Bgra{p[2], p[1], p[0], p[3]}), PixelAt(*frames[i], x, y))
+                    << i << ": " << x << "," << y;
+            }
+        }
+    }
+}
+
+} // namespace
