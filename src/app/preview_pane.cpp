@@ -92,6 +92,7 @@ CPreviewPane::CPreviewPane(QWidget* parent) : QWidget(parent) {
             Reload();
         }
     });
+    m_inbox = new CMainThreadInbox(this);
     m_renderer = std::make_unique<CPreviewRenderer>(*this);
     UpdatePlaybackTiming();
     UpdateView();
@@ -258,29 +259,23 @@ void CPreviewPane::Submit() {
 
 void CPreviewPane::OnPreviewStarted(std::uint64_t request, std::size_t frames, QSize size,
                                     bool onDemand) {
-    QMetaObject::invokeMethod(
-        this, [=, this] { Started(request, frames, size, onDemand); }, Qt::QueuedConnection);
+    m_inbox->Post([=, this] { Started(request, frames, size, onDemand); });
 }
 
 void CPreviewPane::OnPreviewFrame(std::uint64_t request, std::size_t index, QImage frame) {
-    QMetaObject::invokeMethod(
-        this, [=, this] { FrameReady(request, index, frame); }, Qt::QueuedConnection);
+    m_inbox->Post([=, this] { FrameReady(request, index, frame); });
 }
 
 void CPreviewPane::OnPreviewFinished(std::uint64_t request) {
-    QMetaObject::invokeMethod(
-        this, [=, this] { Finished(request); }, Qt::QueuedConnection);
+    m_inbox->Post([=, this] { Finished(request); });
 }
 
 void CPreviewPane::OnPreviewFailed(std::uint64_t request, CSimpleErr err) {
-    QMetaObject::invokeMethod(
-        this, [=, this] { Failed(request, err); }, Qt::QueuedConnection);
+    m_inbox->Post([=, this] { Failed(request, err); });
 }
 
 void CPreviewPane::OnPreviewMismatch(std::uint64_t request, CPreviewMismatch mismatch) {
-    QMetaObject::invokeMethod(
-        this, [this, request, mismatch = std::move(mismatch)] { Mismatch(request, mismatch); },
-        Qt::QueuedConnection);
+    m_inbox->Post([this, request, mismatch = std::move(mismatch)] { Mismatch(request, mismatch); });
 }
 
 CDifferenceView* CPreviewPane::Differences() {

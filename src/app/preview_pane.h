@@ -4,6 +4,7 @@
 // shows in place of the frames what keeps them from being made.
 #pragma once
 
+#include "app/main_thread_inbox.h"
 #include "app/preview_renderer.h"
 #include "engine/task_setting.h"
 
@@ -105,6 +106,8 @@ private:
     void WatchDrawings();
     bool DrawingsChanged() const;
 
+    // The renderer's reports reach the window's thread through it; made before the renderer.
+    CMainThreadInbox* m_inbox = nullptr;
     std::unique_ptr<CPreviewRenderer> m_renderer;
     QStackedWidget* m_stack = nullptr;
     QScrollArea* m_scroll = nullptr;
