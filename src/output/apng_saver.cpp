@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "output/checked_cast.h"
 #include "output/codec_saver.h"
 #include "output/output_file.h"
@@ -36,8 +37,8 @@ void CheckFrame(const CAnimationHeader& header, const CImg& img, const CFrameRec
     if (index == 0 &&
         (record.m_left != 0 || record.m_top != 0 || std::uint32_t(img.m_width) != header.m_width ||
          std::uint32_t(img.m_height) != header.m_height)) {
-        throw my::CException(IDS_LIBPNG_ERROR, "width and/or height in the first frame's fcTL "
-                                               "don't match the ones in IHDR");
+        throw my::CException(IDS_LIBPNG_ERROR,
+                             std::string(my::MessageText(IDS_REASON_APNG_FIRST_FRAME)));
     }
 }
 

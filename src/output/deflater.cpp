@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 
 #include <libdeflate.h>
 #include <string>
@@ -26,14 +27,16 @@ std::span<const std::uint8_t> CDeflater::Compress(std::span<const std::uint8_t> 
             m_output.resize(bound);
         }
     } catch (const std::bad_alloc&) {
-        throw my::CException(IDS_LIBPNG_ERROR, "Out of memory for a compressed stream of " +
-                                                   std::to_string(bound) + " bytes");
+        throw my::CException(
+            IDS_LIBPNG_ERROR,
+            my::FormatMessage(IDS_REASON_DEFLATE_MEMORY, std::vector{std::to_string(bound)}));
     }
     const std::size_t size = libdeflate_zlib_compress(m_compressor.get(), data.data(), data.size(),
                                                       m_output.data(), m_output.size());
     if (size == 0) {
-        throw my::CException(IDS_LIBPNG_ERROR, "libdeflate_zlib_compress() failed for " +
-                                                   std::to_string(data.size()) + " bytes");
+        throw my::CException(
+            IDS_LIBPNG_ERROR,
+            my::FormatMessage(IDS_REASON_DEFLATE_FAILED, std::vector{std::to_string(data.size())}));
     }
     return {m_output.data(), size};
 }

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "output/checked_cast.h"
 #include "output/output_file.h"
 #include "platform/img.h"
@@ -66,8 +67,10 @@ void CPngChunkWriter::Put(const char (&type)[5], std::span<const std::uint8_t> p
                           std::span<const std::uint8_t> data) {
     const std::size_t length = prefix.size() + data.size();
     if (length > 0x7FFFFFFFu) {
-        throw my::CException(IDS_LIBPNG_ERROR, std::string("Chunk ") + type + " too large: " +
-                                                   std::to_string(length) + " bytes");
+        throw my::CException(
+            IDS_LIBPNG_ERROR,
+            my::FormatMessage(IDS_REASON_CHUNK_TOO_LARGE,
+                              std::vector{std::string(type), std::to_string(length)}));
     }
     std::uint32_t crc = Crc32(0, TypeBytes(type));
     crc = Crc32(crc, prefix);

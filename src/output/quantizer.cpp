@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "platform/img.h"
 
 #include <algorithm>
@@ -231,7 +232,8 @@ void CQuantizer::CAttrFree::operator()(liq_attr* attr) const noexcept {
 CQuantizer::CQuantizer(int speed, float dithering)
     : m_attr(liq_attr_create()), m_dithering(dithering) {
     if (!m_attr) {
-        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "Out of memory for the quantiser");
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
+                             std::string(my::MessageText(IDS_REASON_QUANTISER_MEMORY)));
     }
     if (liq_set_speed(m_attr.get(), speed) != LIQ_OK || !(dithering >= 0.0f && dithering <= 1.0f)) {
         throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
@@ -376,9 +378,10 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
     }
     CLiqImage image(liq_image_create_rgba(attr, m_rgba.data(), width, height, 0.0));
     if (!image) {
-        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED, "liq_image_create_rgba() failed for " +
-                                                                std::to_string(width) + " x " +
-                                                                std::to_string(height) + " pixels");
+        throw my::CException(
+            IDS_WIC_PALETTE_CREATE_FAILED,
+            my::FormatMessage(IDS_REASON_QUANTISER_IMAGE,
+                              std::vector{std::to_string(width), std::to_string(height)}));
     }
     if (transparent) {
         // libimagequant keeps a fixed colour but does not say at which index.
@@ -409,10 +412,12 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
         out.m_palette.push_back(CPaletteColor{c.r, c.g, c.b, c.a});
     }
     if (transparent && !MoveTransparentToFront(out.m_palette, out.m_indices)) {
-        throw my::CException(IDS_WIC_PALETTE_INIT_FAILED, "The palette has no transparent entry");
+        throw my::CException(IDS_WIC_PALETTE_INIT_FAILED,
+                             std::string(my::MessageText(IDS_REASON_PALETTE_NO_TRANSPARENT)));
     }
     if (out.m_palette.empty()) {
-        throw my::CException(IDS_WIC_PALETTE_INIT_FAILED, "The palette is empty");
+        throw my::CException(IDS_WIC_PALETTE_INIT_FAILED,
+                             std::string(my::MessageText(IDS_REASON_PALETTE_EMPTY)));
     }
     out.m_exact = false;
 }

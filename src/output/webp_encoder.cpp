@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "output/frame_region.h"
 
 #include <algorithm>
@@ -225,7 +226,7 @@ bool EncodeWebpFrame(const CImg* previous, const CImg& frame, std::int32_t quali
 
     WebPConfig config;
     if (!WebPConfigInit(&config)) {
-        throw EncodeFailure(number, "libwebp version mismatch");
+        throw EncodeFailure(number, std::string(my::MessageText(IDS_REASON_WEBP_VERSION)));
     }
     config.method = kMethod;
     config.lossless = lossless ? 1 : 0;
@@ -251,7 +252,7 @@ bool EncodeWebpFrame(const CImg* previous, const CImg& frame, std::int32_t quali
     CPicture picture;
     WebPPicture& pic = picture.m_pic;
     if (!WebPPictureInit(&pic)) {
-        throw EncodeFailure(number, "libwebp version mismatch");
+        throw EncodeFailure(number, std::string(my::MessageText(IDS_REASON_WEBP_VERSION)));
     }
     pic.use_argb = 1;
     pic.width = rect.m_width;

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 
 #include <boost/make_shared.hpp>
 #include <limits>
@@ -40,8 +41,10 @@ boost::shared_ptr<CImg> CImgSerializer::ReadImage() {
     const std::uint32_t height = ReadU32();
     constexpr auto kMaxSide = std::uint32_t(std::numeric_limits<std::int32_t>::max());
     if (width > kMaxSide || height > kMaxSide) {
-        throw my::CException(IDS_WIC_FORMAT_UNKNOWN, "bitmap of " + std::to_string(width) + " x " +
-                                                         std::to_string(height) + " pixels");
+        throw my::CException(
+            IDS_WIC_FORMAT_UNKNOWN,
+            my::FormatMessage(IDS_REASON_BITMAP_SIZE,
+                              std::vector{std::to_string(width), std::to_string(height)}));
     }
     img->m_width = std::int32_t(width);
     img->m_height = std::int32_t(height);

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 #include "common/message_ids.h"
+#include "common/messages.h"
 #include "platform/file_input_stream.h"
 #include "stroke/figures.h"
 #include "stroke/gradation.h"
@@ -50,8 +51,9 @@ constexpr std::uint32_t kTextureAlphaVersion = CSerializerBase::MakeVersion(1, 0
 
 // A value the file holds that no drawing can have: the file is refused with the field's name
 // and the value, before anything downstream mistakes it for a fault of its own.
-[[noreturn]] void InvalidValue(std::string_view field, const std::string& value) {
-    throw my::CException(IDS_STROKE_VALUE_INVALID, field, value);
+// field is the message ID of the field's name.
+[[noreturn]] void InvalidValue(std::uint32_t field, const std::string& value) {
+    throw my::CException(IDS_STROKE_VALUE_INVALID, std::string(my::MessageText(field)), value);
 }
 
 std::string NumberText(double value) {
@@ -61,7 +63,7 @@ std::string NumberText(double value) {
 }
 
 // A page side: a finite length, zero included (a page without size takes the output size).
-double CheckPageSide(double value, std::string_view field) {
+double CheckPageSide(double value, std::uint32_t field) {
     if (!std::isfinite(value) || value < 0.0) {
         InvalidValue(field, NumberText(value));
     }
@@ -71,7 +73,7 @@ double CheckPageSide(double value, std::string_view field) {
 // Caps and joins are masks of three shapes each; a bit beyond them names no shape.
 constexpr std::uint32_t kShapeBits = 0x7;
 
-std::uint32_t CheckShapeBits(std::uint32_t value, std::string_view field) {
+std::uint32_t CheckShapeBits(std::uint32_t value, std::uint32_t field) {
     if ((value & ~kShapeBits) != 0) {
         InvalidValue(field, std::to_string(value));
     }
@@ -147,12 +149,12 @@ void CSerializer::ReadModelRecord(CModel& model) {
     model.m_unit = ReadU32();
     model.m_colorType = ReadU32();
     if (model.m_colorType != COLOR_RGB && model.m_colorType != COLOR_CMYK) {
-        InvalidValue("colour type", std::to_string(model.m_colorType));
+        InvalidValue(IDS_FIELD_COLOR_TYPE, std::to_string(model.m_colorType));
     }
     model.m_colorProfile = ReadColorProfile();
     model.m_resolution = ReadF64();
-    model.m_width = CheckPageSide(ReadF64(), "page width");
-    model.m_height = CheckPageSide(ReadF64(), "page height");
+    model.m_width = CheckPageSide(ReadF64(), IDS_FIELD_PAGE_WIDTH);
+    model.m_height = CheckPageSide(ReadF64(), IDS_FIELD_PAGE_HEIGHT);
 }
 
 void CSerializer::ReadLayerRecord(CLayer& layer, unsigned depth) {
@@ -211,8 +213,8 @@ void CSerializer::ReadFills(CPartHolder& holder) {
 }
 
 void CSerializer::ReadCapJoinParts(CPartHolder& holder) {
-    holder.m_lineCap = CheckShapeBits(ReadU32(), "line cap");
-    holder.m_lineJoin = CheckShapeBits(ReadU32(), "line join");
+    holder.m_lineCap = CheckShapeBits(ReadU32(), IDS_FIELD_LINE_CAP);
+    holder.m_lineJoin = CheckShapeBits(ReadU32(), IDS_FIELD_LINE_JOIN);
     const std::uint32_t count = ReadCount(kMinPartBytes);
     for (std::uint32_t i = 0; i < count; ++i) {
         ReadPart(Append<CLinePart>(holder.m_parts, holder));
