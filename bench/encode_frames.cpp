@@ -8,6 +8,7 @@
 //
 // FORMAT is PNG, APNG, AGIF, WEBP (lossless) or WEBP:Q (lossy with quality Q, 0 to 99); for
 // measurements, AGIF:S:D sets libimagequant's speed S (1 to 10) and dithering level D (0 to 1).
+#include "engine/frame_relay.h"
 #include "engine/saver_factory.h"
 #include "engine/task_setting_names.h"
 #include "engine/worker_pool.h"
@@ -77,32 +78,48 @@ void ParseFormat(const std::string& name, mrv::CTaskSetting& setting) {
 // Signals that a frame needs what the first frame did not choose: the run starts again.
 struct CRestartRun {};
 
-// Writes the frames as a generation task does: every output frame encoded on the threads of a
-// worker pool, each with an encoder of its own, and appended in order on this thread.
-void WriteFrames(mrv::CImgSaver& saver, const std::vector<mrv::CImgPtr>& images) {
+// Writes the frames as a generation task does: every output frame decoded and encoded on the
+// threads of a worker pool, each with an encoder of its own, handed to the next frame's job for
+// its changed region, and appended in order on this thread. Only the frames in flight are in
+// memory, as in a run that renders them.
+void WriteFrames(mrv::CImgSaver& saver, const std::vector<std::string>& paths) {
     mrv::CWorkerPool pool(std::max(1u, std::thread::hardware_concurrency()));
     const std::size_t window = 2 * pool.Size();
+    const mrv::CImgPtr first = bench::ReadFrame(paths.front());
+    const auto read = [&](std::size_t index) {
+        mrv::CImgPtr frame = index == 0 ? first : bench::ReadFrame(paths[index]);
+        if (frame->m_width != first->m_width || frame->m_height != first->m_height) {
+            throw std::runtime_error(paths[index] + ": the frames differ in size");
+        }
+        return frame;
+    };
     try {
         for (bool translucent = false;; translucent = true) {
-            const std::uint32_t count = saver.Begin(images.size(), false, *images[0], translucent);
+            const std::uint32_t count = saver.Begin(paths.size(), false, *first, translucent);
             const bool cut = saver.CutsRegions();
+            mrv::CFrameRelay relay;
             std::vector<std::unique_ptr<codec::CImgSaver>> encoders(pool.Size());
             std::vector<mrv::CEncodedFrame> encoded(window);
             const auto job = [&](std::size_t j, std::size_t worker) {
-                const mrv::CImgPtr& frame = images[saver.SourceIndex(std::uint32_t(j))];
+                mrv::CRelayPut put(cut ? &relay : nullptr, j);
+                const mrv::CImgPtr frame = read(saver.SourceIndex(std::uint32_t(j)));
+                put.Put(frame);
                 if (!saver.Admits(*frame)) {
                     throw CRestartRun{};
                 }
-                const CImg* previous =
-                    cut && j > 0 ? images[saver.SourceIndex(std::uint32_t(j - 1))].get() : nullptr;
+                const mrv::CImgPtr previous = cut && j > 0 ? relay.Take(j - 1) : mrv::CImgPtr();
                 std::unique_ptr<codec::CImgSaver>& encoder = encoders[worker];
                 if (!encoder) {
                     encoder = saver.MakeEncoder();
                     encoder->SetParallel(false);
                 }
-                saver.Encode(std::uint32_t(j), previous, frame, *encoder, encoded[j % window]);
+                saver.Encode(std::uint32_t(j), previous.get(), frame, *encoder,
+                             encoded[j % window]);
             };
-            const auto consume = [&](std::size_t j) { saver.Append(encoded[j % window]); };
+            const auto consume = [&](std::size_t j) {
+                saver.Append(encoded[j % window]);
+                encoded[j % window].m_bytes.clear();
+            };
             try {
                 if (!pool.Run(count, window, job, consume, [] { return false; })) {
                     throw std::runtime_error("the run stopped");
@@ -138,7 +155,7 @@ int Save(const std::vector<std::string>& args) {
         gif->m_quantizerSpeed = std::stoi(rest.substr(0, colon));
         gif->m_dithering = std::stof(rest.substr(colon + 1));
     }
-    WriteFrames(*saver, bench::ReadFrames({args.begin() + 4, args.end()}));
+    WriteFrames(*saver, {args.begin() + 4, args.end()});
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/task.h"
 
 #include "common/message_ids.h"
+#include "engine/frame_relay.h"
 #include "engine/frame_source.h"
 #include "engine/interpolator.h"
 #include "engine/worker_pool.h"
@@ -11,10 +12,7 @@
 #include <algorithm>
 #include <boost/make_shared.hpp>
 #include <cmath>
-#include <condition_variable>
 #include <limits>
-#include <map>
-#include <mutex>
 #include <new>
 #include <optional>
 #include <sys/resource.h>
@@ -51,62 +49,6 @@ constexpr std::uint64_t kFramesPerThread = 4;
 
 // A frame arrived that needs what the saver did not choose from the first frame.
 struct CRestartPass {};
-// The frame before this one could not be made; that frame's own failure is the one reported.
-struct CMissingFrame {};
-
-// Hands each uncropped output frame to the job of the next frame, which cuts its changed
-// region against it. A frame waits here only until that job takes it.
-class CFrameRelay {
-public:
-    // A null frame tells the next job that this one failed.
-    void Put(std::size_t index, CImgPtr frame) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_frames[index] = std::move(frame);
-        }
-        m_put.notify_all();
-    }
-    CImgPtr Take(std::size_t index) {
-        std::unique_lock<std::mutex> lock(m_mutex);
-        m_put.wait(lock, [&] { return m_frames.contains(index); });
-        CImgPtr frame = std::move(m_frames[index]);
-        m_frames.erase(index);
-        if (!frame) {
-            throw CMissingFrame{};
-        }
-        return frame;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_put;
-    std::map<std::size_t, CImgPtr> m_frames;
-};
-
-// Puts the frame of a job into the relay however the job ends, so the next job never waits
-// for a frame that will not come.
-class CRelayPut {
-public:
-    CRelayPut(CFrameRelay* relay, std::size_t index) : m_relay(relay), m_index(index) {}
-    ~CRelayPut() {
-        if (m_relay != nullptr) {
-            m_relay->Put(m_index, nullptr);
-        }
-    }
-    CRelayPut(const CRelayPut&) = delete;
-    CRelayPut& operator=(const CRelayPut&) = delete;
-    void Put(const CImgPtr& frame) {
-        if (m_relay != nullptr) {
-            m_relay->Put(m_index, frame);
-            m_relay = nullptr;
-        }
-    }
-
-private:
-    CFrameRelay* m_relay;
-    std::size_t m_index;
-};
-
 // Removes what a pass of the saver wrote unless the files were renamed into place.
 class CDiscardUnlessFinished {
 public:

@@ -2,13 +2,18 @@
 
 #include "platform/img.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 
 namespace codec {
 
 namespace {
+
+static_assert(std::endian::native == std::endian::little,
+              "rows are converted as little-endian words");
 
 // One BGRA row as RGBA, or as RGB when the alpha channel is dropped.
 void ToPngRow(const std::uint8_t* src, std::uint8_t* dst, std::size_t width, bool alpha) {
@@ -21,42 +26,39 @@ void ToPngRow(const std::uint8_t* src, std::uint8_t* dst, std::size_t width, boo
         }
         return;
     }
-    for (std::size_t x = 0; x < width; ++x, src += 4, dst += 3) {
+    // Four bytes B, G, R, A read as one number and written as R, G, B and a byte that the next
+    // pixel overwrites; the last pixel is written byte by byte to stay inside the row.
+    for (std::size_t x = 1; x < width; ++x, src += 4, dst += 3) {
+        std::uint32_t bgra;
+        std::memcpy(&bgra, src, 4);
+        const std::uint32_t rgb = __builtin_bswap32(bgra) >> 8;
+        std::memcpy(dst, &rgb, 4);
+    }
+    if (width > 0) {
         dst[0] = src[2];
         dst[1] = src[1];
         dst[2] = src[0];
     }
 }
 
-std::uint8_t Paeth(int a, int b, int c) {
-    const int p = a + b - c;
-    const int pa = std::abs(p - a);
-    const int pb = std::abs(p - b);
-    const int pc = std::abs(p - c);
-    if (pa <= pb && pa <= pc) {
-        return std::uint8_t(a);
-    }
-    return std::uint8_t(pb <= pc ? b : c);
-}
-
-// Sum of the bytes read as signed values, by magnitude: the cost the heuristic compares.
-unsigned long SignedSum(const std::uint8_t* row, std::size_t n) {
-    unsigned long sum = 0;
+// Sum of the bytes read as signed values, by magnitude: the cost the heuristic compares. The
+// magnitude of a byte v read as signed is the smaller of v and 256 - v.
+std::uint32_t SignedSum(const std::uint8_t* row, std::size_t n) {
+    std::uint32_t sum = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        sum += row[i] < 128 ? row[i] : 256u - row[i];
+        sum += std::min(row[i], std::uint8_t(-row[i]));
     }
     return sum;
 }
 
 // Applies each filter to the row cur (prev is the row above, zeros for the first row); kBpp
-// bytes a pixel, so the left neighbour of a byte is kBpp bytes before it.
+// bytes a pixel, so the left neighbour of a byte is kBpp bytes before it. One pass without
+// branches, which the compiler turns into vector code: the Paeth predictor is chosen with
+// selects, its distances written as |b - c|, |a - c| and |a + b - 2c|.
 template <std::size_t kBpp>
-void FilterRow(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t n,
-               std::array<std::uint8_t*, 5> outs) {
-    std::uint8_t* sub = outs[PNG_FILTER_SUB];
-    std::uint8_t* up = outs[PNG_FILTER_UP];
-    std::uint8_t* avg = outs[PNG_FILTER_AVERAGE];
-    std::uint8_t* paeth = outs[PNG_FILTER_PAETH];
+void FilterRow(const std::uint8_t* __restrict cur, const std::uint8_t* __restrict prev,
+               std::size_t n, std::uint8_t* __restrict sub, std::uint8_t* __restrict up,
+               std::uint8_t* __restrict avg, std::uint8_t* __restrict paeth) {
     for (std::size_t i = 0; i < kBpp && i < n; ++i) {
         sub[i] = cur[i];
         up[i] = std::uint8_t(cur[i] - prev[i]);
@@ -64,12 +66,17 @@ void FilterRow(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t n,
         paeth[i] = std::uint8_t(cur[i] - prev[i]); // Paeth(0, b, 0) is b
     }
     for (std::size_t i = kBpp; i < n; ++i) {
-        sub[i] = std::uint8_t(cur[i] - cur[i - kBpp]);
-        up[i] = std::uint8_t(cur[i] - prev[i]);
-        avg[i] = std::uint8_t(cur[i] - ((cur[i - kBpp] + prev[i]) >> 1));
-    }
-    for (std::size_t i = kBpp; i < n; ++i) {
-        paeth[i] = std::uint8_t(cur[i] - Paeth(cur[i - kBpp], prev[i], prev[i - kBpp]));
+        const std::int16_t a = cur[i - kBpp];
+        const std::int16_t b = prev[i];
+        const std::int16_t c = prev[i - kBpp];
+        sub[i] = std::uint8_t(cur[i] - a);
+        up[i] = std::uint8_t(cur[i] - b);
+        avg[i] = std::uint8_t(cur[i] - ((a + b) >> 1));
+        const std::int16_t pa = std::int16_t(std::abs(b - c));
+        const std::int16_t pb = std::int16_t(std::abs(a - c));
+        const std::int16_t pc = std::int16_t(std::abs(a + b - 2 * c));
+        const std::int16_t nearer = pb <= pc ? b : c;
+        paeth[i] = std::uint8_t(cur[i] - (pa <= pb && pa <= pc ? a : nearer));
     }
 }
 
@@ -77,11 +84,14 @@ void FilterRow(const std::uint8_t* cur, const std::uint8_t* prev, std::size_t n,
 
 bool IsOpaque(const CImg& img) {
     for (std::int32_t y = 0; y < img.m_height; ++y) {
+        // A whole row at a time, without an early exit, so that it runs as vector code.
         const std::uint8_t* row = img.Row(y);
+        std::uint8_t all = 0xFF;
         for (std::int32_t x = 0; x < img.m_width; ++x) {
-            if (row[4 * x + 3] != 0xFF) {
-                return false;
-            }
+            all &= row[4 * x + 3];
+        }
+        if (all != 0xFF) {
+            return false;
         }
     }
     return true;
@@ -132,14 +142,16 @@ void FilterRows(const CImg& img, PngFilterChoice choice, std::int32_t first, std
         ToPngRow(img.Row(y), cur, width, alpha);
         filtered[PNG_FILTER_NONE] = cur;
         if (alpha) {
-            FilterRow<4>(cur, prev, rowBytes, filtered);
+            FilterRow<4>(cur, prev, rowBytes, filtered[PNG_FILTER_SUB], filtered[PNG_FILTER_UP],
+                         filtered[PNG_FILTER_AVERAGE], filtered[PNG_FILTER_PAETH]);
         } else {
-            FilterRow<3>(cur, prev, rowBytes, filtered);
+            FilterRow<3>(cur, prev, rowBytes, filtered[PNG_FILTER_SUB], filtered[PNG_FILTER_UP],
+                         filtered[PNG_FILTER_AVERAGE], filtered[PNG_FILTER_PAETH]);
         }
         std::size_t best = PNG_FILTER_NONE;
-        unsigned long bestSum = SignedSum(cur, rowBytes);
+        std::uint32_t bestSum = SignedSum(cur, rowBytes);
         for (std::size_t f = PNG_FILTER_SUB; f <= PNG_FILTER_PAETH; ++f) {
-            const unsigned long sum = SignedSum(filtered[f], rowBytes);
+            const std::uint32_t sum = SignedSum(filtered[f], rowBytes);
             if (sum < bestSum) {
                 bestSum = sum;
                 best = f;

@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
+#include "platform/png_direct.h"
 #include "platform/png_reader.h"
 
 #include <cstring>
@@ -74,6 +75,9 @@ void DecodePng(io::CInputStream& png, CImg& img, const CPngLimits& limits) {
         throw my::CException(IDS_WIC_FORMAT_UNKNOWN,
                              my::FormatMessage(IDS_REASON_PIXEL_FORMAT_TWO_STREAMS,
                                                std::vector{std::to_string(type)}));
+    }
+    if (DecodePlainPng(png, img, limits)) {
+        return;
     }
     CPngReader reader(png, limits);
     CheckSize(reader, img);

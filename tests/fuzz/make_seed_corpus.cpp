@@ -55,9 +55,14 @@ void WritePngSeeds(const fs::path& folder) {
     PngImage interlaced = Pattern(9, 9, PNG_COLOR_TYPE_RGB_ALPHA, 8);
     interlaced.interlaced = true;
     const auto inks = EncodePng(Pattern(4, 3, PNG_COLOR_TYPE_RGB_ALPHA, 8));
+    // The direct path of plain 8-bit colour streams: every filter, data over several chunks.
+    PngImage split = Pattern(11, 6, PNG_COLOR_TYPE_RGB, 8);
+    split.filters = PNG_ALL_FILTERS;
+    split.idatBytes = 32;
 
     Save(folder / "bgra-rgba8",
          BlobInput(0, EncodePng(Pattern(4, 3, PNG_COLOR_TYPE_RGB_ALPHA, 8))));
+    Save(folder / "bgra-rgb8-split", BlobInput(0, EncodePng(split)));
     Save(folder / "bgra-palette-trns", BlobInput(0, EncodePng(palette)));
     Save(folder / "bgra-interlaced", BlobInput(0, EncodePng(interlaced)));
     Save(folder / "bgr-rgb16", BlobInput(1, EncodePng(Pattern(3, 2, PNG_COLOR_TYPE_RGB, 16))));

@@ -52,6 +52,22 @@ bool Write(png_structp png, png_infop info, const PngImage& image, png_colorp co
     if (!image.trns.empty()) {
         png_set_tRNS(png, info, image.trns.data(), int(image.trns.size()), nullptr);
     }
+    if (!image.trnsColor.empty()) {
+        png_color_16 key{};
+        key.gray = image.trnsColor[0];
+        if (image.trnsColor.size() == 3) {
+            key.red = image.trnsColor[0];
+            key.green = image.trnsColor[1];
+            key.blue = image.trnsColor[2];
+        }
+        png_set_tRNS(png, info, nullptr, 0, &key);
+    }
+    if (image.filters != 0) {
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, image.filters);
+    }
+    if (image.idatBytes != 0) {
+        png_set_compression_buffer_size(png, image.idatBytes);
+    }
     png_write_info(png, info);
     png_write_image(png, rows);
     png_write_end(png, nullptr);

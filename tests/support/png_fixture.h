@@ -15,8 +15,11 @@ struct PngImage {
     // Rows without padding, samples in PNG order (16-bit big-endian, sub-byte packed high bit
     // first); RowBytes() each.
     std::vector<std::uint8_t> pixels;
-    std::vector<std::uint8_t> palette; // r, g, b per entry
-    std::vector<std::uint8_t> trns;    // palette alphas
+    std::vector<std::uint8_t> palette;    // r, g, b per entry
+    std::vector<std::uint8_t> trns;       // palette alphas
+    std::vector<std::uint16_t> trnsColor; // the colour key of a grey (1) or RGB (3) image
+    int filters = 0;                      // PNG_FILTER_* mask; 0 leaves libpng's choice
+    std::size_t idatBytes = 0;            // largest IDAT chunk; 0 leaves libpng's size
 
     std::size_t RowBytes() const;
 };
