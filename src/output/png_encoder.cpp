@@ -18,18 +18,18 @@ namespace {
 // Image data are split into chunks of this size; any size up to 2^31 - 1 is valid PNG.
 constexpr std::size_t kMaxDataChunk = std::size_t{1} << 20;
 
-// The sample that chooses the filters: bands of kProbeBand rows, one every kProbeStep rows.
-// Measured on our frames (bench/encoder_choices), an eighth of the rows in bands of 8 or more,
-// compressed at the final level, ranks the two ways as the whole frame does; bands of 4 rows
-// hold too few of the matches deflate finds in unfiltered rows, and libdeflate's quicker levels
-// favour filtered rows that then come out larger.
+// The sample that chooses the filters: bands of kProbeBand rows, one every kProbeStep rows,
+// compressed at libdeflate's level kProbeLevel. Bands of 4 rows hold too few of the matches
+// deflate finds in unfiltered rows. Measured on rendered frames of the examples, on gradients and
+// on noise (bench/encoder_choices): the quick level ranks the two ways as the final level does
+// once filtered rows must win by more than 1 / kFilterMargin (quick levels find fewer of the long
+// matches of unfiltered drawings), in less time, and it corrects the final level's ranking of the
+// sample on some frames (morph at its own size: 12 % fewer bytes); filtering the whole frame also
+// costs more than copying it.
 constexpr std::int32_t kProbeBand = 8;
 constexpr std::int32_t kProbeStep = 64;
-// Filtered rows are chosen only when their sample is smaller by more than 1 / kFilterMargin:
-// filtering the whole frame costs more than copying it, and on our frames the choices by a
-// smaller margin came out larger for the whole frame as often as not (phased_dots at
-// 1280 x 720: 1.9 % more bytes without the margin).
-constexpr std::size_t kFilterMargin = 16;
+constexpr int kProbeLevel = 2;
+constexpr std::size_t kFilterMargin = 8;
 // Images of up to this many rows are compressed both ways, and the smaller stream is kept.
 constexpr std::int32_t kWholeProbeRows = 2 * kProbeStep;
 
@@ -160,7 +160,7 @@ void CPngChunkWriter::Iend() {
     Chunk("IEND", {});
 }
 
-CPngImageEncoder::CPngImageEncoder(int level) : m_deflater(level) {}
+CPngImageEncoder::CPngImageEncoder(int level) : m_deflater(level), m_probe(kProbeLevel) {}
 
 PngFilterChoice CPngImageEncoder::Choose(const CImg& img, bool alpha) {
     const std::size_t rowBytes = FilteredRowBytes(img, alpha);
@@ -177,8 +177,8 @@ PngFilterChoice CPngImageEncoder::Choose(const CImg& img, bool alpha) {
                    m_sample.data() + half + used);
         used += std::size_t(last - y) * rowBytes;
     }
-    const std::size_t none = m_deflater.Compress({m_sample.data(), used}).size();
-    const std::size_t minSad = m_deflater.Compress({m_sample.data() + half, used}).size();
+    const std::size_t none = m_probe.Compress({m_sample.data(), used}).size();
+    const std::size_t minSad = m_probe.Compress({m_sample.data() + half, used}).size();
     return minSad + none / kFilterMargin < none ? PngFilterChoice::MinSumAbsDiff
                                                 : PngFilterChoice::None;
 }

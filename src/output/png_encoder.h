@@ -73,10 +73,10 @@ private:
 
 // Encodes frames of pixel type 0 one after the other, reusing its buffers and compressors.
 // Each frame is deflated once: a sample of its rows is filtered both ways (unfiltered, and
-// per row with the filter of least sum of absolute differences) and compressed, and the whole
-// frame is filtered when its filtered sample came out smaller by more than a sixteenth, else
-// left unfiltered. Small images (up to 128 rows) are
-// compressed both ways and keep the smaller stream.
+// per row with the filter of least sum of absolute differences) and compressed quickly, and the
+// whole frame is filtered when its filtered sample came out smaller by more than an eighth, else
+// left unfiltered. Small images (up to 128 rows) are compressed both ways and keep the smaller
+// stream.
 class CPngImageEncoder {
 public:
     // The compression level, chosen by measurement on rendered frames (bench/encoder_choices):
@@ -101,6 +101,7 @@ private:
     PngFilterChoice Choose(const CImg& img, bool alpha);
 
     CDeflater m_deflater;
+    CDeflater m_probe;
     std::vector<std::uint8_t> m_rows;
     std::vector<std::uint8_t> m_sample;
     std::vector<std::uint8_t> m_smaller;
