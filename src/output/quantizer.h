@@ -57,9 +57,10 @@ private:
     bool TryExact(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out);
     // For a frame of up to 1024 colours, replaces libimagequant's palette and indices by the
     // one of least squared RGB error among: its palette refined by a few rounds of moving each
-    // entry to the mean of the colours nearest to it, and the most frequent colours taken
-    // exactly. libimagequant weighs errors as the eye does and spreads a small error over many
-    // pixels; the frames are judged by their RGB error.
+    // entry to the mean of the colours nearest to it, the most frequent colours taken exactly,
+    // and the colours merged at least cost (MergeColors) then refined the same way. libimagequant
+    // weighs errors as the eye does and spreads a small error over many pixels; the frames are
+    // judged by their RGB error.
     void Refine(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out);
     // Sum over the pixels of the squared RGB distance to their palette entries.
     std::uint64_t SquaredError(const CIndexedImage& indexed) const;
