@@ -282,60 +282,55 @@ void CQuantizer::Refine(std::size_t pixelCount, std::size_t maxColors, CIndexedI
               [](const CColorCount& a, const CColorCount& b) { return a.m_key < b.m_key; });
     const std::size_t first = out.m_transparent ? 1 : 0;
 
-    // libimagequant's palette with every colour at its nearest entry, then moved to the means
-    // of the colours at each entry a few times.
     std::vector<CPaletteColor> best = out.m_palette;
     std::uint64_t bestError = SquaredError(out);
-    std::vector<CPaletteColor> palette = out.m_palette;
     bool improved = false;
-    for (int round = 0; round <= kRefineRounds; ++round) {
-        const std::uint64_t error = AssignNearest(palette, first, colors);
-        if (error < bestError) {
-            bestError = error;
-            best = palette;
-            improved = true;
+    // Every colour at its nearest entry of the candidate, then, `rounds` times, the entries
+    // moved to the means of their colours; the palette of least error so far is kept.
+    const auto consider = [&](std::vector<CPaletteColor> candidate, int rounds) {
+        for (int round = 0;; ++round) {
+            if (const std::uint64_t error = AssignNearest(candidate, first, colors);
+                error < bestError) {
+                bestError = error;
+                best = candidate;
+                improved = true;
+            }
+            if (round == rounds) {
+                return;
+            }
+            MoveToMeans(colors, first, candidate);
         }
-        MoveToMeans(colors, first, palette);
-    }
+    };
+    const std::vector<CPaletteColor> head(out.m_palette.begin(),
+                                          out.m_palette.begin() + std::ptrdiff_t(first));
+    // libimagequant's palette.
+    consider(out.m_palette, kRefineRounds);
     // The most frequent colours exactly, the rare ones at their nearest: best for a frame only
     // a few colours over the limit (antialiased edges of flat art).
     std::vector<CColorCount> byCount = colors;
     std::stable_sort(
         byCount.begin(), byCount.end(),
         [](const CColorCount& a, const CColorCount& b) { return a.m_count > b.m_count; });
-    palette.resize(first);
+    std::vector<CPaletteColor> palette = head;
     for (std::size_t k = 0; k < byCount.size() && palette.size() < maxColors; ++k) {
         const std::uint32_t key = byCount[k].m_key;
         palette.push_back(
             CPaletteColor{std::uint8_t(key), std::uint8_t(key >> 8), std::uint8_t(key >> 16), 255});
     }
-    if (const std::uint64_t error = AssignNearest(palette, first, colors); error < bestError) {
-        bestError = error;
-        best = palette;
-        improved = true;
-    }
-    // Groups of colours merged at least cost, then moved to means like libimagequant's: best
-    // where the rare colours lie between frequent ones (the dots of phased_dots: 2 to 8 dB
-    // more than the palettes above on most frames).
+    consider(palette, 0);
+    // Groups of colours merged at least cost: best where the rare colours lie between frequent
+    // ones (the dots of phased_dots: 2 to 8 dB more than the palettes above on most frames).
     std::vector<CWeightedColor> weighted;
     weighted.reserve(colors.size());
     for (const CColorCount& c : colors) {
         weighted.push_back(CWeightedColor{std::uint8_t(c.m_key), std::uint8_t(c.m_key >> 8),
                                           std::uint8_t(c.m_key >> 16), c.m_count});
     }
-    palette.resize(first);
+    palette = head;
     for (const CWeightedColor& c : MergeColors(weighted, maxColors - first)) {
         palette.push_back(CPaletteColor{c.r, c.g, c.b, 255});
     }
-    for (int round = 0; round <= kRefineRounds; ++round) {
-        const std::uint64_t error = AssignNearest(palette, first, colors);
-        if (error < bestError) {
-            bestError = error;
-            best = palette;
-            improved = true;
-        }
-        MoveToMeans(colors, first, palette);
-    }
+    consider(palette, kRefineRounds);
     if (!improved) {
         return;
     }
