@@ -62,25 +62,32 @@ bool DecodeDirect(const std::vector<std::uint8_t>& png, CImg& img,
     return decoded;
 }
 
+// The length field of the chunk at `at`.
+std::uint32_t ChunkLength(const std::vector<std::uint8_t>& png, std::size_t at) {
+    return std::uint32_t(png[at]) << 24 | std::uint32_t(png[at + 1]) << 16 |
+           std::uint32_t(png[at + 2]) << 8 | png[at + 3];
+}
+
+void AppendU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+    out.insert(out.end(), {std::uint8_t(v >> 24), std::uint8_t(v >> 16), std::uint8_t(v >> 8),
+                           std::uint8_t(v)});
+}
+
 // Replaces the first chunk of the type with new data and a correct checksum.
 void ReplaceChunk(std::vector<std::uint8_t>& png, const std::string& type,
                   const std::vector<std::uint8_t>& data) {
     std::size_t at = 8;
     for (;;) {
         ASSERT_LE(at + 12, png.size()) << type << " not found";
-        const std::uint32_t length = std::uint32_t(png[at]) << 24 |
-                                     std::uint32_t(png[at + 1]) << 16 |
-                                     std::uint32_t(png[at + 2]) << 8 | png[at + 3];
+        const std::uint32_t length = ChunkLength(png, at);
         if (std::string(png.begin() + std::ptrdiff_t(at + 4),
                         png.begin() + std::ptrdiff_t(at + 8)) == type) {
-            std::vector<std::uint8_t> chunk = {
-                std::uint8_t(data.size() >> 24), std::uint8_t(data.size() >> 16),
-                std::uint8_t(data.size() >> 8), std::uint8_t(data.size())};
+            std::vector<std::uint8_t> chunk;
+            AppendU32(chunk, std::uint32_t(data.size()));
             chunk.insert(chunk.end(), type.begin(), type.end());
             chunk.insert(chunk.end(), data.begin(), data.end());
-            const uLong crc = crc32(crc32(0, nullptr, 0), chunk.data() + 4, uInt(chunk.size() - 4));
-            chunk.insert(chunk.end(), {std::uint8_t(crc >> 24), std::uint8_t(crc >> 16),
-                                       std::uint8_t(crc >> 8), std::uint8_t(crc)});
+            AppendU32(chunk, std::uint32_t(crc32(crc32(0, nullptr, 0), chunk.data() + 4,
+                                                 uInt(chunk.size() - 4))));
             png.erase(png.begin() + std::ptrdiff_t(at),
                       png.begin() + std::ptrdiff_t(at + 12 + length));
             png.insert(png.begin() + std::ptrdiff_t(at), chunk.begin(), chunk.end());
@@ -91,9 +98,8 @@ void ReplaceChunk(std::vector<std::uint8_t>& png, const std::string& type,
 }
 
 std::vector<std::uint8_t> ChunkData(const std::vector<std::uint8_t>& png, std::size_t at) {
-    const std::uint32_t length = std::uint32_t(png[at]) << 24 | std::uint32_t(png[at + 1]) << 16 |
-                                 std::uint32_t(png[at + 2]) << 8 | png[at + 3];
-    return {png.begin() + std::ptrdiff_t(at + 8), png.begin() + std::ptrdiff_t(at + 8 + length)};
+    return {png.begin() + std::ptrdiff_t(at + 8),
+            png.begin() + std::ptrdiff_t(at + 8 + ChunkLength(png, at))};
 }
 
 TEST(PngDirect, EveryFilterAndChunkSplitDecodesToTheSamples) {
