@@ -1,6 +1,7 @@
 // encoder_choices: the measurements behind the fixed choices of our PNG encoder, on rendered
-// frames from disk. For each way of choosing the scanline filters and each libdeflate level it
-// prints the bytes of all frames and the CPU time filtering and compressing took.
+// frames from disk. For each way of choosing the scanline filters and each level of libdeflate
+// (and of zlib for our own choice) it prints the bytes of all frames and the CPU time filtering
+// and compressing took.
 //
 //   encoder_choices png[:LEVEL] FRAME.png...   (LEVEL: that level only)
 #include "frame_files.h"
@@ -30,10 +31,12 @@ struct CTotals {
 
 // Each frame filtered by `strategy` and compressed at `level`: "none" and "minsad" filter the
 // whole frame one way, "both" compresses both and keeps the smaller stream, "ours" is our
-// encoder.
+// encoder over libdeflate and "ours-zlib" the same over zlib (levels 1 to 9).
 CTotals Measure(const std::vector<mrv::CImgPtr>& frames, const std::string& strategy, int level) {
     codec::CDeflater deflater(level);
-    codec::CPngImageEncoder encoder(level);
+    codec::CPngImageEncoder encoder(level, strategy == "ours-zlib"
+                                               ? codec::DeflateCoder::Zlib
+                                               : codec::DeflateCoder::Libdeflate);
     std::vector<std::uint8_t> rows;
     std::vector<std::uint8_t> other;
     CTotals totals;
@@ -52,7 +55,7 @@ CTotals Measure(const std::vector<mrv::CImgPtr>& frames, const std::string& stra
             const std::size_t none = deflater.Compress(rows).size();
             codec::FilterScanlines(*frame, codec::PngFilterChoice::MinSumAbsDiff, other, alpha);
             bytes = std::min(none, deflater.Compress(other).size());
-        } else { // "ours": CPngImageEncoder, which filters the way a sample says
+        } else { // "ours", "ours-zlib": CPngImageEncoder, which filters the way a sample says
             bytes = encoder.Encode(*frame, alpha).size();
         }
         totals.m_seconds += ThreadSeconds() - start;
@@ -64,9 +67,10 @@ CTotals Measure(const std::vector<mrv::CImgPtr>& frames, const std::string& stra
 int Png(const std::vector<std::string>& paths, int onlyLevel) {
     const std::vector<mrv::CImgPtr> frames = bench::ReadFrames(paths);
     std::printf("%-8s %5s %12s %9s\n", "filters", "level", "bytes", "seconds");
-    for (const char* strategy : {"none", "minsad", "both", "ours"}) {
+    for (const char* strategy : {"none", "minsad", "both", "ours", "ours-zlib"}) {
         // The slowest levels only for the plain and our own choice: the others never beat them.
-        const bool all = std::string(strategy) == "none" || std::string(strategy) == "ours";
+        const std::string name = strategy;
+        const bool all = name == "none" || name == "ours";
         for (int level = 1; level <= (all ? 12 : 9); ++level) {
             if (onlyLevel != 0 && level != onlyLevel) {
                 continue;

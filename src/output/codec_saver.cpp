@@ -169,7 +169,8 @@ void CImgSaver::EncodePngFile(const CImg& img, std::vector<std::uint8_t>& out) {
 void CImgSaver::EncodePngData(const CImg& img, bool alpha, std::vector<std::uint8_t>& out) {
     CheckPngImage(img);
     if (!m_png) {
-        m_png = std::make_unique<CPngImageEncoder>(CPngImageEncoder::kAnimationLevel);
+        m_png = std::make_unique<CPngImageEncoder>(CPngImageEncoder::kAnimationLevel,
+                                                   CPngImageEncoder::kAnimationCoder);
     }
     m_mode = MODE_OTHER;
     const auto data = m_png->Encode(img, alpha);

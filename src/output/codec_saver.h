@@ -61,8 +61,8 @@ public:
     // resolution and, unless the options forbid it, its RGB colour profile. Raises
     // IDS_IMAGE_FORMAT_UNSUPPORTED for other pixel types and IDS_LIBPNG_ERROR for an empty image.
     void EncodePngFile(const CImg& img, std::vector<std::uint8_t>& out);
-    // The zlib stream of an APNG frame's scanlines, RGBA or (alpha false) RGB, compressed at
-    // CPngImageEncoder::kAnimationLevel.
+    // The zlib stream of an APNG frame's scanlines, RGBA or (alpha false) RGB, compressed by
+    // CPngImageEncoder::kAnimationCoder at its kAnimationLevel.
     void EncodePngData(const CImg& img, bool alpha, std::vector<std::uint8_t>& out);
     // A whole GIF file holding the frame as a plain image.
     void EncodeGifFile(const CImg& img, std::vector<std::uint8_t>& out);

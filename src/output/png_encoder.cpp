@@ -160,7 +160,8 @@ void CPngChunkWriter::Iend() {
     Chunk("IEND", {});
 }
 
-CPngImageEncoder::CPngImageEncoder(int level) : m_deflater(level), m_probe(kProbeLevel) {}
+CPngImageEncoder::CPngImageEncoder(int level, DeflateCoder coder)
+    : m_deflater(level, coder), m_probe(kProbeLevel) {}
 
 PngFilterChoice CPngImageEncoder::Choose(const CImg& img, bool alpha) {
     const std::size_t rowBytes = FilteredRowBytes(img, alpha);
@@ -186,18 +187,18 @@ PngFilterChoice CPngImageEncoder::Choose(const CImg& img, bool alpha) {
 std::span<const std::uint8_t> CPngImageEncoder::Encode(const CImg& img, bool alpha) {
     if (img.m_height > kWholeProbeRows) {
         m_lastChoice = Choose(img, alpha);
-        return m_deflater.Compress(FilterScanlines(img, m_lastChoice, m_rows, alpha));
+        return m_deflater.Compress(FilterScanlines(img, m_lastChoice, m_rows, alpha),
+                                   FilteredRowBytes(img, alpha));
     }
-    // A small image (a changed region, most often) costs little to compress both ways.
-    const auto none =
-        m_deflater.Compress(FilterScanlines(img, PngFilterChoice::None, m_rows, alpha));
-    m_smaller.assign(none.begin(), none.end());
-    const auto minSad =
-        m_deflater.Compress(FilterScanlines(img, PngFilterChoice::MinSumAbsDiff, m_sample, alpha));
-    m_lastChoice =
-        minSad.size() < m_smaller.size() ? PngFilterChoice::MinSumAbsDiff : PngFilterChoice::None;
-    return m_lastChoice == PngFilterChoice::None ? std::span<const std::uint8_t>(m_smaller)
-                                                 : minSad;
+    // A small image (a changed region, most often) costs little to compress both ways at the
+    // probe's level; the smaller way is deflated once at the encoder's.
+    const auto none = FilterScanlines(img, PngFilterChoice::None, m_rows, alpha);
+    const auto minSad = FilterScanlines(img, PngFilterChoice::MinSumAbsDiff, m_sample, alpha);
+    const std::size_t noneBytes = m_probe.Compress(none).size();
+    m_lastChoice = m_probe.Compress(minSad).size() < noneBytes ? PngFilterChoice::MinSumAbsDiff
+                                                               : PngFilterChoice::None;
+    return m_deflater.Compress(m_lastChoice == PngFilterChoice::None ? none : minSad,
+                               FilteredRowBytes(img, alpha));
 }
 
 void CheckPngImage(const CImg& img) {

@@ -75,21 +75,24 @@ private:
 // Each frame is deflated once: a sample of its rows is filtered both ways (unfiltered, and
 // per row with the filter of least sum of absolute differences) and compressed quickly, and the
 // whole frame is filtered when its filtered sample came out smaller by more than an eighth, else
-// left unfiltered. Small images (up to 128 rows) are compressed both ways and keep the smaller
-// stream.
+// left unfiltered. Small images (up to 128 rows) are compressed whole both ways at the sample's
+// level and deflated the smaller way.
 class CPngImageEncoder {
 public:
     // The compression level, chosen by measurement on rendered frames (bench/encoder_choices):
     // from level 8 up libdeflate takes twice the time and more for 0.2 % fewer bytes, below
     // level 7 the files grow by 2 % and more.
     static constexpr int kDefaultLevel = 7;
-    // The level of APNG frames: their changed regions are small, and level 9 finds the long
-    // matches between the parts of a region at little cost: 2 to 9 % fewer bytes than level 7
-    // on the examples at 1.3 to 2 times the time, still a fifth of `apngasm -z0`'s; levels 10
-    // and 11 cost twice as much again for less, 12 ten times for 2 to 4 % more.
+    // The level and library of APNG frames. zlib at level 9, its hash chains cut to what
+    // reaches the row above, finds the matches between the rows of a region that libdeflate's
+    // level 9 misses: 1 to 2 % fewer bytes in changed regions, and up to 12 % in whole frames
+    // of flat colour, at 1.2 times the encode time (bench/encoder_choices, make bench);
+    // libdeflate's near-optimal levels 10 to 12 cost 3 to 20 times as much for less.
     static constexpr int kAnimationLevel = 9;
+    static constexpr DeflateCoder kAnimationCoder = DeflateCoder::Zlib;
 
-    explicit CPngImageEncoder(int level = kDefaultLevel);
+    explicit CPngImageEncoder(int level = kDefaultLevel,
+                              DeflateCoder coder = DeflateCoder::Libdeflate);
 
     // The zlib stream of the image's scanlines, RGBA or (alpha false) RGB. Valid until the
     // next call.
@@ -109,7 +112,6 @@ private:
     CDeflater m_probe;
     std::vector<std::uint8_t> m_rows;
     std::vector<std::uint8_t> m_sample;
-    std::vector<std::uint8_t> m_smaller;
     PngFilterChoice m_lastChoice = PngFilterChoice::None;
 };
 
