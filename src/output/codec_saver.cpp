@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <gif_lib.h>
 #include <string>
 
@@ -22,11 +23,6 @@ struct CGifClose {
     }
 };
 using CGifFile = std::unique_ptr<GifFileType, CGifClose>;
-
-struct CGifMapFree {
-    void operator()(ColorMapObject* map) const noexcept { GifFreeMapObject(map); }
-};
-using CGifColorMap = std::unique_ptr<ColorMapObject, CGifMapFree>;
 
 int WriteToMemory(GifFileType* gif, const GifByteType* data, int size) {
     if (size < 0) {
@@ -233,16 +229,6 @@ void CImgSaver::PutGifFrame(void* stream, const CImg& img, const mrv::CFrameReco
     }
     m_quantizer.Quantize(img, m_transparent, PaletteSize(m_target), m_indexed);
 
-    std::vector<GifColorType> colors(std::size_t(ColorTableSize(m_indexed.m_palette.size())));
-    for (std::size_t c = 0; c < m_indexed.m_palette.size(); ++c) {
-        const CPaletteColor& p = m_indexed.m_palette[c];
-        colors[c] = GifColorType{p.r, p.g, p.b};
-    }
-    CGifColorMap map(GifMakeMapObject(int(colors.size()), colors.data()));
-    if (!map) {
-        throw my::CException(IDS_WIC_PALETTE_WRITE_FAILED, "GifMakeMapObject() failed");
-    }
-
     // A plain GIF carries no frame metadata, except that a transparent palette entry needs a
     // graphic control extension to be shown as transparent at all.
     if (animated || m_transparent) {
@@ -255,16 +241,23 @@ void CImgSaver::PutGifFrame(void* stream, const CImg& img, const mrv::CFrameReco
                                  GifFailure(gif->Error, "EGifPutExtension()"));
         }
     }
-    if (EGifPutImageDesc(gif, left, top, width, height, false, map.get()) == GIF_ERROR) {
-        throw my::CException(IDS_WIC_FRAME_CREATE_FAILED,
-                             GifFailure(gif->Error, "EGifPutImageDesc()"));
+    // The image itself is written here rather than by giflib, whose LZW coder parses greedily:
+    // descriptor, local colour table, LZW data.
+    std::vector<std::uint8_t>& out = *static_cast<std::vector<std::uint8_t>*>(gif->UserData);
+    const int tableSize = ColorTableSize(m_indexed.m_palette.size());
+    out.push_back(kGifImageSeparator);
+    for (const std::uint16_t field : {left, top, width, height}) {
+        out.push_back(std::uint8_t(field & 0xFF));
+        out.push_back(std::uint8_t(field >> 8));
     }
-    for (std::size_t y = 0; y < height; ++y) {
-        if (EGifPutLine(gif, m_indexed.m_indices.data() + y * width, width) == GIF_ERROR) {
-            throw my::CException(IDS_WIC_PIXELS_WRITE_FAILED,
-                                 GifFailure(gif->Error, "EGifPutLine()"));
-        }
+    // Local colour table present, of 2 ^ (n + 1) entries; not interlaced, not sorted.
+    out.push_back(std::uint8_t(0x80 | (std::countr_zero(unsigned(tableSize)) - 1)));
+    for (int c = 0; c < tableSize; ++c) {
+        const bool used = std::size_t(c) < m_indexed.m_palette.size();
+        const CPaletteColor p = used ? m_indexed.m_palette[std::size_t(c)] : CPaletteColor{};
+        out.insert(out.end(), {p.r, p.g, p.b});
     }
+    m_lzw.Encode(m_indexed.m_indices, CLzwEncoder::MinCodeSize(std::size_t(tableSize)), out);
 }
 
 } // namespace codec

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "output/img_saver.h"
+#include "output/lzw_encoder.h"
 #include "output/png_encoder.h"
 #include "output/quantizer.h"
 
@@ -40,6 +41,8 @@ enum SaveMode : int {
 
 // The last byte of every GIF file.
 constexpr std::uint8_t kGifTrailer = 0x3B;
+// The first byte of an image descriptor.
+constexpr std::uint8_t kGifImageSeparator = 0x2C;
 
 // The start of a GIF file: the GIF89a signature, the logical screen of width x height without a
 // global colour table and, for an animation, the NETSCAPE2.0 loop extension with loopCount
@@ -102,6 +105,7 @@ private:
     std::unique_ptr<CPngImageEncoder> m_png;
     CQuantizer m_quantizer;
     CIndexedImage m_indexed;
+    CLzwEncoder m_lzw;
 };
 
 } // namespace codec
