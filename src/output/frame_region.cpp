@@ -103,7 +103,7 @@ CImgPtr CropImage(const CImg& img, const CFrameRecord& rect) {
     for (std::int32_t y = 0; y < rect.Height(); ++y) {
         const std::uint8_t* row = img.Row(rect.m_top + y) + offset;
         out->m_bits.insert(out->m_bits.end(), row, row + bytes);
-        out->m_bits.resize(out->m_bits.size() + (out->m_stride - bytes));
+        out->m_bits.resize(out->m_bits.size() + (out->m_stride - bytes), 0);
     }
     return out;
 }

@@ -2,6 +2,7 @@
 
 #include "common/error.h"
 
+#include <algorithm>
 #include <limits>
 #include <string>
 
@@ -43,6 +44,11 @@ std::size_t CImg::StrideOf(std::uint32_t pixelType, std::int32_t width) {
 }
 
 void CImg::Allocate(std::uint32_t pixelType, std::int32_t width, std::int32_t height) {
+    AllocateUncleared(pixelType, width, height);
+    std::fill(m_bits.begin(), m_bits.end(), std::uint8_t{0});
+}
+
+void CImg::AllocateUncleared(std::uint32_t pixelType, std::int32_t width, std::int32_t height) {
     const std::size_t stride = StrideOf(pixelType, width);
     if (height < 0) {
         throw my::InternalError("CImg::Allocate()\nNegative height: " + std::to_string(height));
@@ -55,5 +61,6 @@ void CImg::Allocate(std::uint32_t pixelType, std::int32_t width, std::int32_t he
     m_width = width;
     m_height = height;
     m_stride = stride;
-    m_bits.assign(stride * std::size_t(height), 0);
+    m_bits.clear();
+    m_bits.resize(stride * std::size_t(height));
 }

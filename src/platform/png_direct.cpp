@@ -195,7 +195,9 @@ bool Decode(std::span<const std::uint8_t> bytes, CImg& img, const CPngLimits& li
         produced != filtered) {
         return false;
     }
-    img.Allocate(CImg::PIXEL_BGRA32, img.m_width, img.m_height);
+    // Every byte of the rows is stored below; a stream that fails half way goes to libpng,
+    // which allocates cleared rows again.
+    img.AllocateUncleared(CImg::PIXEL_BGRA32, img.m_width, img.m_height);
     return s.m_channels == 4 ? UnfilterAndStore<4>(rows.get(), s, img)
                              : UnfilterAndStore<3>(rows.get(), s, img);
 }

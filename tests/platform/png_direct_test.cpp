@@ -4,6 +4,7 @@
 #include "support/failure.h"
 #include "support/png_fixture.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <string>
@@ -115,7 +116,8 @@ TEST(PngDirect, EveryFilterAndChunkSplitDecodesToTheSamples) {
                              std::to_string(height));
                 CImg img = Bitmap(image);
                 ASSERT_TRUE(DecodeDirect(EncodePng(image), img));
-                EXPECT_EQ(img.m_bits, Expected(image));
+                EXPECT_EQ(std::vector<std::uint8_t>(img.m_bits.begin(), img.m_bits.end()),
+                          Expected(image));
             }
         }
     }
@@ -223,6 +225,18 @@ TEST(PngDirect, DamageIsLeftToLibpngAndGetsItsMessage) {
     EXPECT_FALSE(DecodeDirect(tooLong, img));
     io::CMemoryInputStream stream = io::CMemoryInputStream::Over(tooLong);
     EXPECT_NO_THROW(codec::DecodePng(stream, img));
+}
+
+// The direct decoder takes rows without clearing them; an image allocated the usual way after
+// that (as libpng's path does when the direct one gives up) has cleared rows again.
+TEST(PngDirect, RowsLeftUnclearedAreClearedByTheNextAllocation) {
+    CImg img;
+    img.AllocateUncleared(CImg::PIXEL_BGRA32, 3, 2);
+    ASSERT_EQ(img.ByteSize(), 24u);
+    std::fill(img.m_bits.begin(), img.m_bits.end(), std::uint8_t{0xAB});
+    img.Allocate(CImg::PIXEL_BGRA32, 5, 4);
+    ASSERT_EQ(img.ByteSize(), 80u);
+    EXPECT_TRUE(std::all_of(img.m_bits.begin(), img.m_bits.end(), [](auto b) { return b == 0; }));
 }
 
 } // namespace
