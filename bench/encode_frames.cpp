@@ -7,7 +7,7 @@
 //   encode_frames psnr PROJECT ANIMATION.gif|ANIMATION.webp FRAME.png...
 //
 // FORMAT is PNG, APNG, AGIF, WEBP (lossless) or WEBP:Q (lossy with quality Q, 0 to 99); for
-// measurements, AGIF:S:D sets libimagequant's speed S (1 to 10) and dithering level D (0 to 1).
+// measurements, AGIF:S sets libimagequant's speed S (1 to 10).
 #include "engine/frame_relay.h"
 #include "engine/saver_factory.h"
 #include "engine/task_setting_names.h"
@@ -146,14 +146,8 @@ int Save(const std::vector<std::string>& args) {
     setting.SetRoundType(mrv::RoundType::None);
     const mrv::ImgSaverPtr saver = mrv::CreateSaver(setting);
     if (auto* gif = dynamic_cast<mrv::CAgifSaver*>(saver.get()); gif && args[1] != "AGIF") {
-        // AGIF:SPEED:DITHERING, for measuring the quantiser's settings.
-        const std::string rest = args[1].substr(5);
-        const std::size_t colon = rest.find(':');
-        if (colon == std::string::npos) {
-            throw std::invalid_argument("AGIF takes :SPEED:DITHERING, not " + args[1]);
-        }
-        gif->m_quantizerSpeed = std::stoi(rest.substr(0, colon));
-        gif->m_dithering = std::stof(rest.substr(colon + 1));
+        // AGIF:SPEED, for measuring the quantiser's speed.
+        gif->m_quantizerSpeed = std::stoi(args[1].substr(5));
     }
     WriteFrames(*saver, {args.begin() + 4, args.end()});
     return 0;

@@ -82,8 +82,8 @@ public:
     // Mode of the last GIF frame and its transparent flag.
     int Mode() const { return m_mode; }
     bool IsTransparent() const { return m_transparent; }
-    // libimagequant's speed and dithering level for GIF frames (see CQuantizer).
-    void SetQuantizer(int speed, float dithering) { m_quantizer = CQuantizer(speed, dithering); }
+    // libimagequant's speed for GIF frames (see CQuantizer).
+    void SetQuantizer(int speed) { m_quantizer = CQuantizer(speed); }
     // Whether one frame's work may spread over several threads (libimagequant's OpenMP
     // threads); encoders that already run one per thread switch it off, so that the frame
     // threads do not compete with threads of the quantiser. PNG frames take one thread either

@@ -24,7 +24,7 @@ std::unique_ptr<codec::CImgSaver> CAgifSaver::MakeEncoder() const {
         codec::OPTION_NO_COLOR_PROFILE | (m_transparent ? codec::OPTION_TRANSPARENT : 0u);
     auto encoder = std::make_unique<codec::CImgSaver>(codec::Container::Gif,
                                                       codec::TargetFormat::Indexed8, options);
-    encoder->SetQuantizer(m_quantizerSpeed, m_dithering);
+    encoder->SetQuantizer(m_quantizerSpeed);
     return encoder;
 }
 

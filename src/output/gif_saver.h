@@ -32,9 +32,8 @@ public:
     bool Admits(const CImg& frame) const override;
     std::unique_ptr<codec::CImgSaver> MakeEncoder() const override;
 
-    // libimagequant's speed and dithering level for frames of more than 256 colours.
+    // libimagequant's speed for frames of more than 256 colours.
     int m_quantizerSpeed = codec::CQuantizer::kDefaultSpeed;
-    float m_dithering = codec::CQuantizer::kDefaultDithering;
 
 protected:
     void Start(const CImg& first, bool translucent) override;

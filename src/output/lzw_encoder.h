@@ -12,10 +12,11 @@ namespace codec {
 // Any GIF decoder reads the result: the code table grows and is cleared exactly as in a greedy
 // coder (a clear code when all 4096 codes are taken). What differs is where phrases end. A
 // greedy coder emits the longest string in its table; this one may emit it one pixel shorter
-// when the phrase after it then reaches further by more than a slack number of pixels (a
-// pixel shorter still gains under 1 % more on our frames, at a walk through the table each). A
-// shorter phrase spends a table entry on a string the table already has, so how much gain is worth
-// it depends on the picture: each frame is coded with a few slacks and keeps the shortest data.
+// when the phrase after it then reaches further by more than a slack number of pixels (ending
+// earlier still gains under 1 % more on our frames, at a walk through the table each). A
+// shortened phrase spends a table entry on a string the table already has, so how much gain is
+// worth it depends on the picture: each frame is coded with two slacks and keeps the shorter
+// data.
 class CLzwEncoder {
 public:
     // The smallest minimum code size GIF allows for a table of `entries` colours (2 to 8).

@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "common/messages.h"
+#include "output/color_counter.h"
 #include "output/palette_merge.h"
 #include "platform/img.h"
 
@@ -21,10 +22,10 @@ namespace codec {
 namespace {
 
 struct CLiqFree {
-    void operator()(liq_image* p) const noexcept { liq_image_destroy(p); }
+    void operator()(liq_histogram* p) const noexcept { liq_histogram_destroy(p); }
     void operator()(liq_result* p) const noexcept { liq_result_destroy(p); }
 };
-using CLiqImage = std::unique_ptr<liq_image, CLiqFree>;
+using CLiqHistogram = std::unique_ptr<liq_histogram, CLiqFree>;
 using CLiqResult = std::unique_ptr<liq_result, CLiqFree>;
 
 std::string LiqErrorText(liq_error e) {
@@ -107,13 +108,6 @@ private:
 // Frames of up to this many colours get their palette refined in RGB, in this many rounds.
 constexpr std::size_t kMaxRefinedColors = 1024;
 constexpr int kRefineRounds = 3;
-
-// A colour of the frame, how many pixels have it, and its palette index.
-struct CColorCount {
-    std::uint32_t m_key;
-    std::uint32_t m_count;
-    std::uint8_t m_index;
-};
 
 std::uint32_t RgbKey(const std::uint8_t* rgba) {
     return std::uint32_t(rgba[0]) | std::uint32_t(rgba[1]) << 8 | std::uint32_t(rgba[2]) << 16;
@@ -230,16 +224,14 @@ void CQuantizer::CAttrFree::operator()(liq_attr* attr) const noexcept {
     liq_attr_destroy(attr);
 }
 
-CQuantizer::CQuantizer(int speed, float dithering)
-    : m_attr(liq_attr_create()), m_dithering(dithering) {
+CQuantizer::CQuantizer(int speed) : m_attr(liq_attr_create()) {
     if (!m_attr) {
         throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
                              std::string(my::MessageText(IDS_REASON_QUANTISER_MEMORY)));
     }
-    if (liq_set_speed(m_attr.get(), speed) != LIQ_OK || !(dithering >= 0.0f && dithering <= 1.0f)) {
+    if (liq_set_speed(m_attr.get(), speed) != LIQ_OK) {
         throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
-                             "Invalid quantiser speed or dithering: " + std::to_string(speed) +
-                                 ", " + std::to_string(dithering));
+                             "Invalid quantiser speed: " + std::to_string(speed));
     }
 }
 
@@ -256,34 +248,44 @@ void CQuantizer::Quantize(const CImg& img, bool transparent, std::size_t maxColo
     if (TryExact(pixelCount, maxColors, out)) {
         return;
     }
-    Reduce(img.m_width, img.m_height, maxColors, out);
-    Refine(pixelCount, maxColors, out);
-}
-
-void CQuantizer::Refine(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out) {
-    // The frame's colours with their counts, in the order of their values; frames of more
-    // colours keep libimagequant's result.
-    std::unordered_map<std::uint32_t, std::uint32_t> counts;
+    // The palette is made from the frame's colours and their counts, and each colour, not each
+    // pixel, is given its nearest entry: a frame of drawings has a few thousand colours.
+    m_counter.Clear();
     const std::uint8_t* p = m_rgba.data();
     for (std::size_t i = 0; i < pixelCount; ++i, p += 4) {
         if (p[3] != 0) {
-            ++counts[RgbKey(p)];
-            if (counts.size() > kMaxRefinedColors) {
-                return;
-            }
+            m_counter.Add(RgbKey(p));
         }
     }
-    std::vector<CColorCount> colors;
-    colors.reserve(counts.size());
-    for (const auto& [key, count] : counts) {
-        colors.push_back(CColorCount{key, count, 0});
+    std::vector<CColorCount> colors = m_counter.Sorted();
+    Reduce(colors, maxColors, out);
+    if (colors.size() <= kMaxRefinedColors) {
+        Refine(colors, maxColors, out);
     }
-    std::sort(colors.begin(), colors.end(),
-              [](const CColorCount& a, const CColorCount& b) { return a.m_key < b.m_key; });
+    p = m_rgba.data();
+    std::uint32_t lastKey = 0xFFFFFFFF;
+    std::uint8_t lastIndex = 0;
+    for (std::size_t i = 0; i < pixelCount; ++i, p += 4) {
+        if (p[3] == 0) {
+            out.m_indices[i] = 0;
+            continue;
+        }
+        // Neighbouring pixels mostly share their colour.
+        if (const std::uint32_t key = RgbKey(p); key != lastKey) {
+            lastKey = key;
+            lastIndex = colors[m_counter.PlaceOf(key)].m_index;
+        }
+        out.m_indices[i] = lastIndex;
+    }
+    out.m_exact = false;
+}
+
+void CQuantizer::Refine(std::vector<CColorCount>& colors, std::size_t maxColors,
+                        CIndexedImage& out) {
     const std::size_t first = out.m_transparent ? 1 : 0;
 
     std::vector<CPaletteColor> best = out.m_palette;
-    std::uint64_t bestError = SquaredError(out);
+    std::uint64_t bestError = AssignNearest(best, first, colors);
     bool improved = false;
     // Every colour at its nearest entry of the candidate, then, `rounds` times, the entries
     // moved to the means of their colours; the palette of least error so far is kept.
@@ -331,33 +333,10 @@ void CQuantizer::Refine(std::size_t pixelCount, std::size_t maxColors, CIndexedI
         palette.push_back(CPaletteColor{c.r, c.g, c.b, 255});
     }
     consider(palette, kRefineRounds);
-    if (!improved) {
-        return;
+    if (improved) {
+        AssignNearest(best, first, colors);
+        out.m_palette = best;
     }
-    AssignNearest(best, first, colors);
-    out.m_palette = best;
-    p = m_rgba.data();
-    for (std::size_t i = 0; i < pixelCount; ++i, p += 4) {
-        if (p[3] == 0) {
-            out.m_indices[i] = 0;
-            continue;
-        }
-        const auto at =
-            std::lower_bound(colors.begin(), colors.end(), RgbKey(p),
-                             [](const CColorCount& c, std::uint32_t key) { return c.m_key < key; });
-        out.m_indices[i] = at->m_index;
-    }
-}
-
-std::uint64_t CQuantizer::SquaredError(const CIndexedImage& indexed) const {
-    std::uint64_t sum = 0;
-    const std::uint8_t* p = m_rgba.data();
-    for (std::size_t i = 0; i < indexed.m_indices.size(); ++i, p += 4) {
-        if (p[3] != 0) {
-            sum += ColorDistance(p, indexed.m_palette[indexed.m_indices[i]]);
-        }
-    }
-    return sum;
 }
 
 bool CQuantizer::TryExact(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out) {
@@ -386,7 +365,7 @@ bool CQuantizer::TryExact(std::size_t pixelCount, std::size_t maxColors, CIndexe
     return true;
 }
 
-void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t maxColors,
+void CQuantizer::Reduce(std::vector<CColorCount>& colors, std::size_t maxColors,
                         CIndexedImage& out) {
     const bool transparent = out.m_transparent;
     liq_attr* attr = m_attr.get();
@@ -394,34 +373,35 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
         throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
                              "Invalid palette size: " + std::to_string(maxColors));
     }
-    CLiqImage image(liq_image_create_rgba(attr, m_rgba.data(), width, height, 0.0));
-    if (!image) {
-        throw my::CException(
-            IDS_WIC_PALETTE_CREATE_FAILED,
-            my::FormatMessage(IDS_REASON_QUANTISER_IMAGE,
-                              std::vector{std::to_string(width), std::to_string(height)}));
+    CLiqHistogram histogram(liq_histogram_create(attr));
+    if (!histogram) {
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
+                             std::string(my::MessageText(IDS_REASON_QUANTISER_MEMORY)));
     }
-    if (transparent) {
+    m_entries.clear();
+    for (const CColorCount& c : colors) {
+        m_entries.push_back(
+            liq_histogram_entry{liq_color{std::uint8_t(c.m_key), std::uint8_t(c.m_key >> 8),
+                                          std::uint8_t(c.m_key >> 16), 255},
+                                c.m_count});
+    }
+    // A gamma of 0 is libimagequant's default, that of sRGB.
+    liq_error e = liq_histogram_add_colors(histogram.get(), attr, m_entries.data(),
+                                           int(m_entries.size()), 0.0);
+    if (e == LIQ_OK && transparent) {
         // libimagequant keeps a fixed colour but does not say at which index.
-        const liq_error e = liq_image_add_fixed_color(image.get(), liq_color{0, 0, 0, 0});
-        if (e != LIQ_OK) {
-            throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
-                                 "liq_image_add_fixed_color(): " + LiqErrorText(e));
-        }
+        e = liq_histogram_add_fixed_color(histogram.get(), liq_color{0, 0, 0, 0}, 0.0);
+    }
+    if (e != LIQ_OK) {
+        throw my::CException(IDS_WIC_PALETTE_CREATE_FAILED,
+                             "liq_histogram_add_colors(): " + LiqErrorText(e));
     }
     liq_result* raw = nullptr;
-    const liq_error e = liq_image_quantize(image.get(), attr, &raw);
+    e = liq_histogram_quantize(histogram.get(), attr, &raw);
     CLiqResult result(raw);
     if (e != LIQ_OK || !result) {
         throw my::CException(IDS_WIC_PALETTE_INIT_FAILED,
-                             "liq_image_quantize(): " + LiqErrorText(e));
-    }
-    liq_set_dithering_level(result.get(), m_dithering);
-    const liq_error remap = liq_write_remapped_image(result.get(), image.get(),
-                                                     out.m_indices.data(), out.m_indices.size());
-    if (remap != LIQ_OK) {
-        throw my::CException(IDS_WIC_CONVERTER_INIT_FAILED,
-                             "liq_write_remapped_image(): " + LiqErrorText(remap));
+                             "liq_histogram_quantize(): " + LiqErrorText(e));
     }
     const liq_palette* palette = liq_get_palette(result.get());
     out.m_palette.clear();
@@ -429,15 +409,17 @@ void CQuantizer::Reduce(std::int32_t width, std::int32_t height, std::size_t max
         const liq_color& c = palette->entries[i];
         out.m_palette.push_back(CPaletteColor{c.r, c.g, c.b, c.a});
     }
-    if (transparent && !MoveTransparentToFront(out.m_palette, out.m_indices)) {
+    std::vector<std::uint8_t> noIndices;
+    if (transparent && !MoveTransparentToFront(out.m_palette, noIndices)) {
         throw my::CException(IDS_WIC_PALETTE_INIT_FAILED,
                              std::string(my::MessageText(IDS_REASON_PALETTE_NO_TRANSPARENT)));
     }
-    if (out.m_palette.empty()) {
+    const std::size_t first = transparent ? 1 : 0;
+    if (out.m_palette.size() <= first) {
         throw my::CException(IDS_WIC_PALETTE_INIT_FAILED,
                              std::string(my::MessageText(IDS_REASON_PALETTE_EMPTY)));
     }
-    out.m_exact = false;
+    AssignNearest(out.m_palette, first, colors);
 }
 
 } // namespace codec

@@ -1,8 +1,11 @@
 // CQuantizer: the palette of a GIF frame. Up to 256 colours per frame without dithering, from
-// libimagequant (refined in RGB for frames of up to 1024 colours), or taken exactly when the
-// frame has few enough colours; when the frame is to be transparent, transparent black is always
+// libimagequant's palette for the frame's colours (refined in RGB for frames of up to 1024
+// colours) with every colour at its nearest entry, or taken exactly when the frame has few
+// enough colours; when the frame is to be transparent, transparent black is always
 // index 0 and pixels below 50 % alpha map to it.
 #pragma once
+
+#include "output/color_counter.h"
 
 #include <array>
 #include <cstdint>
@@ -11,6 +14,7 @@
 
 struct CImg;
 struct liq_attr;
+struct liq_histogram_entry;
 
 namespace codec {
 
@@ -28,26 +32,23 @@ struct CIndexedImage {
 
 class CQuantizer {
 public:
-    // Speed of libimagequant (1 slowest and best .. 10 fastest; see kDefaultSpeed) and its
-    // dithering level (0 none .. 1 full) for the frames it reduces. Raises
-    // IDS_WIC_PALETTE_CREATE_FAILED for values libimagequant does not take.
-    explicit CQuantizer(int speed = kDefaultSpeed, float dithering = kDefaultDithering);
+    // Speed of libimagequant (1 slowest and best .. 10 fastest; see kDefaultSpeed) for the
+    // frames it reduces. Raises IDS_WIC_PALETTE_CREATE_FAILED for a speed libimagequant does
+    // not take.
+    explicit CQuantizer(int speed = kDefaultSpeed);
     ~CQuantizer();
     CQuantizer(CQuantizer&&) noexcept;
     CQuantizer& operator=(CQuantizer&&) noexcept;
 
     // Indexes a frame of pixel type 0 with at most maxColors (2 to 256) palette entries.
-    // Failures raise IDS_WIC_PALETTE_CREATE_FAILED (palette cannot be made),
-    // IDS_WIC_PALETTE_INIT_FAILED (quantisation failed) or IDS_WIC_CONVERTER_INIT_FAILED (remapping
-    // failed).
+    // Failures raise IDS_WIC_PALETTE_CREATE_FAILED (palette cannot be made) or
+    // IDS_WIC_PALETTE_INIT_FAILED (quantisation failed).
     void Quantize(const CImg& img, bool transparent, std::size_t maxColors, CIndexedImage& out);
 
-    // Chosen by measurement on rendered example animations (bench/peers.sh): from speed 8 up
-    // libimagequant posterises its input, which costs flat art with antialiased edges about
-    // 10 dB of PSNR (57 against 66 dB on 100 frames of 640 x 480); speed 7 keeps the full
-    // input at 10 to 30 % more time and 2 % more bytes. Lower speeds gain nothing more there.
+    // Chosen by measurement on rendered example animations (bench/encode_frames AGIF:S): from
+    // speed 8 up libimagequant posterises the colours, 0.4 to 0.5 dB less on morph for no time
+    // saved; speed 5 gains 0.2 dB at 1.4 times the time. Phased_dots comes out the same.
     static constexpr int kDefaultSpeed = 7;
-    static constexpr float kDefaultDithering = 0.0f;
 
 private:
     struct CAttrFree {
@@ -61,15 +62,15 @@ private:
     // and the colours merged at least cost (MergeColors) then refined the same way. libimagequant
     // weighs errors as the eye does and spreads a small error over many pixels; the frames are
     // judged by their RGB error.
-    void Refine(std::size_t pixelCount, std::size_t maxColors, CIndexedImage& out);
-    // Sum over the pixels of the squared RGB distance to their palette entries.
-    std::uint64_t SquaredError(const CIndexedImage& indexed) const;
-    void Reduce(std::int32_t width, std::int32_t height, std::size_t maxColors, CIndexedImage& out);
+    void Refine(std::vector<CColorCount>& colors, std::size_t maxColors, CIndexedImage& out);
+    // libimagequant's palette for the frame's colours, each colour given its nearest entry.
+    void Reduce(std::vector<CColorCount>& colors, std::size_t maxColors, CIndexedImage& out);
 
     // Settings of libimagequant, made once for all frames.
     std::unique_ptr<liq_attr, CAttrFree> m_attr;
-    float m_dithering;
     std::vector<std::uint8_t> m_rgba; // the frame as straight RGBA, alpha 0 or 255
+    CColorCounter m_counter;          // its colours
+    std::vector<liq_histogram_entry> m_entries;
 };
 
 // libimagequant parallelises with OpenMP threads of its own. A thread that is one of several
