@@ -3,6 +3,7 @@
 #include "common/error.h"
 #include "common/message_ids.h"
 #include "output/quantizer.h"
+#include "platform/frame_memory.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +23,7 @@ constexpr std::chrono::milliseconds kStopPoll{10};
 
 CWorkerPool::CWorkerPool(std::size_t threads) {
     threads = std::max<std::size_t>(threads, 1);
+    KeepFreedFrameMemory();
     // The workers take the creator's policy and priority: a generation started at idle
     // priority keeps the desktop responsive on every core, not just on one.
     int policy = SCHED_OTHER;
@@ -61,6 +63,7 @@ CWorkerPool::~CWorkerPool() {
     for (std::thread& t : m_threads) {
         t.join();
     }
+    ReleaseFreedFrameMemory();
 }
 
 bool CWorkerPool::Take(std::size_t worker, std::size_t& index) {

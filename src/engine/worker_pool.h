@@ -26,6 +26,8 @@ public:
 
     // Starts `threads` workers (at least 1). They run with the scheduling policy of the thread
     // that makes the pool (idle priority stays idle) and keep libimagequant's own threads off.
+    // Freed frame buffers stay in the process while the pool runs (KeepFreedFrameMemory) and
+    // go back to the kernel when it ends.
     // Raises IDS_THREAD_START_FAILED when a thread cannot be started.
     explicit CWorkerPool(std::size_t threads);
     // Waits for the workers.
