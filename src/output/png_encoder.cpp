@@ -19,18 +19,18 @@ namespace {
 constexpr std::size_t kMaxDataChunk = std::size_t{1} << 20;
 
 // The sample that chooses the filters: bands of kProbeBand rows, one every kProbeStep rows,
-// compressed at libdeflate's level kProbeLevel. Bands of 4 rows hold too few of the matches
-// deflate finds in unfiltered rows. Measured on rendered frames of the examples, on gradients and
-// on noise (bench/encoder_choices): the quick level ranks the two ways as the final level does
-// once filtered rows must win by more than 1 / kFilterMargin (quick levels find fewer of the long
-// matches of unfiltered drawings), in less time, and it corrects the final level's ranking of the
-// sample on some frames (morph at its own size: 12 % fewer bytes); filtering the whole frame also
-// costs more than copying it.
-constexpr std::int32_t kProbeBand = 8;
+// compressed at libdeflate's level kProbeLevel. Measured on rendered frames of the examples, on
+// gradients and on noise (bench/encoder_choices): the quick level ranks the two ways as the
+// final level does once filtered rows must win by more than 1 / kFilterMargin (quick levels
+// find fewer of the long matches of unfiltered drawings), in less time, and it corrects the
+// final level's ranking of the sample on some frames (morph at its own size: 12 % fewer bytes);
+// filtering the whole frame also costs more than copying it. Bands of 4 rows choose as bands of
+// 8 did on every one of those sets, at half the work.
+constexpr std::int32_t kProbeBand = 4;
 constexpr std::int32_t kProbeStep = 64;
 constexpr int kProbeLevel = 2;
 constexpr std::size_t kFilterMargin = 8;
-// Images of up to this many rows are compressed both ways, and the smaller stream is kept.
+// Images of up to this many rows are probed whole.
 constexpr std::int32_t kWholeProbeRows = 2 * kProbeStep;
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
