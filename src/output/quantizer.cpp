@@ -123,20 +123,52 @@ std::uint32_t ColorDistance(const std::uint8_t* rgb, const CPaletteColor& c) {
 }
 
 // Gives each colour the index of its nearest entry from `first` on (the first of equals);
-// returns the sum of squared distances over the pixels.
+// returns the sum of squared distances over the pixels. The entries are searched in the order
+// of their green, outwards from the colour's: once the green difference alone is beyond the
+// nearest distance found, no entry further out can be nearer. A frame with a photograph in it
+// has hundreds of thousands of colours; this looks at a few entries of 256 for each.
 std::uint64_t AssignNearest(const std::vector<CPaletteColor>& palette, std::size_t first,
                             std::vector<CColorCount>& colors) {
+    struct CEntry {
+        int g;
+        std::uint8_t index;
+    };
+    std::vector<CEntry> entries;
+    for (std::size_t e = first; e < palette.size(); ++e) {
+        entries.push_back(CEntry{palette[e].g, std::uint8_t(e)});
+    }
+    std::sort(entries.begin(), entries.end(), [](const CEntry& a, const CEntry& b) {
+        return a.g != b.g ? a.g < b.g : a.index < b.index;
+    });
     std::uint64_t error = 0;
     for (CColorCount& c : colors) {
         const std::uint8_t rgb[3] = {std::uint8_t(c.m_key), std::uint8_t(c.m_key >> 8),
                                      std::uint8_t(c.m_key >> 16)};
+        const int g = rgb[1];
         std::uint32_t nearest = UINT32_MAX;
-        for (std::size_t e = first; e < palette.size(); ++e) {
-            const std::uint32_t d = ColorDistance(rgb, palette[e]);
-            if (d < nearest) {
+        const auto consider = [&](const CEntry& e) {
+            const std::uint32_t d = ColorDistance(rgb, palette[e.index]);
+            if (d < nearest || (d == nearest && e.index < c.m_index)) {
                 nearest = d;
-                c.m_index = std::uint8_t(e);
+                c.m_index = e.index;
             }
+        };
+        const auto start = std::lower_bound(entries.begin(), entries.end(), g,
+                                            [](const CEntry& e, int v) { return e.g < v; });
+        for (auto up = start; up != entries.end(); ++up) {
+            const std::uint32_t dg = std::uint32_t(up->g - g);
+            if (dg * dg > nearest) {
+                break;
+            }
+            consider(*up);
+        }
+        for (auto down = start; down != entries.begin();) {
+            --down;
+            const std::uint32_t dg = std::uint32_t(g - down->g);
+            if (dg * dg > nearest) {
+                break;
+            }
+            consider(*down);
         }
         error += std::uint64_t(nearest) * c.m_count;
     }
