@@ -201,14 +201,14 @@ void CImgSaver::EncodeGifFrame(const mrv::CAnimationHeader& header, const CImg& 
     std::vector<std::uint8_t> stream;
     CGifFile gif = OpenGif(screenWidth, screenHeight, stream);
     const std::size_t start = stream.size();
-    PutGifFrame(gif.get(), img, record, index, animated);
+    PutGifFrame(gif.get(), stream, img, record, index, animated);
     CloseGif(std::move(gif), stream);
     out.insert(out.end(), stream.begin() + std::ptrdiff_t(start), stream.end());
 }
 
-void CImgSaver::PutGifFrame(void* stream, const CImg& img, const mrv::CFrameRecord& record,
-                            std::size_t i, bool animated) {
-    auto* gif = static_cast<GifFileType*>(stream);
+void CImgSaver::PutGifFrame(void* gifFile, std::vector<std::uint8_t>& out, const CImg& img,
+                            const mrv::CFrameRecord& record, std::size_t i, bool animated) {
+    auto* gif = static_cast<GifFileType*>(gifFile);
     if (img.m_pixelType != CImg::PIXEL_BGRA32) {
         throw my::CException(IDS_IMAGE_FORMAT_UNSUPPORTED);
     }
@@ -243,7 +243,6 @@ void CImgSaver::PutGifFrame(void* stream, const CImg& img, const mrv::CFrameReco
     }
     // The image itself is written here rather than by giflib, whose LZW coder parses greedily:
     // descriptor, local colour table, LZW data.
-    std::vector<std::uint8_t>& out = *static_cast<std::vector<std::uint8_t>*>(gif->UserData);
     const int tableSize = ColorTableSize(m_indexed.m_palette.size());
     out.push_back(kGifImageSeparator);
     for (const std::uint16_t field : {left, top, width, height}) {

@@ -91,9 +91,10 @@ public:
     void SetParallel(bool parallel) { m_parallel = parallel; }
 
 private:
-    // Writes the frame into an open giflib stream whose screen is screenWidth x screenHeight.
-    void PutGifFrame(void* gif, const CImg& img, const mrv::CFrameRecord& record, std::size_t index,
-                     bool animated);
+    // Writes the frame into an open giflib file that writes to `out`: the control extension
+    // through giflib, the image (descriptor, colour table, LZW data) straight into `out`.
+    void PutGifFrame(void* gifFile, std::vector<std::uint8_t>& out, const CImg& img,
+                     const mrv::CFrameRecord& record, std::size_t index, bool animated);
 
     Container m_container;
     TargetFormat m_target;

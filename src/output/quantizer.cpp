@@ -14,7 +14,6 @@
 #include <libimagequant.h>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <utility>
 
 namespace codec {
