@@ -67,8 +67,10 @@ TEST(TaskThread, StopsAtAnyMomentWithProgressCompleteAndNothingLeftBehind) {
         std::filesystem::create_directories(out);
     }
 
+    // The random moments depend on the machine's load, which may change after the measurement,
+    // so both ends are also made certain: every tenth run is stopped before it starts and every
+    // tenth is never stopped.
     std::mt19937 random(12345);
-    int stopped = 0;
     for (int run = 0; run < 200; ++run) {
         SCOPED_TRACE(testing::Message() << "run " << run);
         // Each run writes another format: sequences and animations both.
@@ -77,6 +79,11 @@ TEST(TaskThread, StopsAtAnyMomentWithProgressCompleteAndNothingLeftBehind) {
         task->Configure(setting);
         task->SetThreadCount(4);
         CTerminateFlag flag;
+        const bool stopFirst = run % 10 == 0;
+        const bool neverStop = run % 10 == 9;
+        if (stopFirst) {
+            flag.Set();
+        }
         std::thread worker([task, &flag] { task->Run(&flag); });
         const auto wait = std::chrono::microseconds(random() % (longest.count() * 5 / 4 + 1));
         const auto until = std::chrono::steady_clock::now() + wait;
@@ -84,14 +91,17 @@ TEST(TaskThread, StopsAtAnyMomentWithProgressCompleteAndNothingLeftBehind) {
             (void)task->GetProgressPos();
             (void)task->GetProgressMax();
         }
-        flag.Set();
+        if (!neverStop) {
+            flag.Set();
+        }
         worker.join();
+        EXPECT_FALSE(neverStop && task->HasErr()) << task->GetErr().m_text;
+        EXPECT_TRUE(!stopFirst || task->HasErr());
         EXPECT_EQ(task->GetProgressPos(), task->GetProgressMax());
         if (task->HasErr()) {
             EXPECT_EQ(task->GetErr().m_id, IDS_TASK_INTERRUPTED);
             // Neither a file under its own name nor a temporary one.
             EXPECT_EQ(FilesIn(out), std::vector<std::string>{});
-            ++stopped;
         } else {
             // A complete run: every file under its name, no temporary file.
             std::vector<std::string> expected;
@@ -106,8 +116,6 @@ TEST(TaskThread, StopsAtAnyMomentWithProgressCompleteAndNothingLeftBehind) {
         std::filesystem::remove_all(out);
         std::filesystem::create_directories(out);
     }
-    EXPECT_GT(stopped, 0);
-    EXPECT_LT(stopped, 200);
 }
 
 // Every example (gradations, text, variable widths, phases) in every format on four threads,
