@@ -16,11 +16,18 @@
 namespace {
 
 std::string Normal(const std::string& path) {
-    return path.empty() ? path : std::filesystem::path(path).lexically_normal().string();
+    if (path.empty()) {
+        return path;
+    }
+    std::filesystem::path normal = std::filesystem::path(path).lexically_normal();
+    if (!normal.has_filename() && normal != normal.root_path()) {
+        normal = normal.parent_path(); // "/b/c/" names the folder "/b/c"
+    }
+    return normal.string();
 }
 
 // Paths are written relative to the project's folder, so they come back in their lexically
-// normal form ("/a/../b/./c" as "/b/c").
+// normal form ("/a/../b/./c" as "/b/c") and without a closing separator.
 mrv::CTaskSetting WithNormalPaths(mrv::CTaskSetting task) {
     task.SetSrcPath0(Normal(task.GetSrcPath0()));
     task.SetSrcPath1(Normal(task.GetSrcPath1()));
